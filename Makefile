@@ -1,0 +1,49 @@
+# The two commands: `make run` starts Orvelin, `make test` runs every test.
+# Both install what is missing from Debian's packages first (as root or via sudo).
+
+BUILD_DIR    ?= build
+SANITIZE_DIR ?= build-sanitize
+JOBS         ?= $(shell nproc)
+
+PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
+            fonts-liberation xvfb xauth
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+
+.PHONY: all deps build run test test-plain test-sanitize clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing missing packages:" $$missing; \
+	    $(SUDO) apt-get update -q && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+$(BUILD_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVELIN_WERROR=ON
+
+build: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/bin/orvelin; \
+	else echo "No display found: starting Orvelin on a virtual X server (xvfb-run)."; \
+	     xvfb-run -a $(BUILD_DIR)/bin/orvelin; fi
+
+test: test-plain test-sanitize
+
+test-plain: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The whole suite again under AddressSanitizer and UBSan.
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVELIN_WERROR=ON -DORVELIN_SANITIZE=ON
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

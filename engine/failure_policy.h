@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/failure.h"
+#include "engine/host_services.h"
+
+#include <string_view>
+
+// The three ways a procedure handles failures:
+// - guarded: the failure ends the guarded steps and is shown in the error box;
+// - ignore-and-continue: the failing step is skipped, nothing is reported;
+// - unguarded: the failure simply propagates to the front end, which gives the
+//   platform's standard error report.
+// ProgramEnd is not a failure and passes through all of them.
+
+namespace orvelin {
+
+// "An error occurred during execution." CR LF CR LF prefix number ":  " description.
+std::string ErrorBoxText(std::string_view prefix, const ErrorInfo& info);
+inline constexpr std::string_view kErrorBoxTitle = "Orvelin Error";
+
+void ShowErrorBox(HostServices& host, std::string_view prefix, const ErrorInfo& info);
+
+// Runs steps; on a failure shows the error box with prefix. True when no failure occurred.
+template <typename Steps>
+bool Guarded(HostServices& host, std::string_view prefix, Steps&& steps)
+{
+    try {
+        steps();
+        return true;
+    } catch (const Failure& failure) {
+        ShowErrorBox(host, prefix, failure.info());
+        return false;
+    }
+}
+
+template <typename Step>
+void IgnoreFailure(Step&& step)
+{
+    try {
+        step();
+    } catch (const Failure&) {  // NOLINT(bugprone-empty-catch): ignoring is the policy
+    }
+}
+
+}  // namespace orvelin

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace orvelin {
+
+// Streams and files hold 8-bit text: bytes pass unchanged in both directions,
+// with no code-page conversion, no byte-order mark and no line-ending translation.
+
+class InputTextStream {
+public:
+    virtual ~InputTextStream() = default;
+    // The whole remaining text as one string; an empty file gives "".
+    virtual std::string ReadAll() = 0;
+    virtual void Close() = 0;
+};
+
+class OutputTextStream {
+public:
+    // A stream destroyed before a successful Close leaves no file behind.
+    virtual ~OutputTextStream() = default;
+    virtual void Write(std::string_view text) = 0;
+    // The text followed by CR LF.
+    virtual void WriteLine(std::string_view text) = 0;
+    // Completes the file. A stream whose Write or Close fails removes its
+    // incomplete file before it reports the failure.
+    virtual void Close() = 0;
+};
+
+enum class IOMode { ForReading = 1 };
+
+// The file-system service. Every operation but FileExists may throw Failure.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // True for an existing file that is not a folder; a missing file is no failure.
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) = 0;
+    // overwrite: an existing file of that name is replaced.
+    virtual std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) = 0;
+};
+
+}  // namespace orvelin

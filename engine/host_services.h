@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvelin {
+
+enum class MessageIcon { Information, Critical };
+
+// Everything the engine needs from the window and the platform. The file-system
+// service is reached through RunState::fileSystem; the rest is here. Any
+// operation may throw Failure.
+class HostServices {
+public:
+    virtual ~HostServices() = default;
+
+    // Name and extension of the chosen file, without its folder.
+    virtual std::string chosenFileTitle() = 0;
+    // A modal box with an OK button; returns when it is dismissed.
+    virtual void showMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+    // Sets the progress line's visibility, then its caption.
+    virtual void setProgress(bool visible, std::string_view caption) = 0;
+    // Changes the current directory to folder, reads it back and starts the
+    // file manager on the path read back, without waiting for it.
+    virtual void openFolderView(const std::string& folder) = 0;
+
+    // Name of the first ordinary file in folder (not hidden, not a folder), or
+    // "" when there is none or the folder is missing.
+    virtual std::string firstFileIn(const std::string& folder) = 0;
+    // Fails when the folder exists or cannot be made.
+    virtual void makeFolder(const std::string& folder) = 0;
+
+    // Lets pending window events run. When one of them asked the program to
+    // end (Cancel, closing the window), the program ends here.
+    void pumpEvents();
+    // Ends the program: no further step of the caller runs.
+    [[noreturn]] void endProgram();
+
+protected:
+    // Processes pending events; true when the program was asked to end.
+    virtual bool processPendingEvents() = 0;
+    // Tears down what the host owns; open streams are abandoned.
+    virtual void shutDown() = 0;
+};
+
+}  // namespace orvelin

@@ -1,0 +1,91 @@
+#include "engine/split_run.h"
+
+#include "engine/failure_policy.h"
+
+namespace orvelin {
+namespace {
+
+constexpr std::string_view kStartTag = "BEGIN:VEVENT";
+constexpr std::string_view kEndTag = "END:VEVENT";
+// A chunk runs through its end marker, and the next chunk starts right after it.
+constexpr Position kEndTagLength = kEndTag.size();
+
+constexpr std::string_view kInfoTitle = "Orvelin";
+constexpr std::string_view kReadPrefix = "Error ";
+constexpr std::string_view kStartFindPrefix = "Start Find Error ";
+constexpr std::string_view kFindPrefix = "Find Error ";
+
+}  // namespace
+
+void SplitRun::RunFromFile(const std::string& path)
+{
+    // Each run counts its own files, so it never reports, opens or continues
+    // the numbering of an earlier run that returned to the window.
+    state_.fileNumber = 1;
+    state_.sourcePath = path;
+    if (!state_.fileSystem->FileExists(state_.sourcePath))
+        return;
+    // An unreadable input is reported, and the window stays.
+    const bool read = Guarded(host_, kReadPrefix, [this] {
+        state_.inputStream = state_.fileSystem->OpenTextFile(state_.sourcePath, IOMode::ForReading);
+        state_.content = state_.inputStream->ReadAll();
+    });
+    if (read)
+        FindStartPos();
+}
+
+void SplitRun::FindStartPos()
+{
+    Guarded(host_, kStartFindPrefix, [this] {
+        state_.startTag = kStartTag;
+        if (InStr(1, state_.content, state_.startTag, CompareMode::Text) != 0) {
+            state_.startPos = InStr(1, state_.content, state_.startTag, CompareMode::Exact);
+            FindEndPos();
+        } else {
+            host_.showMessage("Not a valid VCalendar (.vcs) file format", kInfoTitle, MessageIcon::Information);
+        }
+    });
+}
+
+void SplitRun::FindEndPos()
+{
+    int turn = 0;
+    const bool loopCompleted = Guarded(host_, kFindPrefix, [&] { RunChunkLoop(turn); });
+    // A failure before any chunk was written returns to the window; a later
+    // one still reports the chunks written so far.
+    if (!loopCompleted && turn == 0)
+        return;
+    Guarded(host_, kFindPrefix, [this] { RunClosingStage(); });
+}
+
+void SplitRun::RunChunkLoop(int& turn)
+{
+    for (;; ++turn) {
+        state_.endTag = kEndTag;
+        state_.endPos = InStr(state_.startPos, state_.content, state_.endTag, CompareMode::Exact);
+        if (state_.endPos == 0)
+            return;
+        state_.eventText = Mid(state_.content, state_.startPos, state_.endPos - state_.startPos + kEndTagLength);
+        CreateVCS();
+        state_.startPos = state_.endPos + kEndTagLength;
+    }
+}
+
+void SplitRun::RunClosingStage()
+{
+    if (state_.fileNumber < 2) {
+        host_.showMessage("No entries have been generated since the selected .vcs file does not contain an end event.",
+                          kInfoTitle, MessageIcon::Information);
+    } else {
+        host_.showMessage(std::to_string(state_.fileNumber - 1) + " Entries have been generated", kInfoTitle,
+                          MessageIcon::Information);
+    }
+    host_.setProgress(false, "");
+    if (state_.fileNumber > 1)
+        host_.openFolderView(state_.outputFolder);
+    state_.inputStream->Close();
+    state_.inputStream.reset();
+    host_.endProgram();
+}
+
+}  // namespace orvelin

@@ -1,0 +1,163 @@
+#include "platform/local_file_system.h"
+
+#include "platform/file_descriptor.h"
+#include "platform/os_error.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvelin::platform {
+namespace {
+
+// Small pieces are gathered so that a typical event file costs one write();
+// a piece this large or larger goes straight to the file, never copied.
+constexpr std::size_t kWriteBufferSize = 64 * 1024;
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+class LocalInputStream final : public InputTextStream {
+public:
+    explicit LocalInputStream(FileDescriptor fd) : fd_(std::move(fd)) {}
+
+    std::string ReadAll() override
+    {
+        struct stat info {};
+        if (::fstat(fd_.get(), &info) != 0)
+            ThrowLastError();
+        std::string text;
+        text.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t filled = 0;
+        for (;;) {
+            if (filled == text.size())
+                text.resize(filled + kReadChunk);  // the file grew since fstat
+            const ssize_t got = ::read(fd_.get(), text.data() + filled, text.size() - filled);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                ThrowLastError();
+            }
+            if (got == 0)
+                break;
+            filled += static_cast<std::size_t>(got);
+        }
+        text.resize(filled);
+        return text;
+    }
+
+    void Close() override
+    {
+        if (fd_.reset() != 0)
+            ThrowLastError();
+    }
+
+private:
+    FileDescriptor fd_;
+};
+
+class LocalOutputStream final : public OutputTextStream {
+public:
+    LocalOutputStream(FileDescriptor fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+
+    ~LocalOutputStream() override
+    {
+        if (fd_.valid())
+            Discard();
+    }
+
+    void Write(std::string_view text) override
+    {
+        if (buffer_.size() + text.size() <= kWriteBufferSize) {
+            buffer_ += text;
+            return;
+        }
+        Flush();
+        if (text.size() >= kWriteBufferSize)
+            WriteOut(text);
+        else
+            buffer_ += text;
+    }
+
+    void WriteLine(std::string_view text) override
+    {
+        Write(text);
+        Write("\r\n");
+    }
+
+    void Close() override
+    {
+        Flush();
+        if (fd_.reset() != 0)
+            Fail(errno);
+    }
+
+private:
+    void Flush()
+    {
+        WriteOut(buffer_);
+        buffer_.clear();
+    }
+
+    void WriteOut(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t put = ::write(fd_.get(), bytes.data(), bytes.size());
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail(errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(put));
+        }
+    }
+
+    // An incomplete file is worse than none: remove it, then report.
+    [[noreturn]] void Fail(int error)
+    {
+        Discard();
+        throw FailureFromErrno(error);
+    }
+
+    void Discard() noexcept
+    {
+        fd_.reset();
+        ::unlink(path_.c_str());
+    }
+
+    FileDescriptor fd_;
+    std::string path_;
+    std::string buffer_;
+};
+
+}  // namespace
+
+bool LocalFileSystem::FileExists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::unique_ptr<InputTextStream> LocalFileSystem::OpenTextFile(const std::string& path, IOMode /*mode*/)
+{
+    // Non-blocking, so that opening a FIFO without a writer cannot hang.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid())
+        ThrowLastError();
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        ThrowLastError();
+    if (!S_ISREG(info.st_mode))
+        throw Failure(ErrorNumber::NotAnOrdinaryFile);
+    return std::make_unique<LocalInputStream>(std::move(fd));
+}
+
+std::unique_ptr<OutputTextStream> LocalFileSystem::CreateTextFile(const std::string& path, bool overwrite)
+{
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
+    FileDescriptor fd(::open(path.c_str(), flags, 0666));
+    if (!fd.valid())
+        ThrowLastError();
+    return std::make_unique<LocalOutputStream>(std::move(fd), path);
+}
+
+}  // namespace orvelin::platform

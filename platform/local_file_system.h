@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/file_system.h"
+
+namespace orvelin::platform {
+
+// The file-system service on the local disk: files are bytes, passed unchanged.
+class LocalFileSystem final : public FileSystem {
+public:
+    bool FileExists(const std::string& path) override;
+    // Only ordinary files can be opened: a folder, FIFO or device fails at once
+    // instead of blocking or never ending.
+    std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override;
+    std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
+};
+
+}  // namespace orvelin::platform

@@ -1,0 +1,175 @@
+// Our own file-system, folder and file-manager services on a real disk.
+
+#include "engine/failure.h"
+#include "platform/file_manager.h"
+#include "platform/folders.h"
+#include "platform/local_file_system.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvelin::testing {
+namespace {
+
+using namespace std::string_literals;
+
+int FailureNumber(const std::function<void()>& operation)
+{
+    try {
+        operation();
+    } catch (const Failure& failure) {
+        return failure.info().number;
+    }
+    return 0;
+}
+
+TEST(LocalFileSystem, ReadsTheBytesUnchanged)
+{
+    TempFolder folder;
+    const std::string bytes = "CR\rLF\nCRLF\r\nNUL\0 8-bit \xE9\xFF\xFE"s;
+    WriteBytes(folder / "in.vcs", bytes);
+    WriteBytes(folder / "empty.vcs", "");
+    platform::LocalFileSystem files;
+    EXPECT_EQ(files.OpenTextFile(folder / "in.vcs", IOMode::ForReading)->ReadAll(), bytes);
+    EXPECT_EQ(files.OpenTextFile(folder / "empty.vcs", IOMode::ForReading)->ReadAll(), "");
+}
+
+TEST(LocalFileSystem, OnlyOrdinaryFilesExistAndOpen)
+{
+    TempFolder folder;
+    platform::LocalFileSystem files;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(files.FileExists(folder.path()));
+    EXPECT_FALSE(files.FileExists(folder / "missing.vcs"));
+    // A FIFO without a writer and an endless device fail at once.
+    for (const std::string& path : {folder / "fifo", std::string("/dev/zero")}) {
+        EXPECT_TRUE(files.FileExists(path));
+        EXPECT_EQ(FailureNumber([&] { files.OpenTextFile(path, IOMode::ForReading); }), 1001) << path;
+    }
+    EXPECT_EQ(FailureNumber([&] { files.OpenTextFile(folder / "missing.vcs", IOMode::ForReading); }), 76);
+}
+
+TEST(LocalFileSystem, WritesTheBytesUnchangedWithCrLfLines)
+{
+    TempFolder folder;
+    platform::LocalFileSystem files;
+    const std::string big(200 * 1024, '\xE9');
+    auto stream = files.CreateTextFile(folder / "out.vcs", true);
+    stream->Write("a\n");
+    stream->WriteLine("b\0"s);
+    stream->Write(big);
+    stream->WriteLine("");
+    stream->Close();
+    EXPECT_EQ(ReadBytes(folder / "out.vcs"), "a\nb\0\r\n"s + big + "\r\n");
+
+    files.CreateTextFile(folder / "out.vcs", true)->Close();
+    EXPECT_EQ(ReadBytes(folder / "out.vcs"), "") << "an existing file is replaced";
+    EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "out.vcs", false); }), 58);
+}
+
+TEST(LocalFileSystem, AStreamNotClosedLeavesNoFile)
+{
+    TempFolder folder;
+    platform::LocalFileSystem files;
+    files.CreateTextFile(folder / "out.vcs", true)->Write("half an event");
+    EXPECT_EQ(ReadBytes(folder / "out.vcs"), "<missing>");
+}
+
+TEST(LocalFileSystem, AFullDiskFailsTheStreamAndRemovesItsFile)
+{
+    TempFolder folder;
+    platform::LocalFileSystem files;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    auto stream = files.CreateTextFile(folder / "big.vcs", true);
+    const int number = FailureNumber([&] {
+        stream->Write(std::string(60 * 1024, 'x'));
+        stream->Write(std::string(60 * 1024, 'y'));
+        stream->Close();
+    });
+
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(number, 61);
+    EXPECT_EQ(ReadBytes(folder / "big.vcs"), "<missing>");
+}
+
+TEST(LocalFileSystem, CreatingInAMissingOrNonFolderFails)
+{
+    TempFolder folder;
+    platform::LocalFileSystem files;
+    WriteBytes(folder / "VCS folder", "a file");
+    EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "missing/1.vcs", true); }), 76);
+    EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "VCS folder/1.vcs", true); }), 76);
+    ASSERT_EQ(::mkdir((folder / "3.vcs").c_str(), 0700), 0);
+    EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "3.vcs", true); }), 75);
+}
+
+TEST(Folders, FirstFileInSkipsHiddenFilesAndFolders)
+{
+    TempFolder folder;
+    EXPECT_EQ(platform::FirstFileIn(folder.path()), "");
+    EXPECT_EQ(platform::FirstFileIn(folder / "missing/"), "");
+    WriteBytes(folder / ".hidden", "");
+    ASSERT_EQ(::mkdir((folder / "sub").c_str(), 0700), 0);
+    EXPECT_EQ(platform::FirstFileIn(folder.path()), "");
+    WriteBytes(folder / "1.vcs", "");
+    EXPECT_EQ(platform::FirstFileIn(folder.path()), "1.vcs");
+}
+
+TEST(Folders, MakeFolderFailsWhenItExistsOrCannotBeMade)
+{
+    TempFolder folder;
+    EXPECT_NO_THROW(platform::MakeFolder(folder / "VCS folder/"));
+    EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "VCS folder/"); }), 58);
+    EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "a/b/"); }), 76);
+}
+
+class RecordingLauncher : public platform::FileManagerLauncher {
+public:
+    void Start(const std::string& folder) override { started.push_back(folder); }
+    std::vector<std::string> started;
+};
+
+TEST(FileManager, OpensTheFolderReadBackAsOneArgument)
+{
+    TempFolder folder;
+    const std::filesystem::path saved = std::filesystem::current_path();
+    const std::string awkward = folder / "VCS folder $(touch x); `y` 'q\" -n/";
+    platform::MakeFolder(awkward);
+    RecordingLauncher launcher;
+    platform::OpenFolderView(awkward, &launcher);
+    std::filesystem::current_path(saved);
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(launcher.started[0] + "/", std::filesystem::canonical(awkward).string() + "/");
+    EXPECT_EQ(platform::FileManagerCommand("/a b/-c"), (std::vector<std::string>{"xdg-open", "/a b/-c"}));
+
+    EXPECT_EQ(FailureNumber([&] { platform::OpenFolderView(folder / "missing/", &launcher); }), 76);
+    EXPECT_EQ(launcher.started.size(), 1u);
+}
+
+TEST(FileManager, StartsAProgramWithoutAShell)
+{
+    TempFolder folder;
+    const std::string target = folder / "$(touch pwned); `touch pwned2`";
+    platform::StartDetached({"touch", target});
+    for (int tries = 0; tries < 200 && ReadBytes(target) == "<missing>"; ++tries)
+        ::usleep(10'000);
+    EXPECT_EQ(ReadBytes(target), "");
+    EXPECT_FALSE(std::filesystem::exists("pwned"));
+    EXPECT_EQ(FailureNumber([] { platform::StartDetached({"orvelin-no-such-program"}); }), 1002);
+}
+
+}  // namespace
+}  // namespace orvelin::testing

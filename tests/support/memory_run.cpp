@@ -1,0 +1,46 @@
+#include "tests/support/memory_run.h"
+
+#include "engine/failure.h"
+#include "engine/split_run.h"
+
+namespace orvelin::testing {
+
+MemoryRun::MemoryRun()
+{
+    disk->folders.insert("/cal/");
+    host.firstFileInImpl = [this](const std::string& folder) { return disk->FirstFileIn(folder); };
+    host.makeFolderImpl = [this](const std::string& folder) { disk->MakeFolder(folder); };
+    state.fileSystem = std::make_unique<MemoryFileSystem>(disk);
+}
+
+bool MemoryRun::Run(const std::string& content)
+{
+    disk->files[kInputPath] = content;
+    try {
+        SplitRun(state, host).RunFromFile(kInputPath);
+    } catch (const ProgramEnd&) {
+        return true;
+    }
+    return false;
+}
+
+std::string MemoryRun::File(int number) const
+{
+    const auto file = disk->files.find(kOutputFolder + std::to_string(number) + ".vcs");
+    return file == disk->files.end() ? "<missing>" : file->second;
+}
+
+std::size_t MemoryRun::OutputFileCount() const
+{
+    std::size_t count = 0;
+    for (const auto& [path, bytes] : disk->files)
+        count += path.starts_with(kOutputFolder) ? 1 : 0;
+    return count;
+}
+
+std::string EventFile(const std::string& chunk)
+{
+    return "Begin:VCalendar\r\nVersion: 1.0\r\n" + chunk + "\r\nEnd:VCalendar\r\n";
+}
+
+}  // namespace orvelin::testing

@@ -1,0 +1,47 @@
+#include "tests/support/process.h"
+
+#include "tests/support/temp_folder.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace orvelin::testing {
+
+ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
+                         const std::vector<std::string>& extraEnvironment)
+{
+    TempFolder capture;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+
+    std::vector<char*> argv;
+    for (const std::string& argument : command)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry; ++entry)
+        envp.push_back(*entry);
+    for (const std::string& entry : extraEnvironment)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+
+    pid_t child = 0;
+    const int error = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        throw std::runtime_error("cannot start " + command[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadBytes(capture / "out"),
+            ReadBytes(capture / "err")};
+}
+
+}  // namespace orvelin::testing

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace orvelin::testing {
+
+// A fresh folder under TMPDIR (or /tmp), removed with all it holds.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's path, ending in "/".
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+// The file's bytes, or "<missing>".
+std::string ReadBytes(const std::string& path);
+
+}  // namespace orvelin::testing

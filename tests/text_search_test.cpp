@@ -1,0 +1,58 @@
+#include "engine/failure.h"
+#include "engine/failure_policy.h"
+#include "engine/text_search.h"
+
+#include <gtest/gtest.h>
+
+namespace orvelin {
+namespace {
+
+TEST(InStr, FindsTheFirstOccurrenceAtOrAfterTheStart)
+{
+    EXPECT_EQ(InStr(1, "abcabc", "bc", CompareMode::Exact), 2);
+    EXPECT_EQ(InStr(3, "abcabc", "bc", CompareMode::Exact), 5);
+    EXPECT_EQ(InStr(6, "abcabc", "bc", CompareMode::Exact), 0);
+    EXPECT_EQ(InStr(1, "abcabc", "BC", CompareMode::Exact), 0);
+}
+
+TEST(InStr, TextCompareIgnoresLetterCaseOnly)
+{
+    EXPECT_EQ(InStr(1, "xx Begin:VEvent", "BEGIN:VEVENT", CompareMode::Text), 4);
+    EXPECT_EQ(InStr(1, "begin;vevent", "BEGIN:VEVENT", CompareMode::Text), 0);
+    // Bytes above 7-bit ASCII are compared as they are.
+    EXPECT_EQ(InStr(1, "\xE9\xC9", "\xC9", CompareMode::Text), 2);
+}
+
+TEST(InStr, AStartBeyondTheEndGivesZeroAndBelowOneFails)
+{
+    EXPECT_EQ(InStr(4, "abc", "c", CompareMode::Exact), 0);
+    EXPECT_EQ(InStr(100, "abc", "c", CompareMode::Text), 0);
+    EXPECT_EQ(InStr(1, "", "c", CompareMode::Exact), 0);
+    try {
+        InStr(0, "abc", "c", CompareMode::Exact);
+        FAIL() << "start 0 must fail";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.info(), (ErrorInfo{5, "Invalid procedure call or argument"}));
+    }
+    EXPECT_THROW(InStr(-3, "abc", "c", CompareMode::Text), Failure);
+}
+
+TEST(Substrings, MidAndLeftCountFromOne)
+{
+    EXPECT_EQ(Mid("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(Mid("abcdef", 5, 10), "ef");
+    EXPECT_EQ(Mid("abc", 4, 1), "");
+    EXPECT_THROW(Mid("abc", 0, 1), Failure);
+    EXPECT_EQ(Left("abcdef", 2), "ab");
+    EXPECT_EQ(Left("ab", 5), "ab");
+    EXPECT_THROW(Left("abc", -1), Failure);
+}
+
+TEST(ErrorBox, TextCarriesPrefixNumberAndDescription)
+{
+    EXPECT_EQ(ErrorBoxText("Find Error ", ErrorInfo{61, "Disk full"}),
+              "An error occurred during execution.\r\n\r\nFind Error 61:  Disk full");
+}
+
+}  // namespace
+}  // namespace orvelin
