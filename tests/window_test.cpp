@@ -1,0 +1,309 @@
+// The main window on Qt's offscreen platform: its look at start-up and whole
+// Generate runs, with every dialog and message box answered through its seam.
+
+#include "engine/failure.h"
+#include "platform/local_file_system.h"
+#include "tests/support/temp_folder.h"
+#include "ui/common_dialog.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace orvelin::testing {
+namespace {
+
+using ui::BoxIcon;
+using ui::CommonDialog;
+using ui::Form1;
+using ui::MessageBox;
+using ui::ShownBox;
+
+const std::string kThreeEvents = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
+                                 "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
+                                 "END:VCALENDAR\r\n";
+
+// The local file system, with a hook before each event file is created.
+class SpyFileSystem final : public FileSystem {
+public:
+    explicit SpyFileSystem(std::function<void(int)>& beforeCreate) : beforeCreate_(beforeCreate) {}
+    bool FileExists(const std::string& path) override { return local_.FileExists(path); }
+    std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override
+    {
+        return local_.OpenTextFile(path, mode);
+    }
+    std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override
+    {
+        if (beforeCreate_)
+            beforeCreate_(++creates_);
+        return local_.CreateTextFile(path, overwrite);
+    }
+
+private:
+    platform::LocalFileSystem local_;
+    std::function<void(int)>& beforeCreate_;
+    int creates_ = 0;
+};
+
+class RecordingLauncher final : public platform::FileManagerLauncher {
+public:
+    void Start(const std::string& folder) override { started.push_back(folder); }
+    std::vector<std::string> started;
+};
+
+class Window : public ::testing::Test {
+protected:
+    Window()
+    {
+        MessageBox::SetAnswerer([this](const ShownBox& box) {
+            boxes.push_back(box);
+            captionsAtBoxes.push_back(form.Label3->isVisible() ? form.Label3->text() : QStringLiteral("<hidden>"));
+        });
+        form.show();
+        form.activateWindow();
+    }
+    ~Window() override
+    {
+        MessageBox::SetAnswerer(nullptr);
+        std::filesystem::current_path(savedDirectory);
+    }
+
+    // Clicks Generate with the dialog answering path (nullopt: cancel).
+    void Generate(std::optional<std::string> path)
+    {
+        CommonDialog::SetNextAnswer(path ? std::optional(QString::fromStdString(*path)) : std::nullopt);
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+    }
+    std::string Output(int number) { return ReadBytes(folder / ("VCS folder/" + std::to_string(number) + ".vcs")); }
+
+    const std::filesystem::path savedDirectory = std::filesystem::current_path();
+    TempFolder folder;
+    std::function<void(int)> beforeCreate;
+    RecordingLauncher launcher;
+    Form1 form{[this] { return std::make_unique<SpyFileSystem>(beforeCreate); }, launcher};
+    QSignalSpy ends{&form, &Form1::programEnding};
+    std::vector<ShownBox> boxes;
+    std::vector<QString> captionsAtBoxes;
+};
+
+TEST_F(Window, StartsWithTheDesignedLayout)
+{
+    EXPECT_EQ(form.windowTitle(), "Orvelin Version 1.0");
+    EXPECT_EQ(form.size(), QSize(594, 117));
+    const std::vector<std::pair<QWidget*, QRect>> layout{
+        {form.Label1, {0, 0, 593, 49}},    {form.Label2, {8, 8, 577, 41}},     {form.Frame1, {8, 56, 577, 49}},
+        {form.Command1, {16, 16, 97, 25}}, {form.Label3, {256, 20, 201, 17}}, {form.Command2, {128, 16, 97, 25}}};
+    for (const auto& [control, geometry] : layout) {
+        EXPECT_EQ(control->geometry(), geometry) << control->objectName().toStdString();
+        EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
+    }
+    EXPECT_EQ(form.Command1->parentWidget(), form.Frame1);
+    EXPECT_EQ(form.Label3->parentWidget(), form.Frame1);
+
+    EXPECT_EQ(form.Label2->text(),
+              "Click \"Generate\" and select the VCalendar (.vcs) file that you wish to split into individual (.vcs) "
+              "files.    The files will be generated in the same location as the selected file under a folder "
+              "titled -VCS folder.  ");
+    EXPECT_TRUE(form.Label2->wordWrap());
+    EXPECT_TRUE(form.Label2->alignment() & Qt::AlignLeft);
+    EXPECT_EQ(form.Command1->text(), "&Generate");
+    EXPECT_EQ(form.Command2->text(), "&Cancel");
+    EXPECT_EQ(form.Frame1->title(), "");
+    EXPECT_FALSE(form.Label3->text().isEmpty());
+
+    for (QLabel* label : {form.Label2, form.Label3}) {
+        EXPECT_EQ(label->font().family(), "Arial");
+        EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 8.25);
+        EXPECT_TRUE(label->font().bold());
+    }
+    // The white band with the instructions standing on it.
+    const QImage shot = form.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(300, 2), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(590, 40), QColor(Qt::white));
+    EXPECT_TRUE(form.Label1->autoFillBackground());
+    EXPECT_EQ(form.Label2->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(Window, FocusStartsOnGenerateAndTabMovesBetweenTheButtons)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_EQ(QApplication::focusWidget(), form.Command1);
+    QTest::keyClick(&form, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form.Command2);
+    QTest::keyClick(&form, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form.Command1);
+    for (QPushButton* button : {form.Command1, form.Command2}) {
+        EXPECT_FALSE(button->isDefault());
+        EXPECT_FALSE(button->autoDefault());
+    }
+    for (QWidget* passive : {static_cast<QWidget*>(form.Label1), static_cast<QWidget*>(form.Label2),
+                             static_cast<QWidget*>(form.Frame1), static_cast<QWidget*>(form.Label3)})
+        EXPECT_EQ(passive->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(Window, AltGOpensTheDialogAndAltCEndsTheProgram)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    WriteBytes(folder / "plain.vcs", "no events");
+    CommonDialog::SetNextAnswer(QString::fromStdString(folder / "plain.vcs"));
+    // An access key clicks its button after the button's short press animation.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 2000));
+    EXPECT_EQ(boxes[0].text, "Not a valid VCalendar (.vcs) file format");
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends.size() == 1; }, 2000));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(boxes.size(), 1u) << "Cancel ends with no message";
+}
+
+TEST_F(Window, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    std::vector<QString> captionsBeforeCreate;
+    beforeCreate = [&](int) { captionsBeforeCreate.push_back(form.Label3->text()); };
+    Generate(folder / "export.vcs");
+
+    EXPECT_EQ(captionsBeforeCreate[1], "Generating file ...... 1.vcs");
+    EXPECT_EQ(captionsBeforeCreate[2], "Generating file ...... 2.vcs");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "3 Entries have been generated");
+    EXPECT_EQ(boxes[0].title, "Orvelin");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Information);
+    EXPECT_EQ(captionsAtBoxes[0], "Generating file ...... 3.vcs");
+    EXPECT_FALSE(form.Label3->isVisible());
+    EXPECT_EQ(form.Label3->text(), "");
+    EXPECT_EQ(launcher.started,
+              std::vector{std::filesystem::canonical(folder / "VCS folder").string()});
+    ASSERT_EQ(ends.size(), 1);
+    EXPECT_EQ(ends[0][0].toInt(), 0);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(Output(1), "Begin:VCalendar\r\nVersion: 1.0\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
+                         "End:VCalendar\r\n");
+    EXPECT_EQ(Output(3), "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
+                         "End:VCalendar\r\n");
+}
+
+TEST_F(Window, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)
+{
+    Generate(std::nullopt);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(form.isVisible());
+
+    WriteBytes(folder / "plain.vcs", "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
+    Generate(folder / "plain.vcs");
+    Generate(std::nullopt);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "Not a valid VCalendar (.vcs) file format");
+    EXPECT_EQ(form.CommonDialog1.fileTitle(), "plain.vcs");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(ends.size(), 0);
+}
+
+TEST_F(Window, CancelOrClosingDuringARunEndsItWithCompleteFiles)
+{
+    for (const bool byFrame : {false, true}) {
+        SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
+        TempFolder other;
+        WriteBytes(other / "export.vcs", kThreeEvents);
+        Form1 running([this] { return std::make_unique<SpyFileSystem>(beforeCreate); }, launcher);
+        QSignalSpy runningEnds(&running, &Form1::programEnding);
+        running.show();
+        beforeCreate = [&](int create) {
+            if (create == 2) {
+                if (byFrame)
+                    QMetaObject::invokeMethod(&running, &QWidget::close, Qt::QueuedConnection);
+                else
+                    QMetaObject::invokeMethod(running.Command2, &QPushButton::click, Qt::QueuedConnection);
+            }
+        };
+        CommonDialog::SetNextAnswer(QString::fromStdString(other / "export.vcs"));
+        QTest::mouseClick(running.Command1, Qt::LeftButton);
+
+        EXPECT_EQ(runningEnds.size(), 1);
+        EXPECT_EQ(runningEnds[0][0].toInt(), 0);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_TRUE(launcher.started.empty());
+        EXPECT_EQ(ReadBytes(other / "VCS folder/2.vcs"),
+                  "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT\r\nEnd:VCalendar\r\n");
+        EXPECT_EQ(ReadBytes(other / "VCS folder/3.vcs"), "<missing>");
+    }
+}
+
+TEST_F(Window, GenerateClickedDuringARunIsIgnored)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    WriteBytes(folder / "plain.vcs", "no events");
+    beforeCreate = [&](int create) {
+        if (create == 2) {
+            CommonDialog::SetNextAnswer(QString::fromStdString(folder / "plain.vcs"));
+            QMetaObject::invokeMethod(form.Command1, &QPushButton::click, Qt::QueuedConnection);
+        }
+    };
+    Generate(folder / "export.vcs");
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "3 Entries have been generated");
+    EXPECT_EQ(Output(3), "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
+                         "End:VCalendar\r\n");
+    CommonDialog unused(nullptr);
+    unused.ShowOpen();
+    EXPECT_EQ(unused.fileTitle(), "plain.vcs") << "the ignored click never showed the dialog";
+}
+
+TEST_F(Window, AnUnreadableFileIsReportedAndTheWindowStays)
+{
+    ASSERT_EQ(::mkfifo((folder / "pipe.vcs").c_str(), 0600), 0);
+    Generate(folder / "pipe.vcs");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "An error occurred during execution.\n\nError 1001:  Not an ordinary file");
+    EXPECT_EQ(boxes[0].title, "Orvelin Error");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(ends.size(), 0);
+}
+
+class FailingFileSystem final : public FileSystem {
+public:
+    bool FileExists(const std::string&) override { throw Failure(ErrorNumber::PermissionDenied); }
+    std::unique_ptr<InputTextStream> OpenTextFile(const std::string&, IOMode) override { return nullptr; }
+    std::unique_ptr<OutputTextStream> CreateTextFile(const std::string&, bool) override { return nullptr; }
+};
+
+TEST_F(Window, AnUncaughtFailureGivesTheStandardReportAndExitStatusOne)
+{
+    Form1 failing([] { return std::make_unique<FailingFileSystem>(); }, launcher);
+    QSignalSpy failingEnds(&failing, &Form1::programEnding);
+    failing.show();
+    CommonDialog::SetNextAnswer(QStringLiteral("/any/file.vcs"));
+    QTest::mouseClick(failing.Command1, Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Run-time error '70':\n\nPermission denied");
+    EXPECT_EQ(boxes[0].title, "Orvelin");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
+    ASSERT_EQ(failingEnds.size(), 1);
+    EXPECT_EQ(failingEnds[0][0].toInt(), 1);
+}
+
+}  // namespace
+}  // namespace orvelin::testing
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,30 @@
+#include "ui/message_box.h"
+
+#include <QMessageBox>
+
+namespace orvelin::ui {
+
+void MessageBox::Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon)
+{
+    if (Answerer()) {
+        Answerer()({text, title, icon});
+        return;
+    }
+    QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void MessageBox::SetAnswerer(std::function<void(const ShownBox&)> answer)
+{
+    Answerer() = std::move(answer);
+}
+
+std::function<void(const ShownBox&)>& MessageBox::Answerer()
+{
+    static std::function<void(const ShownBox&)> answerer;
+    return answerer;
+}
+
+}  // namespace orvelin::ui

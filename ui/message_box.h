@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace orvelin::ui {
+
+enum class BoxIcon { Information, Critical };
+
+// What a message box showed.
+struct ShownBox {
+    QString text;
+    QString title;
+    BoxIcon icon;
+};
+
+// Modal OK-only message boxes, with a seam through which tests take every box
+// instead of a person.
+class MessageBox {
+public:
+    // Shows the box modally, owned by parent; returns when it is dismissed.
+    static void Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon);
+
+    // From now on boxes go to answer instead of the screen; an empty function
+    // shows them again.
+    static void SetAnswerer(std::function<void(const ShownBox&)> answer);
+
+private:
+    static std::function<void(const ShownBox&)>& Answerer();
+};
+
+}  // namespace orvelin::ui
