@@ -2,6 +2,7 @@
 # Both install what is missing from Debian's packages first (as root or via sudo).
 
 BUILD_DIR    ?= build
+BENCH_DIR    ?= build-release
 SANITIZE_DIR ?= build-sanitize
 JOBS         ?= $(shell nproc)
 
@@ -9,7 +10,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
             fonts-liberation xvfb xauth
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all deps build run test test-plain test-sanitize clean
+.PHONY: all deps build run test test-plain test-sanitize bench clean
 
 all: build
 
@@ -45,5 +46,11 @@ test-sanitize: deps
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Not part of the tests: timings of the split against the cost floor and awk.
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DORVELIN_BUILD_TESTS=OFF -DORVELIN_BUILD_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	$(BENCH_DIR)/bin/orvelin-bench $(BENCH_DIR)/bin $(BUILD_DIR)/bench/results.csv
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR)

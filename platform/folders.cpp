@@ -11,7 +11,7 @@
 namespace orvelin::platform {
 namespace {
 
-bool IsOrdinaryFile(DIR* dir, const dirent& entry)
+bool IsListedOrdinaryFile(DIR* dir, const dirent& entry)
 {
     if (entry.d_name[0] == '.')
         return false;
@@ -31,10 +31,16 @@ std::string FirstFileIn(const std::string& folder)
     if (!dir)
         return {};
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (IsOrdinaryFile(dir.get(), *entry))
+        if (IsListedOrdinaryFile(dir.get(), *entry))
             return entry->d_name;
     }
     return {};
+}
+
+bool IsOrdinaryFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 void MakeFolder(const std::string& folder)

@@ -14,7 +14,8 @@ namespace {
 // Small pieces are gathered so that a typical event file costs one write();
 // a piece this large or larger goes straight to the file, never copied.
 constexpr std::size_t kWriteBufferSize = 64 * 1024;
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kInitialWriteBuffer = 4 * 1024;
+constexpr std::size_t kReadChunk = 16 * 1024;
 
 class LocalInputStream final : public InputTextStream {
 public:
@@ -25,23 +26,14 @@ public:
         struct stat info {};
         if (::fstat(fd_.get(), &info) != 0)
             ThrowLastError();
-        std::string text;
-        text.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t filled = 0;
-        for (;;) {
-            if (filled == text.size())
-                text.resize(filled + kReadChunk);  // the file grew since fstat
-            const ssize_t got = ::read(fd_.get(), text.data() + filled, text.size() - filled);
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                ThrowLastError();
-            }
-            if (got == 0)
-                break;
-            filled += static_cast<std::size_t>(got);
-        }
+        // Sized once from the file's length, so the text is never copied whole.
+        std::string text(static_cast<std::size_t>(info.st_size), '\0');
+        std::size_t filled = ReadInto(text.data(), text.size());
         text.resize(filled);
+        // Whatever the file gained since fstat.
+        char more[kReadChunk];
+        while (const std::size_t got = ReadInto(more, sizeof more))
+            text.append(more, got);
         return text;
     }
 
@@ -52,12 +44,32 @@ public:
     }
 
 private:
+    // Reads until size bytes or the end of the file; the number of bytes read.
+    std::size_t ReadInto(char* buffer, std::size_t size)
+    {
+        std::size_t filled = 0;
+        while (filled < size) {
+            const ssize_t got = ::read(fd_.get(), buffer + filled, size - filled);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                ThrowLastError();
+            if (got == 0)
+                break;
+            filled += static_cast<std::size_t>(got);
+        }
+        return filled;
+    }
+
     FileDescriptor fd_;
 };
 
 class LocalOutputStream final : public OutputTextStream {
 public:
-    LocalOutputStream(FileDescriptor fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+    LocalOutputStream(FileDescriptor fd, std::string path) : fd_(std::move(fd)), path_(std::move(path))
+    {
+        buffer_.reserve(kInitialWriteBuffer);
+    }
 
     ~LocalOutputStream() override
     {

@@ -3,6 +3,8 @@
 #include "engine/host_services.h"
 #include "platform/file_manager.h"
 
+#include <chrono>
+
 namespace orvelin::platform {
 
 // The host services every front end takes from the platform: the folder
@@ -12,12 +14,19 @@ public:
     // launcher: null leaves the file manager closed (the folder is still entered).
     explicit PlatformHostServices(FileManagerLauncher* launcher) : launcher_(launcher) {}
 
+    // An ordinary file in folder (see HostServices), or "".
     std::string firstFileIn(const std::string& folder) override;
     void makeFolder(const std::string& folder) override;
     void openFolderView(const std::string& folder) override;
 
 private:
     FileManagerLauncher* launcher_;
+    // A file seen in knownFolder_ at knownAt_. Any answer about a folder is
+    // stale the moment it is given; a sighting this recent is as good as a new
+    // listing, and an older one is checked with a single lookup.
+    std::string knownFolder_;
+    std::string knownFile_;
+    std::chrono::steady_clock::time_point knownAt_;
 };
 
 }  // namespace orvelin::platform

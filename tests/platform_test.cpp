@@ -4,6 +4,7 @@
 #include "platform/file_manager.h"
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
+#include "platform/platform_host.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,33 @@ TEST(Folders, MakeFolderFailsWhenItExistsOrCannotBeMade)
     EXPECT_NO_THROW(platform::MakeFolder(folder / "VCS folder/"));
     EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "VCS folder/"); }), 58);
     EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "a/b/"); }), 76);
+}
+
+// The platform's share of the host services, with the window side left out.
+class BareHost final : public platform::PlatformHostServices {
+public:
+    BareHost() : PlatformHostServices(nullptr) {}
+    std::string chosenFileTitle() override { return {}; }
+    void showMessage(std::string_view, std::string_view, MessageIcon) override {}
+    void setProgress(bool, std::string_view) override {}
+
+protected:
+    bool processPendingEvents() override { return false; }
+    void shutDown() override {}
+};
+
+TEST(Folders, AFileSeenBeforeIsCheckedAgainOnceItsSightingIsOld)
+{
+    TempFolder folder;
+    BareHost host;
+    const std::string output = folder / "VCS folder/";
+    EXPECT_EQ(host.firstFileIn(output), "");
+    host.makeFolder(output);
+    WriteBytes(output + "1.vcs", "");
+    EXPECT_EQ(host.firstFileIn(output), "1.vcs");
+    std::filesystem::remove_all(output);
+    ::usleep(150'000);
+    EXPECT_EQ(host.firstFileIn(output), "") << "a folder removed between two runs is made again";
 }
 
 class RecordingLauncher : public platform::FileManagerLauncher {

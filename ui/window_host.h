@@ -24,6 +24,7 @@ protected:
 
 private:
     Form1& form_;
+    QElapsedTimer sincePump_;
 };
 
 }  // namespace orvelin::ui

@@ -1,0 +1,52 @@
+// The cost floor of a split: read the calendar whole, then write each event
+// file (header, chunk, footer) with a single write(). No checks beyond that.
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fputs("usage: orvelin-floor FILE\n", stderr);
+        return 2;
+    }
+    const int in = ::open(argv[1], O_RDONLY);
+    struct stat info {};
+    if (in < 0 || ::fstat(in, &info) != 0)
+        return 2;
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    for (std::size_t got = 0; got < text.size();) {
+        const ssize_t n = ::read(in, text.data() + got, text.size() - got);
+        if (n <= 0)
+            return 2;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(in);
+
+    const std::string folder = std::string(argv[1]).substr(0, std::string(argv[1]).rfind('/') + 1) + "VCS folder/";
+    ::mkdir(folder.c_str(), 0777);
+    const std::string_view all(text);
+    std::size_t start = all.find("BEGIN:VEVENT");
+    std::string file;
+    int number = 0;
+    while (start != std::string_view::npos) {
+        const std::size_t end = all.find("END:VEVENT", start);
+        if (end == std::string_view::npos)
+            break;
+        file.assign("Begin:VCalendar\r\nVersion: 1.0\r\n");
+        file.append(all.substr(start, end + 10 - start));
+        file.append("\r\nEnd:VCalendar\r\n");
+        const std::string path = folder + std::to_string(++number) + ".vcs";
+        const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (out < 0 || ::write(out, file.data(), file.size()) != static_cast<ssize_t>(file.size()) || ::close(out) != 0)
+            return 2;
+        start = end + 10;
+    }
+    std::printf("%d Entries have been generated\n", number);
+    return 0;
+}
