@@ -3,19 +3,25 @@
 
 BUILD_DIR    ?= build
 BENCH_DIR    ?= build-release
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
 SANITIZE_DIR ?= build-sanitize
 JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
             fonts-liberation xvfb xauth
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all deps build run test test-plain test-sanitize bench clean
+.PHONY: all deps install-packages build run test test-plain test-sanitize bench fuzz clean
 
 all: build
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
+
+install-packages:
+	@missing=$$(for p in $(WANTED); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing missing packages:" $$missing; \
@@ -52,5 +58,15 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	$(BENCH_DIR)/bin/orvelin-bench $(BENCH_DIR)/bin $(BUILD_DIR)/bench/results.csv
 
+# Coverage-guided fuzzing of the split for FUZZ_SECONDS; findings land in $(FUZZ_DIR).
+fuzz: deps
+	@$(MAKE) --no-print-directory install-packages WANTED="$(FUZZ_PACKAGES)"
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DORVELIN_FUZZ=ON -DORVELIN_BUILD_UI=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target orvelin-split-fuzzer
+	mkdir -p $(FUZZ_DIR)/corpus
+	cd $(FUZZ_DIR) && ./bin/orvelin-split-fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    -print_final_stats=1 corpus $(CURDIR)/tests/fuzz/corpus
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR)

@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    orvelin::platform::ReportFileSizeLimitAsWriteFailure();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));

@@ -109,6 +109,7 @@ int Split(const Options& options)
 
 int main(int argc, char** argv)
 {
+    orvelin::platform::ReportFileSizeLimitAsWriteFailure();
     Options options;
     if (const std::optional<int> status = ParseArguments(argc, argv, options))
         return *status;

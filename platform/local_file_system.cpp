@@ -4,6 +4,7 @@
 #include "platform/os_error.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -142,6 +143,11 @@ private:
 };
 
 }  // namespace
+
+void ReportFileSizeLimitAsWriteFailure()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 bool LocalFileSystem::FileExists(const std::string& path)
 {

@@ -15,3 +15,12 @@ public:
 };
 
 }  // namespace orvelin::platform
+
+namespace orvelin::platform {
+
+// Makes a write beyond the process's file-size limit fail, so that it is
+// reported and the incomplete file removed, instead of the limit's signal
+// killing the program half-way through a file. Call once at start-up.
+void ReportFileSizeLimitAsWriteFailure();
+
+}  // namespace orvelin::platform

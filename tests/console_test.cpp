@@ -1,7 +1,6 @@
 // orvelin-split end to end: exit status, what it prints and the files it writes.
 
-#include "tests/support/process.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/console_split.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +15,6 @@ const std::string kEvent1 = "BEGIN:VEVENT\r\nDTSTART:20261207T090000Z\r\nSUMMARY
 const std::string kEvent2 = "BEGIN:VEVENT\r\nSUMMARY:Lunch \xE0 la caf\xE9\r\nEND:VEVENT";
 const std::string kEvent3 = "BEGIN:VEVENT\r\nSUMMARY:Review\r\nEND:VEVENT";
 const std::string kThreeEvents = kHeader + kEvent1 + "\r\n" + kEvent2 + "\r\n" + kEvent3 + "\r\nEND:VCALENDAR\r\n";
-
-std::string EventFile(const std::string& chunk)
-{
-    return "Begin:VCalendar\r\nVersion: 1.0\r\n" + chunk + "\r\nEnd:VCalendar\r\n";
-}
-
-class ConsoleSplit : public ::testing::Test {
-protected:
-    ProcessResult Split(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> command{ORVELIN_SPLIT_PATH};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return RunProcess(command, folder.path());
-    }
-    std::string Output(const std::string& name) { return ReadBytes(folder / ("VCS folder/" + name)); }
-
-    TempFolder folder;
-};
 
 TEST_F(ConsoleSplit, ThreeEventsAreWrittenByteForByte)
 {
@@ -114,12 +95,14 @@ TEST_F(ConsoleSplit, AFileThatCannotBeWrittenIsNotReported)
     EXPECT_EQ(result.err, "Orvelin Error: An error occurred during execution.\n\nFind Error 76:  Path not found\n");
 
     std::filesystem::remove(folder / "VCS folder");
-    std::filesystem::create_directories(folder / "VCS folder/2.vcs");
+    std::filesystem::create_directories(folder / "VCS folder/3.vcs");
     const ProcessResult blocked = Split({"export.vcs"});
     EXPECT_EQ(blocked.exitStatus, 2);
-    EXPECT_EQ(blocked.out, "1 Entries have been generated\n");
-    EXPECT_NE(blocked.err.find("Find Error 75:  Path/File access error"), std::string::npos) << blocked.err;
+    EXPECT_EQ(blocked.out, "2 Entries have been generated\n");
+    EXPECT_EQ(blocked.err, "Orvelin Error: An error occurred during execution.\n\n"
+                           "Find Error 75:  Path/File access error (Is a directory)\n");
     EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
+    EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
 }
 
 TEST_F(ConsoleSplit, UsageVersionAndHelp)

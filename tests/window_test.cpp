@@ -33,11 +33,21 @@ const std::string kThreeEvents = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:A\r
                                  "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
                                  "END:VCALENDAR\r\n";
 
-// The local file system, with a hook before each event file is created.
+// The local file system, with hooks after the existence check and before each
+// event file is created.
 class SpyFileSystem final : public FileSystem {
 public:
-    explicit SpyFileSystem(std::function<void(int)>& beforeCreate) : beforeCreate_(beforeCreate) {}
-    bool FileExists(const std::string& path) override { return local_.FileExists(path); }
+    SpyFileSystem(std::function<void(int)>& beforeCreate, std::function<void()>& afterExists)
+        : beforeCreate_(beforeCreate), afterExists_(afterExists)
+    {
+    }
+    bool FileExists(const std::string& path) override
+    {
+        const bool exists = local_.FileExists(path);
+        if (afterExists_)
+            afterExists_();
+        return exists;
+    }
     std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override
     {
         return local_.OpenTextFile(path, mode);
@@ -52,6 +62,7 @@ public:
 private:
     platform::LocalFileSystem local_;
     std::function<void(int)>& beforeCreate_;
+    std::function<void()>& afterExists_;
     int creates_ = 0;
 };
 
@@ -89,8 +100,9 @@ protected:
     const std::filesystem::path savedDirectory = std::filesystem::current_path();
     TempFolder folder;
     std::function<void(int)> beforeCreate;
+    std::function<void()> afterExists;
     RecordingLauncher launcher;
-    Form1 form{[this] { return std::make_unique<SpyFileSystem>(beforeCreate); }, launcher};
+    Form1 form{[this] { return std::make_unique<SpyFileSystem>(beforeCreate, afterExists); }, launcher};
     QSignalSpy ends{&form, &Form1::programEnding};
     std::vector<ShownBox> boxes;
     std::vector<QString> captionsAtBoxes;
@@ -220,7 +232,7 @@ std::string ManyEvents(int count)
     return text + "END:VCALENDAR\r\n";
 }
 
-constexpr int kManyEvents = 20000;
+constexpr int kManyEvents = 5000;
 
 TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
 {
@@ -228,7 +240,7 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
         SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
         TempFolder other;
         WriteBytes(other / "export.vcs", ManyEvents(kManyEvents));
-        Form1 running([this] { return std::make_unique<SpyFileSystem>(beforeCreate); }, launcher);
+        Form1 running([this] { return std::make_unique<SpyFileSystem>(beforeCreate, afterExists); }, launcher);
         QSignalSpy runningEnds(&running, &Form1::programEnding);
         running.show();
         int lastCreate = 0;
@@ -287,6 +299,29 @@ TEST_F(Window, AnUnreadableFileIsReportedAndTheWindowStays)
     EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(ends.size(), 0);
+}
+
+TEST_F(Window, AnInputThatVanishesAfterTheDialogIsReportedAndTheWindowStays)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    afterExists = [&] { std::filesystem::remove(folder / "export.vcs"); };
+    Generate(folder / "export.vcs");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "An error occurred during execution.\n\nError 76:  Path not found");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(Window, AnOutputFolderThatCannotBeUsedIsReportedAndNothingCounted)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    WriteBytes(folder / "VCS folder", "an ordinary file in the way");
+    Generate(folder / "export.vcs");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "An error occurred during execution.\n\nFind Error 76:  Path not found");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(ends.size(), 0);
+    EXPECT_TRUE(launcher.started.empty());
 }
 
 class FailingFileSystem final : public FileSystem {

@@ -38,9 +38,4 @@ std::size_t MemoryRun::OutputFileCount() const
     return count;
 }
 
-std::string EventFile(const std::string& chunk)
-{
-    return "Begin:VCalendar\r\nVersion: 1.0\r\n" + chunk + "\r\nEnd:VCalendar\r\n";
-}
-
 }  // namespace orvelin::testing

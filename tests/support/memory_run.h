@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/run_state.h"
+#include "tests/support/event_file.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_host.h"
 
@@ -27,8 +28,5 @@ struct MemoryRun {
     RecordingHost host{"export.vcs"};
     RunState state;
 };
-
-// "Begin:VCalendar" CR LF "Version: 1.0" CR LF chunk CR LF "End:VCalendar" CR LF.
-std::string EventFile(const std::string& chunk);
 
 }  // namespace orvelin::testing

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -26,11 +27,12 @@ ProcessResult RunProcess(const std::vector<std::string>& command, const std::str
     for (const std::string& argument : command)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    // The extra entries come first, so that they win over inherited ones.
     std::vector<char*> envp;
-    for (char** entry = environ; *entry; ++entry)
-        envp.push_back(*entry);
     for (const std::string& entry : extraEnvironment)
         envp.push_back(const_cast<char*>(entry.c_str()));
+    for (char** entry = environ; *entry; ++entry)
+        envp.push_back(*entry);
     envp.push_back(nullptr);
 
     pid_t child = 0;
@@ -39,9 +41,10 @@ ProcessResult RunProcess(const std::vector<std::string>& command, const std::str
     if (error != 0)
         throw std::runtime_error("cannot start " + command[0]);
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadBytes(capture / "out"),
-            ReadBytes(capture / "err")};
+            ReadBytes(capture / "err"), usage.ru_maxrss / 1024};
 }
 
 }  // namespace orvelin::testing

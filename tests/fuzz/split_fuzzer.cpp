@@ -1,0 +1,19 @@
+// libFuzzer target: the engine on arbitrary bytes, in memory, checked against
+// the model of a split.
+
+#include "tests/support/split_model.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::string difference = orvelin::testing::CompareEngineWithModel(input);
+    if (!difference.empty()) {
+        std::fprintf(stderr, "engine and model differ: %s\n", difference.c_str());
+        std::abort();
+    }
+    return 0;
+}

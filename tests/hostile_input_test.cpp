@@ -1,0 +1,158 @@
+// orvelin-split on inputs, folders and paths that are not what a calendar
+// export normally looks like: each ends in a clear message, nothing is lost,
+// and nothing but the file manager is ever started.
+
+#include "tests/support/console_split.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvelin::testing {
+namespace {
+
+const std::string kEvent1 = "BEGIN:VEVENT\r\nSUMMARY:One\r\nEND:VEVENT";
+const std::string kEvent2 = "BEGIN:VEVENT\r\nSUMMARY:Two\r\nEND:VEVENT";
+const std::string kCalendar = "BEGIN:VCALENDAR\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\nEND:VCALENDAR\r\n";
+const std::string kErrorBox = "Orvelin Error: An error occurred during execution.\n\n";
+
+using HostileInput = ConsoleSplit;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryMeasurable = false;  // AddressSanitizer's own memory counts too
+#else
+constexpr bool kMemoryMeasurable = true;
+#endif
+
+TEST_F(HostileInput, InputsThatAreNotOrdinaryFilesFailAtOnceWithAReason)
+{
+    ASSERT_EQ(::mkfifo((folder / "pipe.vcs").c_str(), 0600), 0);
+    for (const std::string& input : {folder / "pipe.vcs", std::string("/dev/zero"), std::string("/dev/urandom")}) {
+        const ProcessResult result = Split({input});
+        EXPECT_EQ(result.exitStatus, 2) << input;
+        EXPECT_EQ(result.err, kErrorBox + "Error 1001:  Not an ordinary file\n") << input;
+        EXPECT_LT(result.peakRssMiB, 64) << input;
+    }
+    std::filesystem::create_directory(folder / "folder.vcs");
+    const ProcessResult aFolder = Split({"folder.vcs"});
+    EXPECT_EQ(aFolder.exitStatus, 1);
+    EXPECT_EQ(aFolder.err, "orvelin-split: folder.vcs: is a folder, not a file\n");
+}
+
+TEST_F(HostileInput, TheDiskFillingUpPartWayThroughAFile)
+{
+    const std::string big = "BEGIN:VEVENT\r\nDESCRIPTION:" + std::string(20000, 'x') + "\r\nEND:VEVENT";
+    WriteBytes(folder / "export.vcs", kEvent1 + "\r\n" + kEvent2 + "\r\n" + big + "\r\n" + kEvent1 + "\r\n");
+    // Files may grow to 8 KiB: the third event does not fit.
+    const ProcessResult result =
+        RunProcess({"/usr/bin/prlimit", "--fsize=8192", ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, "2 Entries have been generated\n");
+    EXPECT_EQ(result.err, kErrorBox + "Find Error 61:  Disk full\n");
+    EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
+    EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
+    EXPECT_EQ(Output("3.vcs"), "<missing>") << "no incomplete file is left";
+    EXPECT_EQ(Output("4.vcs"), "<missing>");
+}
+
+TEST_F(HostileInput, AReadOnlyOutputFolder)
+{
+    WriteBytes(folder / "export.vcs", kCalendar);
+    std::filesystem::create_directory(folder / "VCS folder");
+    ASSERT_EQ(::chmod((folder / "VCS folder").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    // Permissions do not bind root: run as an ordinary user then.
+    std::vector<std::string> command{ORVELIN_SPLIT_PATH, "export.vcs"};
+    if (::geteuid() == 0)
+        command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    const ProcessResult result = RunProcess(command, folder.path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, kErrorBox + "Find Error 70:  Permission denied\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "VCS folder"));
+}
+
+TEST_F(HostileInput, TheFileManagerGetsTheFolderAsOneArgumentAndNothingElseRuns)
+{
+    const std::string parent = folder / "-n $(touch pwned); `touch pwned2` 'q\" & | > x";
+    std::filesystem::create_directory(parent);
+    WriteBytes(parent + "/export.vcs", kCalendar);
+    const std::string record = folder / "recorded-args";
+    const ProcessResult result =
+        Split({"--open", parent + "/export.vcs"},
+              {"PATH=" + std::string(ORVELIN_FAKE_BIN) + ":/usr/bin:/bin", "ORVELIN_RECORDED_ARGS=" + record});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    // The file manager is started without waiting for it.
+    for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)
+        ::usleep(10'000);
+    EXPECT_EQ(ReadBytes(record), std::filesystem::canonical(parent + "/VCS folder").string() + '\0');
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path())) {
+        EXPECT_NE(entry.path().filename(), "pwned");
+        EXPECT_NE(entry.path().filename(), "pwned2");
+    }
+}
+
+TEST_F(HostileInput, SpacesAndNonAsciiNames)
+{
+    const std::string parent = folder / "B\xC3\xBCro Kalender \xE2\x98\x83";
+    std::filesystem::create_directory(parent);
+    WriteBytes(parent + "/M\xC3\xA4rz 2027 \xE2\x9C\x93.vcs", kCalendar);
+    const ProcessResult result = Split({parent + "/M\xC3\xA4rz 2027 \xE2\x9C\x93.vcs"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadBytes(parent + "/VCS folder/2.vcs"), EventFile("\r\n" + kEvent2));
+}
+
+TEST_F(HostileInput, NamesNearTheLengthLimits)
+{
+    const std::string longest = std::string(251, 'n') + ".vcs";
+    WriteBytes(folder / longest, kCalendar);
+    EXPECT_EQ(Split({longest}).exitStatus, 0);
+    EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
+
+    // A folder whose path leaves room for the calendar's name but not for
+    // "VCS folder/1.vcs" (paths are limited to 4095 bytes).
+    std::string deep = folder.path();
+    while (deep.size() < 4084)
+        deep += std::string(std::min<std::size_t>(200, 4084 - deep.size() - 1), 'd') + "/";
+    std::filesystem::create_directories(deep);
+    WriteBytes(deep + "cal.vcs", kCalendar);
+    const ProcessResult result = Split({deep + "cal.vcs"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, kErrorBox + "Find Error 52:  Bad file name or number\n");
+}
+
+// A gibibyte of calendar with a handful of events, one of them 100 MiB: the
+// files are right and the text is held once.
+TEST_F(HostileInput, AGibibyteCalendarWithAHundredMebibyteEvent)
+{
+    constexpr std::size_t kMiB = 1 << 20;
+    const std::string description = "DESCRIPTION:" + std::string(100 * kMiB, 'a');
+    const std::string bigEvent = "BEGIN:VEVENT\r\n" + description + "\r\nEND:VEVENT";
+    {
+        std::ofstream out(folder / "big.vcs", std::ios::binary);
+        out << "BEGIN:VCALENDAR\r\n" << kEvent1 << "\r\n" << bigEvent << "\r\n" << kEvent2 << "\r\n";
+        std::string padding;
+        while (padding.size() < kMiB)
+            padding += "X-PADDING:" + std::string(1000, 'p') + "\r\n";
+        for (std::size_t written = 0; written < 924 * kMiB; written += padding.size())
+            out.write(padding.data(), static_cast<std::streamsize>(padding.size()));
+        out << "END:VCALENDAR\r\n";
+        ASSERT_TRUE(out.good());
+    }
+    const auto inputMiB = static_cast<long>(std::filesystem::file_size(folder / "big.vcs") / kMiB);
+    const ProcessResult result = Split({"big.vcs"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "3 Entries have been generated\n");
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.vcs"), EventFile("\r\n" + bigEvent));
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent2));
+    if (kMemoryMeasurable) {
+        EXPECT_LT(result.peakRssMiB, inputMiB + 32) << "input " << inputMiB << " MiB";
+    }
+    std::filesystem::remove(folder / "big.vcs");
+}
+
+}  // namespace
+}  // namespace orvelin::testing

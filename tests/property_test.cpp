@@ -1,0 +1,120 @@
+// Seeded random calendars, and the fuzzer's corpus, split by the engine and
+// compared with the model.
+
+#include "tests/support/split_model.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+namespace orvelin::testing {
+namespace {
+
+class CalendarGenerator {
+public:
+    explicit CalendarGenerator(unsigned seed) : random_(seed) {}
+
+    std::string Calendar()
+    {
+        std::string text;
+        if (Chance(80))
+            text += "BEGIN:VCALENDAR" + LineEnd() + "VERSION:1.0" + LineEnd();
+        const int pieces = Between(0, 12);
+        for (int i = 0; i < pieces; ++i) {
+            const int kind = Between(0, 9);
+            if (kind < 6)
+                text += Event();
+            else if (kind < 8)
+                text += "BEGIN:VTODO" + LineEnd() + Property() + "END:VTODO" + LineEnd();
+            else
+                text += Bytes();
+        }
+        if (Chance(70))
+            text += "END:VCALENDAR" + LineEnd();
+        return text;
+    }
+
+private:
+    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    bool Chance(int percent) { return Between(1, 100) <= percent; }
+
+    std::string LineEnd()
+    {
+        static const char* const kEnds[] = {"\r\n", "\r\n", "\n", "\r", ""};
+        return kEnds[Between(0, 4)];
+    }
+
+    // The marker, mostly exact, sometimes in another letter case or broken.
+    std::string Marker(std::string marker)
+    {
+        const int variant = Between(0, 9);
+        if (variant == 7)
+            for (char& c : marker)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        else if (variant == 8)
+            marker[static_cast<std::size_t>(Between(0, static_cast<int>(marker.size()) - 1))] ^= 0x20;
+        else if (variant == 9)
+            marker.erase(static_cast<std::size_t>(Between(0, static_cast<int>(marker.size()) - 1)), 1);
+        return marker;
+    }
+
+    std::string Property()
+    {
+        return "SUMMARY:" + std::to_string(Between(0, 99999)) + (Chance(30) ? Bytes() : "") + LineEnd();
+    }
+
+    std::string Event()
+    {
+        std::string event = Marker("BEGIN:VEVENT") + LineEnd();
+        for (int n = Between(0, 3); n > 0; --n)
+            event += Property();
+        if (Chance(90))
+            event += Marker("END:VEVENT") + LineEnd();
+        return event;
+    }
+
+    // 8-bit and NUL bytes.
+    std::string Bytes()
+    {
+        std::string bytes;
+        for (int n = Between(1, 8); n > 0; --n)
+            bytes += static_cast<char>(Chance(30) ? 0 : Between(0x80, 0xFF));
+        return bytes;
+    }
+
+    std::mt19937 random_;
+};
+
+TEST(SplitProperty, RandomCalendarsSplitAsTheModelSays)
+{
+    std::map<ModelSplit::Outcome, int> outcomes;
+    for (unsigned seed = 1; seed <= 1000; ++seed) {
+        const std::string calendar = CalendarGenerator(seed).Calendar();
+        ASSERT_EQ(CompareEngineWithModel(calendar), "") << "seed " << seed;
+        ++outcomes[SplitByModel(calendar).outcome];
+    }
+    // The calendars reach every outcome, not only the common one.
+    for (const auto outcome : {ModelSplit::Outcome::Refused, ModelSplit::Outcome::InvalidStart,
+                               ModelSplit::Outcome::NoEndMarker, ModelSplit::Outcome::Files})
+        EXPECT_GE(outcomes[outcome], 20) << static_cast<int>(outcome);
+}
+
+TEST(SplitProperty, TheFuzzCorpusSplitsAsTheModelSays)
+{
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(ORVELIN_FUZZ_CORPUS)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        EXPECT_EQ(CompareEngineWithModel(bytes.str()), "") << entry.path();
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 10);
+}
+
+}  // namespace
+}  // namespace orvelin::testing
