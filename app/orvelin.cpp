@@ -5,7 +5,6 @@
 #include "ui/form1.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -13,13 +12,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     // The program ends only through Form1: Cancel, the frame, or a run's end.
     QApplication::setQuitOnLastWindowClosed(false);
 
     orvelin::platform::SystemFileManager fileManager;
     orvelin::ui::Form1 form([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
     QObject::connect(&form, &orvelin::ui::Form1::programEnding, &app, &QApplication::exit, Qt::QueuedConnection);
+    QApplication::setWindowIcon(form.windowIcon());
     form.show();
     return QApplication::exec();
 }

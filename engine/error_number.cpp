@@ -7,6 +7,7 @@ std::string_view DescriptionOf(ErrorNumber number)
     switch (number) {
     case ErrorNumber::InvalidArgument: return "Invalid procedure call or argument";
     case ErrorNumber::Overflow: return "Overflow";
+    case ErrorNumber::OutOfMemory: return "Out of memory";
     case ErrorNumber::BadFileName: return "Bad file name or number";
     case ErrorNumber::FileNotFound: return "File not found";
     case ErrorNumber::DeviceIoError: return "Device I/O error";

@@ -10,6 +10,7 @@ namespace orvelin {
 enum class ErrorNumber : int {
     InvalidArgument = 5,
     Overflow = 6,
+    OutOfMemory = 7,
     BadFileName = 52,
     FileNotFound = 53,
     DeviceIoError = 57,

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +30,14 @@ public:
         if (::fstat(fd_.get(), &info) != 0)
             ThrowLastError();
         // Sized once from the file's length, so the text is never copied whole.
-        std::string text(static_cast<std::size_t>(info.st_size), '\0');
+        std::string text;
+        try {
+            text.resize(static_cast<std::size_t>(info.st_size));
+        } catch (const std::bad_alloc&) {
+            throw Failure(ErrorNumber::OutOfMemory);
+        } catch (const std::length_error&) {
+            throw Failure(ErrorNumber::OutOfMemory);
+        }
         std::size_t filled = ReadInto(text.data(), text.size());
         text.resize(filled);
         // Whatever the file gained since fstat.

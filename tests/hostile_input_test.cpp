@@ -42,6 +42,19 @@ TEST_F(HostileInput, InputsThatAreNotOrdinaryFilesFailAtOnceWithAReason)
     EXPECT_EQ(aFolder.err, "orvelin-split: folder.vcs: is a folder, not a file\n");
 }
 
+TEST_F(HostileInput, AnInputTooLargeForMemoryIsReported)
+{
+    if (!kMemoryMeasurable)
+        GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+    // A sparse gibibyte, read by a process allowed half of that.
+    WriteBytes(folder / "huge.vcs", "");
+    std::filesystem::resize_file(folder / "huge.vcs", 1 << 30);
+    const ProcessResult result =
+        RunProcess({"/usr/bin/prlimit", "--as=536870912", ORVELIN_SPLIT_PATH, "huge.vcs"}, folder.path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, kErrorBox + "Error 7:  Out of memory\n");
+}
+
 TEST_F(HostileInput, TheDiskFillingUpPartWayThroughAFile)
 {
     const std::string big = "BEGIN:VEVENT\r\nDESCRIPTION:" + std::string(20000, 'x') + "\r\nEND:VEVENT";

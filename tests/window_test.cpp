@@ -111,6 +111,7 @@ protected:
 TEST_F(Window, StartsWithTheDesignedLayout)
 {
     EXPECT_EQ(form.windowTitle(), "Orvelin Version 1.0");
+    EXPECT_EQ(form.windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
     EXPECT_EQ(form.size(), QSize(594, 117));
     const std::vector<std::pair<QWidget*, QRect>> layout{
         {form.Label1, {0, 0, 593, 49}},    {form.Label2, {8, 8, 577, 41}},     {form.Frame1, {8, 56, 577, 49}},

@@ -8,8 +8,16 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+
+// The window's resources live in a static library: registered explicitly, or
+// the linker would leave them out.
+static void RegisterWindowResources()
+{
+    Q_INIT_RESOURCE(orvelin);
+}
 
 namespace orvelin::ui {
 namespace {
@@ -55,8 +63,10 @@ Form1::Form1(FileSystemFactory createFileSystem, platform::FileManagerLauncher& 
     : CommonDialog1(this), createFileSystem_(std::move(createFileSystem)),
       host_(std::make_unique<WindowHost>(*this, fileManager))
 {
+    RegisterWindowResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orvelin Version 1.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     resize(594, 117);
 
     // The white band across the top: system colour 9 (caption text) in the
