@@ -168,6 +168,8 @@ std::unique_ptr<InputTextStream> LocalFileSystem::OpenTextFile(const std::string
 {
     // Non-blocking, so that opening a FIFO without a writer cannot hang.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid() && errno == ENOENT)
+        throw Failure(ErrorNumber::FileNotFound);  // it was there a moment ago
     if (!fd.valid())
         ThrowLastError();
     struct stat info {};

@@ -53,7 +53,7 @@ TEST(LocalFileSystem, OnlyOrdinaryFilesExistAndOpen)
         EXPECT_TRUE(files.FileExists(path));
         EXPECT_EQ(FailureNumber([&] { files.OpenTextFile(path, IOMode::ForReading); }), 1001) << path;
     }
-    EXPECT_EQ(FailureNumber([&] { files.OpenTextFile(folder / "missing.vcs", IOMode::ForReading); }), 76);
+    EXPECT_EQ(FailureNumber([&] { files.OpenTextFile(folder / "missing.vcs", IOMode::ForReading); }), 53);
 }
 
 TEST(LocalFileSystem, WritesTheBytesUnchangedWithCrLfLines)

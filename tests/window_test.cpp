@@ -308,7 +308,7 @@ TEST_F(Window, AnInputThatVanishesAfterTheDialogIsReportedAndTheWindowStays)
     afterExists = [&] { std::filesystem::remove(folder / "export.vcs"); };
     Generate(folder / "export.vcs");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "An error occurred during execution.\n\nError 76:  Path not found");
+    EXPECT_EQ(boxes[0].text, "An error occurred during execution.\n\nError 53:  File not found");
     EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
     EXPECT_TRUE(form.isVisible());
 }

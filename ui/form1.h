@@ -38,7 +38,6 @@ public:
     QPushButton* Command2;
     CommonDialog CommonDialog1;
 
-    const RunState& runState() const { return state_; }
     bool ending() const { return ending_; }
 
 public slots:
