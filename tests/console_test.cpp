@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <pty.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvelin::testing {
 namespace {
@@ -103,6 +105,26 @@ TEST_F(ConsoleSplit, AFileThatCannotBeWrittenIsNotReported)
                            "Find Error 75:  Path/File access error (Is a directory)\n");
     EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
     EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
+}
+
+TEST_F(ConsoleSplit, OnATerminalTheProgressCaptionUpdatesOneLine)
+{
+    int terminal = -1;
+    int program = -1;
+    ASSERT_EQ(::openpty(&terminal, &program, nullptr, nullptr, nullptr), 0);
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    const ProcessResult result = RunProcess({ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path(), {}, program);
+    ::close(program);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(got));
+    ::close(terminal);
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "3 Entries have been generated\n");
+    EXPECT_EQ(shown, "Generating file ...... 1.vcs\r\x1b[KGenerating file ...... 2.vcs\r\x1b[K"
+                     "Generating file ...... 3.vcs\r\x1b[K");
 }
 
 TEST_F(ConsoleSplit, UsageVersionAndHelp)

@@ -13,14 +13,17 @@ extern char** environ;
 namespace orvelin::testing {
 
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                         const std::vector<std::string>& extraEnvironment)
+                         const std::vector<std::string>& extraEnvironment, int stderrTo)
 {
     TempFolder capture;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (stderrTo >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stderrTo, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, (capture / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
 
     std::vector<char*> argv;
