@@ -6,8 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <new>
-#include <stdexcept>
+#include <exception>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,9 +32,7 @@ public:
         std::string text;
         try {
             text.resize(static_cast<std::size_t>(info.st_size));
-        } catch (const std::bad_alloc&) {
-            throw Failure(ErrorNumber::OutOfMemory);
-        } catch (const std::length_error&) {
+        } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
             throw Failure(ErrorNumber::OutOfMemory);
         }
         std::size_t filled = ReadInto(text.data(), text.size());

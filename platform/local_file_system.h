@@ -14,10 +14,6 @@ public:
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
 };
 
-}  // namespace orvelin::platform
-
-namespace orvelin::platform {
-
 // Makes a write beyond the process's file-size limit fail, so that it is
 // reported and the incomplete file removed, instead of the limit's signal
 // killing the program half-way through a file. Call once at start-up.

@@ -5,6 +5,7 @@
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
 #include "platform/platform_host.h"
+#include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -163,12 +164,6 @@ TEST(Folders, AFileSeenBeforeIsCheckedAgainOnceItsSightingIsOld)
     ::usleep(150'000);
     EXPECT_EQ(host.firstFileIn(output), "") << "a folder removed between two runs is made again";
 }
-
-class RecordingLauncher : public platform::FileManagerLauncher {
-public:
-    void Start(const std::string& folder) override { started.push_back(folder); }
-    std::vector<std::string> started;
-};
 
 TEST(FileManager, OpensTheFolderReadBackAsOneArgument)
 {

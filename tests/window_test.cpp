@@ -3,6 +3,7 @@
 
 #include "engine/failure.h"
 #include "platform/local_file_system.h"
+#include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 #include "ui/common_dialog.h"
 #include "ui/form1.h"
@@ -64,12 +65,6 @@ private:
     std::function<void(int)>& beforeCreate_;
     std::function<void()>& afterExists_;
     int creates_ = 0;
-};
-
-class RecordingLauncher final : public platform::FileManagerLauncher {
-public:
-    void Start(const std::string& folder) override { started.push_back(folder); }
-    std::vector<std::string> started;
 };
 
 class Window : public ::testing::Test {
