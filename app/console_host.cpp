@@ -5,8 +5,9 @@
 namespace orvelin::console {
 namespace {
 
-// Message texts break lines with CR LF; a console wants LF.
-void PrintText(std::FILE* out, std::string_view text)
+// Message texts break lines with CR LF; a console wants LF. False when the
+// text could not be written.
+bool PrintText(std::FILE* out, std::string_view text)
 {
     std::string printed;
     printed.reserve(text.size() + 1);
@@ -16,8 +17,8 @@ void PrintText(std::FILE* out, std::string_view text)
         printed += text[i];
     }
     printed += '\n';
-    std::fwrite(printed.data(), 1, printed.size(), out);
-    std::fflush(out);
+    const bool written = std::fwrite(printed.data(), 1, printed.size(), out) == printed.size();
+    return std::fflush(out) == 0 && written;
 }
 
 }  // namespace
@@ -41,9 +42,9 @@ void ConsoleHost::showMessage(std::string_view text, std::string_view title, Mes
         std::string line(title);
         line += ": ";
         line += text;
-        PrintText(stderr, line);
+        outputFailed_ |= !PrintText(stderr, line);
     } else {
-        PrintText(stdout, text);
+        outputFailed_ |= !PrintText(stdout, text);
     }
 }
 

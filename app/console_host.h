@@ -19,6 +19,8 @@ public:
     bool errorShown() const { return errorShown_; }
     bool messageShown() const { return messageShown_; }
     bool ended() const { return ended_; }
+    // A message could not be written (a closed pipe, a full disk).
+    bool outputFailed() const { return outputFailed_; }
 
 protected:
     bool processPendingEvents() override { return false; }
@@ -33,6 +35,7 @@ private:
     bool messageShown_ = false;
     bool errorShown_ = false;
     bool ended_ = false;
+    bool outputFailed_ = false;
 };
 
 }  // namespace orvelin::console

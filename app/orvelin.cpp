@@ -1,6 +1,7 @@
 // Orvelin: the window. Creates Form1, shows it and runs until the program ends.
 
 #include "platform/file_manager.h"
+#include "platform/interruption.h"
 #include "platform/local_file_system.h"
 #include "ui/form1.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char** argv)
 {
     orvelin::platform::ReportFileSizeLimitAsWriteFailure();
+    orvelin::platform::EndCleanlyOnInterruption("orvelin");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));

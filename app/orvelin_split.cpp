@@ -4,8 +4,11 @@
 #include "app/console_host.h"
 #include "engine/failure.h"
 #include "engine/split_run.h"
+#include "platform/interruption.h"
 #include "platform/local_file_system.h"
 
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -83,22 +86,27 @@ int Split(const Options& options)
 {
     const std::filesystem::path given(options.file);
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(given, error);
-    const std::string path = error ? options.file : absolute.string();
+    const std::string absolute = std::filesystem::absolute(given, error).string();
+    // Deep in a tree the absolute form can be too long for the OS: the path
+    // as given still works, relative to the current folder.
+    const std::string path = error || absolute.size() >= PATH_MAX ? options.file : absolute;
 
     RunState state;
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
     console::ConsoleHost host(given.filename().string(), options.open ? &fileManager : nullptr, ::isatty(2) != 0);
+    std::optional<ErrorInfo> failure;
     try {
-        SplitRun(state, host).RunFromFile(path);
+        failure = CatchAnyFailure([&] { SplitRun(state, host).RunFromFile(path); });
     } catch (const ProgramEnd&) {
         // The closing stage completed.
-    } catch (const Failure& failure) {
-        std::fprintf(stderr, "orvelin-split: error %d: %s\n", failure.info().number, failure.info().description.c_str());
+    }
+    if (failure) {
+        std::fprintf(stderr, "orvelin-split: error %d: %s\n", failure->number, failure->description.c_str());
         return kFailed;
     }
-    if (host.errorShown())
+    // A summary or message that could not be written is a failure too.
+    if (host.errorShown() || host.outputFailed())
         return kFailed;
     if (host.ended())
         return state.fileNumber > 1 ? kFilesWritten : kNothingToSplit;
@@ -110,6 +118,9 @@ int Split(const Options& options)
 int main(int argc, char** argv)
 {
     orvelin::platform::ReportFileSizeLimitAsWriteFailure();
+    orvelin::platform::EndCleanlyOnInterruption("orvelin-split");
+    // A reader that went away makes writing fail instead of killing us.
+    std::signal(SIGPIPE, SIG_IGN);
     Options options;
     if (const std::optional<int> status = ParseArguments(argc, argv, options))
         return *status;

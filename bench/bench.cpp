@@ -1,5 +1,5 @@
 // The split benchmark: whole-process timings of orvelin-split, the window, the
-// cost floor and the awk recipe on generated calendars, with the targets the
+// cost floors and the awk recipe on generated calendars, with the targets the
 // split must meet. Usage: orvelin-bench BIN_DIR CSV_FILE [RUNS]
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <spawn.h>
 #include <string>
@@ -27,9 +28,19 @@ struct Command {
     std::string name;
     std::vector<std::string> argv;
     bool needsOutputFolder = false;  // the awk recipe cannot make it
+    bool rerun = false;              // runs over the files of the run before
+    int exitStatus = 0;              // 1 for a refusal
+};
+
+// One input and the commands timed on it; the first command is its floor.
+struct Scenario {
+    std::string name;
+    int events = 0;  // 0: a calendar without events
+    std::vector<Command> commands;
 };
 
 struct Result {
+    std::string scenario;
     int events = 0;
     std::string command;
     double medianSeconds = 0;
@@ -42,35 +53,58 @@ const char* const kAwkRecipe =
     "f { print > f }\n"
     "/END:VEVENT/ { printf \"End:VCalendar\\r\\n\" > f; close(f); f = \"\" }\n";
 
-std::string Calendar(int events)
+// Writes the calendar piece by piece: the driver itself must stay small.
+template <typename Pieces>
+void WriteCalendar(const fs::path& path, Pieces&& pieces)
 {
-    const std::string description(300, 'd');
-    std::string text = "BEGIN:VCALENDAR\r\nVERSION:1.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\n";
-    text.reserve(static_cast<std::size_t>(events) * 440);
-    for (int n = 1; n <= events; ++n) {
-        const std::string id = std::to_string(n);
-        text += "BEGIN:VEVENT\r\nUID:" + id + "@bench.orvelin\r\nDTSTART:20270104T090000Z\r\n"
-                "DTEND:20270104T100000Z\r\nSUMMARY:Planning meeting " + id + "\r\nLOCATION:Room " + id +
-                "\r\nDESCRIPTION:" + description + "\r\nEND:VEVENT\r\n";
-    }
-    return text + "END:VCALENDAR\r\n";
-}
-
-// Made in a child process: a spawned command's peak RSS counts the highest RSS
-// its parent ever had, so the driver itself must stay small.
-void WriteCalendar(const fs::path& path, int events)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::ofstream(path, std::ios::binary) << Calendar(events);
-        std::_Exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (child < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::ofstream out(path, std::ios::binary);
+    pieces([&out](const std::string& piece) { out << piece; });
+    if (!out) {
         std::fputs("cannot write the calendar\n", stderr);
         std::exit(2);
     }
+}
+
+// count events with a few properties and a description of descriptionBytes.
+void WriteEvents(const fs::path& path, int count, std::size_t descriptionBytes)
+{
+    const std::string description(descriptionBytes, 'd');
+    WriteCalendar(path, [&](const auto& put) {
+        put("BEGIN:VCALENDAR\r\nVERSION:1.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\n");
+        for (int n = 1; n <= count; ++n) {
+            const std::string id = std::to_string(n);
+            put("BEGIN:VEVENT\r\nUID:" + id + "@bench.orvelin\r\nDTSTART:20270104T090000Z\r\n"
+                "DTEND:20270104T100000Z\r\nSUMMARY:Planning meeting " + id + "\r\nLOCATION:Room " + id +
+                "\r\nDESCRIPTION:" + description + "\r\nEND:VEVENT\r\n");
+        }
+        put("END:VCALENDAR\r\n");
+    });
+}
+
+constexpr std::size_t kMiB = 1 << 20;
+constexpr std::size_t kRefusalSize = 400 * kMiB;
+
+// No start marker in any letter case: the letter N throughout.
+void WriteLetters(const fs::path& path)
+{
+    const std::string block(kMiB, 'N');
+    WriteCalendar(path, [&](const auto& put) {
+        for (std::size_t size = 0; size < kRefusalSize; size += block.size())
+            put(block);
+    });
+}
+
+// No start marker either: ordinary text lines, with every letter in them.
+void WriteTextLines(const fs::path& path)
+{
+    const std::string line = "X-NOTE:Quarterly budget review with the Berlin team, agenda below; bring your figures\r\n";
+    std::string block;
+    while (block.size() < kMiB)
+        block += line;
+    WriteCalendar(path, [&](const auto& put) {
+        for (std::size_t size = 0; size < kRefusalSize - 20 * kMiB; size += block.size())
+            put(block);
+    });
 }
 
 // Runs command in folder to its end: wall seconds and peak RSS in MiB.
@@ -98,7 +132,7 @@ std::pair<double, double> RunOnce(const Command& command, const fs::path& folder
     ::wait4(child, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != command.exitStatus) {
         std::fprintf(stderr, "%s failed\n", command.name.c_str());
         std::exit(2);
     }
@@ -107,6 +141,8 @@ std::pair<double, double> RunOnce(const Command& command, const fs::path& folder
 
 void ResetOutput(const Command& command, const fs::path& folder)
 {
+    if (command.rerun)
+        return;
     fs::remove_all(folder / "VCS folder");
     if (command.needsOutputFolder)
         fs::create_directory(folder / "VCS folder");
@@ -114,6 +150,8 @@ void ResetOutput(const Command& command, const fs::path& folder)
 
 void CheckOutput(const Command& command, const fs::path& folder, int events)
 {
+    if (events == 0)
+        return;
     const fs::path last = folder / "VCS folder" / (std::to_string(events) + ".vcs");
     const fs::path beyond = folder / "VCS folder" / (std::to_string(events + 1) + ".vcs");
     if (!fs::exists(last) || fs::exists(beyond)) {
@@ -129,35 +167,41 @@ double Median(std::vector<double> values)
 }
 
 // Warm-up, then runs rounds in which the commands take turns.
-std::vector<Result> Measure(const std::vector<Command>& commands, const fs::path& folder, int events, int runs,
-                            double inputMiB)
+std::vector<Result> Measure(const Scenario& scenario, const fs::path& folder, int runs, double inputMiB)
 {
     std::map<std::string, std::vector<double>> seconds;
     std::map<std::string, double> peak;
-    for (const Command& command : commands) {
+    for (const Command& command : scenario.commands) {
         ResetOutput(command, folder);
         RunOnce(command, folder);
-        CheckOutput(command, folder, events);
+        CheckOutput(command, folder, scenario.events);
     }
     for (int round = 0; round < runs; ++round) {
-        for (const Command& command : commands) {
+        for (const Command& command : scenario.commands) {
             ResetOutput(command, folder);
             const auto [wall, rss] = RunOnce(command, folder);
             seconds[command.name].push_back(wall);
             peak[command.name] = std::max(peak[command.name], rss);
         }
     }
-    fs::remove_all(folder / "VCS folder");
     std::vector<Result> results;
-    for (const Command& command : commands)
-        results.push_back({events, command.name, Median(seconds[command.name]), peak[command.name], inputMiB});
+    for (const Command& command : scenario.commands) {
+        results.push_back({scenario.name, scenario.events, command.name, Median(seconds[command.name]),
+                           peak[command.name], inputMiB});
+    }
     return results;
 }
 
-const Result& Find(const std::vector<Result>& results, int events, const std::string& command)
+const Result& Find(const std::vector<Result>& results, const std::string& scenario, const std::string& command)
 {
     return *std::find_if(results.begin(), results.end(),
-                         [&](const Result& r) { return r.events == events && r.command == command; });
+                         [&](const Result& r) { return r.scenario == scenario && r.command == command; });
+}
+
+double Ratio(const std::vector<Result>& results, const std::string& scenario, const std::string& command,
+             const std::string& to)
+{
+    return Find(results, scenario, command).medianSeconds / Find(results, scenario, to).medianSeconds;
 }
 
 bool Check(const char* target, double value, double limit)
@@ -183,45 +227,74 @@ int main(int argc, char** argv)
     const fs::path folder = ::mkdtemp(pattern.data());
     std::printf("Calendars in %s, median of %d runs after a warm-up\n\n", folder.c_str(), runs);
 
+    const auto tool = [&bin](const char* name) { return (bin / name).string(); };
+    const Command floor{"floor", {tool("orvelin-floor"), "calendar.vcs"}};
+    const Command split{"orvelin-split", {tool("orvelin-split"), "calendar.vcs"}};
+    const Command awk{"awk", {"awk", kAwkRecipe, "calendar.vcs"}, true};
+    const Command window{"window", {tool("orvelin-window-run"), "calendar.vcs"}};
+    const Command readFloor{"read floor", {tool("orvelin-read-floor"), "calendar.vcs"}};
+    const Command refusal{"orvelin-split", {tool("orvelin-split"), "calendar.vcs"}, false, false, 1};
+    const Command rerunFloor{"rerun floor", {tool("orvelin-floor"), "--replace", "calendar.vcs"}, false, true};
+    const Command rerun{"orvelin-split rerun", {tool("orvelin-split"), "calendar.vcs"}, false, true};
+    const fs::path calendar = folder / "calendar.vcs";
+    const std::vector<std::pair<Scenario, std::function<void()>>> scenarios{
+        {{"1,000", 1000, {floor, split, awk}}, [&] { WriteEvents(calendar, 1000, 300); }},
+        {{"10,000", 10000, {floor, split, awk}}, [&] { WriteEvents(calendar, 10000, 300); }},
+        {{"30,000", 30000, {floor, split, awk, window}}, [&] { WriteEvents(calendar, 30000, 300); }},
+        {{"30,000 rerun", 30000, {rerunFloor, rerun}}, [] {}},
+        {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
+        {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
+        {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
+    };
+
     std::vector<Result> results;
-    for (const int events : {1000, 10000, 30000}) {
-        WriteCalendar(folder / "calendar.vcs", events);
-        const auto inputSize = fs::file_size(folder / "calendar.vcs");
-        std::vector<Command> commands{
-            {"floor", {(bin / "orvelin-floor").string(), "calendar.vcs"}},
-            {"orvelin-split", {(bin / "orvelin-split").string(), "calendar.vcs"}},
-            {"awk", {"awk", kAwkRecipe, "calendar.vcs"}, true},
-        };
-        if (events == 30000)
-            commands.push_back({"window", {(bin / "orvelin-window-run").string(), "calendar.vcs"}});
-        for (Result& result : Measure(commands, folder, events, runs, static_cast<double>(inputSize) / (1 << 20)))
+    for (const auto& [scenario, write] : scenarios) {
+        const bool rerunning = scenario.commands.front().rerun;
+        if (!rerunning)
+            fs::remove_all(folder / "VCS folder");
+        write();
+        const double inputMiB = static_cast<double>(fs::file_size(calendar)) / kMiB;
+        // The large inputs take long enough that fewer runs tell as much.
+        const int scenarioRuns = inputMiB > 100 ? std::max(3, runs / 2) : runs;
+        for (Result& result : Measure(scenario, folder, scenarioRuns, inputMiB))
             results.push_back(result);
     }
     fs::remove_all(folder);
 
     fs::create_directories(csvPath.parent_path());
     std::ofstream csv(csvPath);
-    csv << "events,command,median_seconds,ratio_to_floor,us_per_event,peak_rss_mib,input_mib\n";
-    std::printf("%7s  %-14s %10s %9s %9s %13s\n", "events", "command", "median s", "x floor", "us/event", "peak RSS MiB");
-    for (const Result& r : results) {
-        const double ratio = r.medianSeconds / Find(results, r.events, "floor").medianSeconds;
-        const double perEvent = r.medianSeconds * 1e6 / r.events;
-        std::printf("%7d  %-14s %10.4f %9.2f %9.2f %13.1f\n", r.events, r.command.c_str(), r.medianSeconds, ratio,
-                    perEvent, r.peakRssMiB);
-        csv << r.events << ',' << r.command << ',' << r.medianSeconds << ',' << ratio << ',' << perEvent << ','
-            << r.peakRssMiB << ',' << r.inputMiB << '\n';
+    csv << "input,events,command,median_seconds,ratio_to_floor,us_per_event,peak_rss_mib,input_mib\n";
+    std::printf("%-15s %-20s %10s %9s %9s %13s\n", "input", "command", "median s", "x floor", "us/event",
+                "peak RSS MiB");
+    for (const auto& [scenario, write] : scenarios) {
+        for (const Command& command : scenario.commands) {
+            const Result& r = Find(results, scenario.name, command.name);
+            const double ratio = Ratio(results, scenario.name, command.name, scenario.commands.front().name);
+            const double perEvent = r.events > 0 ? r.medianSeconds * 1e6 / r.events : 0;
+            std::printf("%-15s %-20s %10.4f %9.2f %9.2f %13.1f\n", r.scenario.c_str(), r.command.c_str(),
+                        r.medianSeconds, ratio, perEvent, r.peakRssMiB);
+            csv << '"' << r.scenario << "\"," << r.events << ',' << r.command << ',' << r.medianSeconds << ',' << ratio
+                << ',' << perEvent << ',' << r.peakRssMiB << ',' << r.inputMiB << '\n';
+        }
     }
 
-    const Result& split = Find(results, 30000, "orvelin-split");
-    const Result& split1k = Find(results, 1000, "orvelin-split");
-    std::printf("\nTargets at 30,000 events:\n");
-    bool met = Check("console split / floor", split.medianSeconds / Find(results, 30000, "floor").medianSeconds, 1.15);
-    met &= Check("console split / awk recipe (must be below 1)",
-                 split.medianSeconds / Find(results, 30000, "awk").medianSeconds, 0.999);
-    met &= Check("window run / console split", Find(results, 30000, "window").medianSeconds / split.medianSeconds, 1.5);
+    const Result& split30k = Find(results, "30,000", "orvelin-split");
+    const Result& split1k = Find(results, "1,000", "orvelin-split");
+    std::printf("\nTargets:\n");
+    bool met = Check("30,000 events: console split / floor", Ratio(results, "30,000", "orvelin-split", "floor"), 1.15);
+    met &= Check("30,000 events: console split / awk recipe (below 1)",
+                 Ratio(results, "30,000", "orvelin-split", "awk"), 0.999);
+    met &= Check("30,000 events: window run / console split", Ratio(results, "30,000", "window", "orvelin-split"), 1.5);
     met &= Check("time per event at 30,000 / at 1,000",
-                 (split.medianSeconds / 30000) / (split1k.medianSeconds / 1000), 1.3);
-    met &= Check("console peak RSS MiB (limit: input + 16 MiB)", split.peakRssMiB, split.inputMiB + 16);
+                 (split30k.medianSeconds / 30000) / (split1k.medianSeconds / 1000), 1.3);
+    met &= Check("30,000 events: peak RSS MiB (input + 16 MiB)", split30k.peakRssMiB, split30k.inputMiB + 16);
+    met &= Check("rerun over the same names / rerun floor",
+                 Ratio(results, "30,000 rerun", "orvelin-split rerun", "rerun floor"), 1.15);
+    met &= Check("2,000 events of 200 KB: console split / floor",
+                 Ratio(results, "2,000 x 200 KB", "orvelin-split", "floor"), 1.15);
+    met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"), 1.25);
+    met &= Check("refusing 380 MB of text / read floor",
+                 Ratio(results, "refusal: text", "orvelin-split", "read floor"), 1.25);
     std::printf("\nCSV: %s\n", csvPath.c_str());
     return met ? 0 : 1;
 }

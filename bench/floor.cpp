@@ -1,5 +1,7 @@
 // The cost floor of a split: read the calendar whole, then write each event
 // file (header, chunk, footer) with a single write(). No checks beyond that.
+// With --replace, each file is written under a temporary name and renamed
+// over its own: the floor of a rerun over existing files.
 
 #include <cstdio>
 #include <cstring>
@@ -11,11 +13,13 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fputs("usage: orvelin-floor FILE\n", stderr);
+    const bool replace = argc == 3 && std::string_view(argv[1]) == "--replace";
+    if (argc != 2 && !replace) {
+        std::fputs("usage: orvelin-floor [--replace] FILE\n", stderr);
         return 2;
     }
-    const int in = ::open(argv[1], O_RDONLY);
+    const char* const input = argv[argc - 1];
+    const int in = ::open(input, O_RDONLY);
     struct stat info {};
     if (in < 0 || ::fstat(in, &info) != 0)
         return 2;
@@ -28,7 +32,7 @@ int main(int argc, char** argv)
     }
     ::close(in);
 
-    const std::string folder = std::string(argv[1]).substr(0, std::string(argv[1]).rfind('/') + 1) + "VCS folder/";
+    const std::string folder = std::string(input).substr(0, std::string(input).rfind('/') + 1) + "VCS folder/";
     ::mkdir(folder.c_str(), 0777);
     const std::string_view all(text);
     std::size_t start = all.find("BEGIN:VEVENT");
@@ -42,8 +46,11 @@ int main(int argc, char** argv)
         file.append(all.substr(start, end + 10 - start));
         file.append("\r\nEnd:VCalendar\r\n");
         const std::string path = folder + std::to_string(++number) + ".vcs";
-        const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const std::string written = replace ? folder + ".floor.tmp" : path;
+        const int out = ::open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (out < 0 || ::write(out, file.data(), file.size()) != static_cast<ssize_t>(file.size()) || ::close(out) != 0)
+            return 2;
+        if (replace && ::rename(written.c_str(), path.c_str()) != 0)
             return 2;
         start = end + 10;
     }

@@ -19,6 +19,7 @@ std::string_view DescriptionOf(ErrorNumber number)
     case ErrorNumber::PathNotFound: return "Path not found";
     case ErrorNumber::NotAnOrdinaryFile: return "Not an ordinary file";
     case ErrorNumber::FileManagerNotStarted: return "The file manager could not be started";
+    case ErrorNumber::FileSizeLimit: return "File too large for the file-size limit";
     }
     return "Unknown error";
 }

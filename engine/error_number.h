@@ -4,9 +4,9 @@
 
 namespace orvelin {
 
-// Every failure the program can report, numbered once here. The numbers follow
-// the classic BASIC run-time numbering that users of the original tool know;
-// our own failures use the 1000 range.
+// Every failure the program can report, numbered once here. Numbers below
+// 1000 are the classic BASIC run-time error numbers for the same conditions;
+// failures that numbering has no word for use the 1000 range.
 enum class ErrorNumber : int {
     InvalidArgument = 5,
     Overflow = 6,
@@ -22,6 +22,7 @@ enum class ErrorNumber : int {
     PathNotFound = 76,
     NotAnOrdinaryFile = 1001,
     FileManagerNotStarted = 1002,
+    FileSizeLimit = 1003,
 };
 
 // The readable description that goes with a number.

@@ -24,6 +24,16 @@ void WriteEventFile(OutputTextStream& stream, std::string_view eventText)
     stream.Close();
 }
 
+// A file that cannot be created because its folder is missing fails for the
+// reason the folder could not be made, which says more than "Path not found".
+ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorInfo>& folderCreation)
+{
+    const auto is = [](const ErrorInfo& info, ErrorNumber number) { return info.number == static_cast<int>(number); };
+    if (is(creation, ErrorNumber::PathNotFound) && folderCreation && !is(*folderCreation, ErrorNumber::FileAlreadyExists))
+        return *folderCreation;
+    return creation;
+}
+
 }  // namespace
 
 void SplitRun::CreateVCS()
@@ -38,24 +48,46 @@ void SplitRun::CreateVCS()
     state_.outputFolder += kOutputFolderName;
     state_.outputFolder += kPathSeparator;
 
-    // A failing listing still leads to the creation attempt; a failing creation
-    // is the normal case of an existing folder that holds no ordinary file.
-    bool folderLooksEmpty = true;
-    IgnoreFailure([this, &folderLooksEmpty] { folderLooksEmpty = host_.firstFileIn(state_.outputFolder).empty(); });
-    if (folderLooksEmpty)
-        IgnoreFailure([this] { host_.makeFolder(state_.outputFolder); });
+    // A folder this run has just written a file into holds one: asking again
+    // before every file would cost as much as writing it.
+    const bool folderHoldsOurFile = state_.outputFolder == folderWritten_;
+    std::optional<ErrorInfo> folderFailure;
+    if (!folderHoldsOurFile)
+        folderFailure = MakeOutputFolderIfEmpty();
 
     state_.outputPath = state_.outputFolder;
     state_.outputPath += std::to_string(state_.fileNumber);
     state_.outputPath += ".vcs";
 
+    std::unique_ptr<OutputTextStream> stream;
+    const auto create = [this, &stream] { stream = state_.fileSystem->CreateTextFile(state_.outputPath, true); };
+    std::optional<ErrorInfo> failure = CatchFailure(create);
+    if (failure && folderHoldsOurFile && failure->number == static_cast<int>(ErrorNumber::PathNotFound)) {
+        // The folder went away since the last file: look again, and try once more.
+        folderFailure = MakeOutputFolderIfEmpty();
+        failure = CatchFailure(create);
+    }
     // A file that could not be written is not counted: the failure reaches
     // FindEndPos, and the stream has removed what it left incomplete.
-    WriteEventFile(*state_.fileSystem->CreateTextFile(state_.outputPath, true), state_.eventText);
+    if (failure)
+        throw Failure(ReasonForNoFile(*failure, folderFailure));
+    WriteEventFile(*stream, state_.eventText);
+    folderWritten_ = state_.outputFolder;
 
     IgnoreFailure([this] { host_.setProgress(true, "Generating file ...... " + std::to_string(state_.fileNumber) + ".vcs"); });
     IgnoreFailure([this] { host_.pumpEvents(); });
     ++state_.fileNumber;
+}
+
+std::optional<ErrorInfo> SplitRun::MakeOutputFolderIfEmpty()
+{
+    // A failing listing still leads to the creation attempt; a failing creation
+    // is the normal case of an existing folder that holds no ordinary file.
+    bool folderLooksEmpty = true;
+    IgnoreFailure([this, &folderLooksEmpty] { folderLooksEmpty = host_.firstFileIn(state_.outputFolder).empty(); });
+    if (!folderLooksEmpty)
+        return std::nullopt;
+    return CatchFailure([this] { host_.makeFolder(state_.outputFolder); });
 }
 
 }  // namespace orvelin

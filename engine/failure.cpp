@@ -1,6 +1,21 @@
 #include "engine/failure.h"
 
+#include <memory>
+
 namespace orvelin {
+namespace {
+
+// Address space only: its pages are never touched. Large enough for the
+// allocator to grow its heap again once it is freed.
+constexpr std::size_t kMemoryReserve = 4 * 1024 * 1024;
+std::unique_ptr<char[]> memoryReserve(new char[kMemoryReserve]);
+
+}  // namespace
+
+void ReleaseMemoryReserve() noexcept
+{
+    memoryReserve.reset();
+}
 
 Failure::Failure(ErrorNumber number)
     : Failure(number, std::string(DescriptionOf(number)))
@@ -11,5 +26,7 @@ Failure::Failure(ErrorNumber number, std::string description)
     : std::runtime_error(description), info_{static_cast<int>(number), std::move(description)}
 {
 }
+
+Failure::Failure(ErrorInfo info) : std::runtime_error(info.description), info_(std::move(info)) {}
 
 }  // namespace orvelin

@@ -10,6 +10,8 @@
 // - ignore-and-continue: the failing step is skipped, nothing is reported;
 // - unguarded: the failure simply propagates to the front end, which gives the
 //   platform's standard error report.
+// Memory running out counts as a failure where failures are reported (guarded,
+// unguarded); ignoring it would only let the next step run out too.
 // ProgramEnd is not a failure and passes through all of them.
 
 namespace orvelin {
@@ -24,22 +26,16 @@ void ShowErrorBox(HostServices& host, std::string_view prefix, const ErrorInfo& 
 template <typename Steps>
 bool Guarded(HostServices& host, std::string_view prefix, Steps&& steps)
 {
-    try {
-        steps();
-        return true;
-    } catch (const Failure& failure) {
-        ShowErrorBox(host, prefix, failure.info());
-        return false;
-    }
+    const std::optional<ErrorInfo> failure = CatchAnyFailure(std::forward<Steps>(steps));
+    if (failure)
+        ShowErrorBox(host, prefix, *failure);
+    return !failure;
 }
 
 template <typename Step>
 void IgnoreFailure(Step&& step)
 {
-    try {
-        step();
-    } catch (const Failure&) {  // NOLINT(bugprone-empty-catch): ignoring is the policy
-    }
+    (void)CatchFailure(std::forward<Step>(step));  // ignoring is the policy
 }
 
 }  // namespace orvelin

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/failure.h"
 #include "engine/host_services.h"
 #include "engine/run_state.h"
 
+#include <optional>
 #include <string>
 
 namespace orvelin {
@@ -26,9 +28,14 @@ public:
 private:
     void RunChunkLoop(int& turn);
     void RunClosingStage();
+    // Makes the output folder when it holds no ordinary file; the failure of
+    // making it, if any (an existing folder fails too).
+    std::optional<ErrorInfo> MakeOutputFolderIfEmpty();
 
     RunState& state_;
     HostServices& host_;
+    // The output folder this run last wrote an event file into.
+    std::string folderWritten_;
 };
 
 }  // namespace orvelin

@@ -2,8 +2,7 @@
 
 #include "engine/failure.h"
 
-#include <algorithm>
-#include <functional>
+#include <cstring>
 
 namespace orvelin {
 namespace {
@@ -13,22 +12,55 @@ constexpr unsigned char FoldCase(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-struct FoldedHash {
-    std::size_t operator()(char c) const { return FoldCase(static_cast<unsigned char>(c)); }
-};
+constexpr unsigned char LowerCase(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
 
-struct FoldedEqual {
-    bool operator()(char a, char b) const
-    {
-        return FoldCase(static_cast<unsigned char>(a)) == FoldCase(static_cast<unsigned char>(b));
+bool EqualFolded(const char* text, std::string_view sought)
+{
+    for (std::size_t i = 0; i < sought.size(); ++i) {
+        if (FoldCase(static_cast<unsigned char>(text[i])) != FoldCase(static_cast<unsigned char>(sought[i])))
+            return false;
     }
-};
+    return true;
+}
 
+// The next byte equal to one value in [from, end), or end.
+const char* NextByte(const char* from, const char* end, unsigned char value)
+{
+    const void* found = from < end ? std::memchr(from, value, static_cast<std::size_t>(end - from)) : nullptr;
+    return found ? static_cast<const char*>(found) : end;
+}
+
+// Candidates are the places of the sought text's first byte in either letter
+// case, each found with memchr (which runs at memory speed); only they are
+// compared in full. Nothing is allocated.
 std::size_t FindFolded(std::string_view text, std::size_t from, std::string_view sought)
 {
-    const std::boyer_moore_horspool_searcher searcher(sought.begin(), sought.end(), FoldedHash{}, FoldedEqual{});
-    const auto found = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), searcher);
-    return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
+    if (sought.empty())
+        return from;
+    if (text.size() - from < sought.size())
+        return std::string_view::npos;
+    const char* const begin = text.data();
+    // The last place where the whole of sought still fits, plus one.
+    const char* const end = begin + (text.size() - sought.size() + 1);
+    const auto first = static_cast<unsigned char>(sought.front());
+    const unsigned char upper = FoldCase(first);
+    const unsigned char lower = LowerCase(upper);
+    const char* nextUpper = NextByte(begin + from, end, upper);
+    const char* nextLower = upper == lower ? end : NextByte(begin + from, end, lower);
+    while (nextUpper != end || nextLower != end) {
+        const bool upperFirst = nextUpper < nextLower;
+        const char* candidate = upperFirst ? nextUpper : nextLower;
+        if (EqualFolded(candidate + 1, sought.substr(1)))
+            return static_cast<std::size_t>(candidate - begin);
+        if (upperFirst)
+            nextUpper = NextByte(candidate + 1, end, upper);
+        else
+            nextLower = NextByte(candidate + 1, end, lower);
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace

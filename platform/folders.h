@@ -8,9 +8,6 @@ namespace orvelin::platform {
 // folder cannot be read. Names starting with "." count as hidden.
 std::string FirstFileIn(const std::string& folder);
 
-// True when path names an ordinary file (a link to one counts).
-bool IsOrdinaryFile(const std::string& path);
-
 // Creates folder; fails when it exists or cannot be made.
 void MakeFolder(const std::string& folder);
 

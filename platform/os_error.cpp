@@ -1,40 +1,39 @@
 #include "platform/os_error.h"
 
-#include <cerrno>
-#include <cstring>
+#include <string>
 
 namespace orvelin::platform {
+namespace {
 
-Failure FailureFromErrno(int error)
+Failure WithOsWords(ErrorNumber number, std::string_view osWords)
 {
-    switch (error) {
-    case ENOENT: return Failure(ErrorNumber::PathNotFound);
-    case ENOTDIR: return Failure(ErrorNumber::PathNotFound);
-    case EACCES:
-    case EPERM:
-    case EROFS: return Failure(ErrorNumber::PermissionDenied);
-    case EEXIST: return Failure(ErrorNumber::FileAlreadyExists);
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return Failure(ErrorNumber::DiskFull);
-    case EMFILE:
-    case ENFILE: return Failure(ErrorNumber::TooManyFiles);
-    case EIO: return Failure(ErrorNumber::DeviceIoError);
-    case ENAMETOOLONG: return Failure(ErrorNumber::BadFileName);
-    default: {
-        // Keep the OS's own words so that the user learns what went wrong.
-        std::string description(DescriptionOf(ErrorNumber::PathFileAccessError));
-        description += " (";
-        description += std::strerror(error);
-        description += ")";
-        return Failure(ErrorNumber::PathFileAccessError, std::move(description));
-    }
-    }
+    std::string description(DescriptionOf(number));
+    description += " (";
+    description += osWords;
+    description += ")";
+    return Failure(number, std::move(description));
 }
 
-void ThrowLastError()
+}  // namespace
+
+Failure FailureFor(OsErrorKind kind, std::string_view osWords)
 {
-    throw FailureFromErrno(errno);
+    switch (kind) {
+    case OsErrorKind::NotFound:
+    case OsErrorKind::PathNotFound: return Failure(ErrorNumber::PathNotFound);
+    case OsErrorKind::AccessDenied: return Failure(ErrorNumber::PermissionDenied);
+    case OsErrorKind::ReadOnlyFileSystem: return WithOsWords(ErrorNumber::PermissionDenied, osWords);
+    case OsErrorKind::AlreadyExists: return Failure(ErrorNumber::FileAlreadyExists);
+    case OsErrorKind::DiskFull: return Failure(ErrorNumber::DiskFull);
+    case OsErrorKind::FileSizeLimit: return Failure(ErrorNumber::FileSizeLimit);
+    case OsErrorKind::TooManyFiles: return Failure(ErrorNumber::TooManyFiles);
+    case OsErrorKind::DeviceError: return Failure(ErrorNumber::DeviceIoError);
+    case OsErrorKind::NameTooLong: return Failure(ErrorNumber::BadFileName);
+    case OsErrorKind::OutOfMemory: return Failure(ErrorNumber::OutOfMemory);
+    case OsErrorKind::Other: break;
+    }
+    // Keep the OS's own words so that the user learns what went wrong.
+    return WithOsWords(ErrorNumber::PathFileAccessError, osWords);
 }
 
 }  // namespace orvelin::platform

@@ -6,10 +6,31 @@
 
 namespace orvelin::platform {
 
-// The numbered failure for an OS error code (errno), with a readable description.
-Failure FailureFromErrno(int error);
+// What went wrong at the OS boundary, whatever the OS's own code for it was.
+enum class OsErrorKind {
+    NotFound,
+    PathNotFound,
+    AccessDenied,
+    ReadOnlyFileSystem,
+    AlreadyExists,
+    DiskFull,
+    FileSizeLimit,
+    TooManyFiles,
+    DeviceError,
+    NameTooLong,
+    OutOfMemory,
+    Other,
+};
 
-// The same for the errno of the call that just failed.
+// The numbered failure for a kind of OS error; osWords, the OS's own
+// description, completes the descriptions that would otherwise say too little.
+Failure FailureFor(OsErrorKind kind, std::string_view osWords);
+
+// The numbered failure for this OS's error code (errno, or GetLastError on
+// Windows), with a readable description.
+Failure FailureFromOsError(int code);
+
+// The same for the error of the OS call that just failed.
 [[noreturn]] void ThrowLastError();
 
 }  // namespace orvelin::platform

@@ -3,8 +3,6 @@
 #include "engine/host_services.h"
 #include "platform/file_manager.h"
 
-#include <chrono>
-
 namespace orvelin::platform {
 
 // The host services every front end takes from the platform: the folder
@@ -21,12 +19,6 @@ public:
 
 private:
     FileManagerLauncher* launcher_;
-    // A file seen in knownFolder_ at knownAt_. Any answer about a folder is
-    // stale the moment it is given; a sighting this recent is as good as a new
-    // listing, and an older one is checked with a single lookup.
-    std::string knownFolder_;
-    std::string knownFile_;
-    std::chrono::steady_clock::time_point knownAt_;
 };
 
 }  // namespace orvelin::platform

@@ -2,13 +2,19 @@
 // export normally looks like: each ends in a clear message, nothing is lost,
 // and nothing but the file manager is ever started.
 
+#include "platform/os_error.h"
 #include "tests/support/console_split.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace orvelin::testing {
@@ -20,6 +26,31 @@ const std::string kCalendar = "BEGIN:VCALENDAR\r\n" + kEvent1 + "\r\n" + kEvent2
 const std::string kErrorBox = "Orvelin Error: An error occurred during execution.\n\n";
 
 using HostileInput = ConsoleSplit;
+
+// Permissions do not bind root: such cases run as an ordinary user then.
+std::vector<std::string> AsOrdinaryUser(std::vector<std::string> command)
+{
+    if (::geteuid() == 0)
+        command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    return command;
+}
+
+// orvelin-split run with prepare() done in the child first (a working folder
+// no path can name, a stdout that cannot be written); stderr goes to errPath.
+int SplitPrepared(const std::function<void()>& prepare, const std::string& file, const std::string& errPath)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(err, STDERR_FILENO);
+        prepare();
+        ::execl(ORVELIN_SPLIT_PATH, ORVELIN_SPLIT_PATH, file.c_str(), static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kMemoryMeasurable = false;  // AddressSanitizer's own memory counts too
@@ -55,7 +86,7 @@ TEST_F(HostileInput, AnInputTooLargeForMemoryIsReported)
     EXPECT_EQ(result.err, kErrorBox + "Error 7:  Out of memory\n");
 }
 
-TEST_F(HostileInput, TheDiskFillingUpPartWayThroughAFile)
+TEST_F(HostileInput, TheFileSizeLimitReachedPartWayThroughAFile)
 {
     const std::string big = "BEGIN:VEVENT\r\nDESCRIPTION:" + std::string(20000, 'x') + "\r\nEND:VEVENT";
     WriteBytes(folder / "export.vcs", kEvent1 + "\r\n" + kEvent2 + "\r\n" + big + "\r\n" + kEvent1 + "\r\n");
@@ -64,7 +95,7 @@ TEST_F(HostileInput, TheDiskFillingUpPartWayThroughAFile)
         RunProcess({"/usr/bin/prlimit", "--fsize=8192", ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, "2 Entries have been generated\n");
-    EXPECT_EQ(result.err, kErrorBox + "Find Error 61:  Disk full\n");
+    EXPECT_EQ(result.err, kErrorBox + "Find Error 1003:  File too large for the file-size limit\n");
     EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
     EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
     EXPECT_EQ(Output("3.vcs"), "<missing>") << "no incomplete file is left";
@@ -77,15 +108,79 @@ TEST_F(HostileInput, AReadOnlyOutputFolder)
     std::filesystem::create_directory(folder / "VCS folder");
     ASSERT_EQ(::chmod((folder / "VCS folder").c_str(), 0555), 0);
     ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
-    // Permissions do not bind root: run as an ordinary user then.
-    std::vector<std::string> command{ORVELIN_SPLIT_PATH, "export.vcs"};
-    if (::geteuid() == 0)
-        command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
-    const ProcessResult result = RunProcess(command, folder.path());
+    const ProcessResult result = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "export.vcs"}), folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, kErrorBox + "Find Error 70:  Permission denied\n");
     EXPECT_TRUE(std::filesystem::is_empty(folder / "VCS folder"));
+}
+
+// Where the OS says why something failed, the message says it too.
+TEST_F(HostileInput, FailuresNameTheirReason)
+{
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    for (const std::string name : {"readonly", "locked"}) {
+        std::filesystem::create_directory(folder / name);
+        WriteBytes(folder / (name + "/export.vcs"), kCalendar);
+    }
+    ASSERT_EQ(::chmod((folder / "readonly").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod((folder / "locked").c_str(), 0700), 0);
+    ASSERT_EQ(::chown((folder / "locked").c_str(), 0, 0), 0);
+
+    const ProcessResult noFolder = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "readonly/export.vcs"}), folder.path());
+    EXPECT_EQ(noFolder.exitStatus, 2);
+    EXPECT_EQ(noFolder.err, kErrorBox + "Find Error 70:  Permission denied\n") << "the folder could not be made";
+    const ProcessResult locked = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "locked/export.vcs"}), folder.path());
+    EXPECT_EQ(locked.exitStatus, 2);
+    EXPECT_EQ(locked.err, kErrorBox + "Error 70:  Permission denied\n") << "not \"no such file\"";
+
+    // The OS's codes, mapped once for every service.
+    const std::vector<std::pair<int, std::string>> reasons{
+        {EROFS, "70 Permission denied (Read-only file system)"}, {EFBIG, "1003 File too large for the file-size limit"},
+        {ENOSPC, "61 Disk full"}, {ENAMETOOLONG, "52 Bad file name or number"}, {ENOTDIR, "76 Path not found"},
+        {ELOOP, "75 Path/File access error (Too many levels of symbolic links)"}};
+    for (const auto& [code, expected] : reasons) {
+        const ErrorInfo info = platform::FailureFromOsError(code).info();
+        EXPECT_EQ(std::to_string(info.number) + " " + info.description, expected);
+    }
+}
+
+// Deeper than any path may be long, a relative name still works; a summary
+// that cannot be written fails the run instead of being lost.
+TEST_F(HostileInput, AWorkingFolderTooDeepToNameAndOutputThatCannotBeWritten)
+{
+    const std::string segment(200, 'd');
+    const int depth = PATH_MAX / 200 + 2;
+    const auto enterDeepFolder = [&] {
+        for (int level = 0; level < depth; ++level) {
+            ::mkdir(segment.c_str(), 0700);
+            if (::chdir(segment.c_str()) != 0)
+                std::_Exit(126);
+        }
+    };
+    const std::string err = folder / "err";
+    EXPECT_EQ(SplitPrepared(
+                  [&] {
+                      ::chdir(folder.path().c_str());
+                      enterDeepFolder();
+                      std::ofstream("cal.vcs", std::ios::binary) << kCalendar;
+                      ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+                  },
+                  "cal.vcs", err),
+              0)
+        << ReadBytes(err);
+    std::filesystem::remove_all(folder / segment);
+
+    WriteBytes(folder / "cal.vcs", kCalendar);
+    const auto inFolder = [&] { ::chdir(folder.path().c_str()); };
+    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); }, "cal.vcs", err), 2);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(pipeEnds[1], STDOUT_FILENO); }, "cal.vcs", err), 2)
+        << "a closed pipe fails the run without killing it";
+    ::close(pipeEnds[1]);
+    EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2)) << "the files are complete all the same";
 }
 
 TEST_F(HostileInput, TheFileManagerGetsTheFolderAsOneArgumentAndNothingElseRuns)

@@ -121,13 +121,16 @@ void Form1::Command1_Click()
     CommonDialog1.ShowOpen();
     if (!CommonDialog1.fileName().isEmpty()) {
         running_ = true;
+        std::optional<ErrorInfo> failure;
         try {
-            SplitRun(state_, *host_).RunFromFile(QFile::encodeName(CommonDialog1.fileName()).toStdString());
+            failure = CatchAnyFailure([this] {
+                SplitRun(state_, *host_).RunFromFile(QFile::encodeName(CommonDialog1.fileName()).toStdString());
+            });
         } catch (const ProgramEnd&) {
             // The run ended the program; the window is already closing.
-        } catch (const Failure& failure) {
-            ReportUnguardedFailure(failure.info().number, QString::fromStdString(failure.info().description));
         }
+        if (failure)
+            ReportUnguardedFailure(failure->number, QString::fromStdString(failure->description));
         running_ = false;
     }
     state_.fileSystem.reset();

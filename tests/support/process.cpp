@@ -15,7 +15,13 @@ namespace orvelin::testing {
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
                          const std::vector<std::string>& extraEnvironment, int stderrTo)
 {
-    TempFolder capture;
+    return StartedProcess(command, workingDirectory, extraEnvironment, stderrTo).Wait();
+}
+
+StartedProcess::StartedProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
+                               const std::vector<std::string>& extraEnvironment, int stderrTo)
+{
+    const TempFolder& capture = capture_;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -43,11 +49,23 @@ ProcessResult RunProcess(const std::vector<std::string>& command, const std::str
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         throw std::runtime_error("cannot start " + command[0]);
+    pid_ = child;
+}
+
+StartedProcess::~StartedProcess()
+{
+    if (pid_ > 0)
+        Wait();
+}
+
+ProcessResult StartedProcess::Wait()
+{
     int status = 0;
     rusage usage{};
-    ::wait4(child, &status, 0, &usage);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadBytes(capture / "out"),
-            ReadBytes(capture / "err"), usage.ru_maxrss / 1024};
+    ::wait4(pid_, &status, 0, &usage);
+    pid_ = -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadBytes(capture_ / "out"),
+            ReadBytes(capture_ / "err"), usage.ru_maxrss / 1024};
 }
 
 }  // namespace orvelin::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/temp_folder.h"
+
 #include <string>
 #include <vector>
 
@@ -18,5 +20,24 @@ struct ProcessResult {
 // stderrTo: a descriptor to hand the program as its stderr instead of capturing it.
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
                          const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1);
+
+// A program started the same way and not yet waited for.
+class StartedProcess {
+public:
+    StartedProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
+                   const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1);
+    ~StartedProcess();
+    StartedProcess(const StartedProcess&) = delete;
+    StartedProcess& operator=(const StartedProcess&) = delete;
+
+    int pid() const { return pid_; }
+    // Waits for its end; the exit status is 128 + the signal's number when a signal ended it.
+    ProcessResult Wait();
+
+private:
+    TempFolder capture_;
+    int pid_ = -1;
+};
+
 
 }  // namespace orvelin::testing

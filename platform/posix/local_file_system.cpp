@@ -1,0 +1,289 @@
+#include "platform/local_file_system.h"
+
+#include "platform/interruption.h"
+#include "platform/os_error.h"
+#include "platform/posix/file_descriptor.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace orvelin::platform {
+namespace {
+
+// Small pieces are gathered so that a typical event file costs one write();
+// a piece this large or larger goes straight to the file, never copied.
+constexpr std::size_t kWriteBufferSize = 64 * 1024;
+constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr int kTemporaryNameTries = 100;
+
+class LocalInputStream final : public InputTextStream {
+public:
+    explicit LocalInputStream(FileDescriptor fd) : fd_(std::move(fd)) {}
+
+    std::string ReadAll() override
+    {
+        struct stat info {};
+        if (::fstat(fd_.get(), &info) != 0)
+            ThrowLastError();
+        // Sized once from the file's length, so the text is never copied whole.
+        std::string text;
+        try {
+            text.resize(static_cast<std::size_t>(info.st_size));
+        } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
+            throw Failure(ErrorNumber::OutOfMemory);
+        }
+        std::size_t filled = ReadInto(text.data(), text.size());
+        text.resize(filled);
+        // Whatever the file gained since fstat.
+        char more[kReadChunk];
+        while (const std::size_t got = ReadInto(more, sizeof more))
+            text.append(more, got);
+        return text;
+    }
+
+    void Close() override
+    {
+        if (fd_.reset() != 0)
+            ThrowLastError();
+    }
+
+private:
+    // Reads until size bytes or the end of the file; the number of bytes read.
+    std::size_t ReadInto(char* buffer, std::size_t size)
+    {
+        std::size_t filled = 0;
+        while (filled < size) {
+            const ssize_t got = ::read(fd_.get(), buffer + filled, size - filled);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                ThrowLastError();
+            if (got == 0)
+                break;
+            filled += static_cast<std::size_t>(got);
+        }
+        return filled;
+    }
+
+    FileDescriptor fd_;
+};
+
+// An event file appears whole or not at all, and nothing but its own name is
+// ever written: a new name is created exclusively (never through a link);
+// when the name exists, whatever it is (an earlier file, a link, another run's
+// file, a FIFO), the file is written under a hidden temporary name beside it
+// and renamed over it once complete.
+class LocalOutputStream final : public OutputTextStream {
+public:
+    LocalOutputStream(std::string target, bool durable) : target_(std::move(target)), durable_(durable) {}
+
+    ~LocalOutputStream() override
+    {
+        if (!closed_)
+            Discard();
+    }
+
+    void Open(bool overwrite, bool& expectTakenName)
+    {
+        const InterruptionDeferred deferred;
+        if (!overwrite || !expectTakenName) {
+            fd_.reset(::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            if (fd_.valid()) {
+                createdTarget_ = true;
+                MarkFileInProgress(target_);
+                return;
+            }
+            if (errno != EEXIST || !overwrite)
+                ThrowLastError();
+            expectTakenName = true;
+        }
+        // Renaming works whether or not the name is taken; over a folder it
+        // fails, and the temporary goes.
+        OpenTemporary();
+    }
+
+    void Write(std::string_view text) override
+    {
+        if (used_ + text.size() <= kWriteBufferSize) {
+            Gather(text);
+            return;
+        }
+        Flush();
+        if (text.size() >= kWriteBufferSize)
+            WriteOut(text);
+        else
+            Gather(text);
+    }
+
+    void WriteLine(std::string_view text) override
+    {
+        Write(text);
+        Write("\r\n");
+    }
+
+    void Close() override
+    {
+        Flush();
+        // The contents reach the disk before the name does, so that no crash
+        // can leave an earlier file replaced by an incomplete one.
+        if (durable_ && ::fdatasync(fd_.get()) != 0)
+            Fail(errno);
+        const InterruptionDeferred deferred;
+        if (fd_.reset() != 0)
+            Fail(errno);
+        if (!temporary_.empty() && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+            Fail(errno);
+        ClearFileInProgress();
+        closed_ = true;
+    }
+
+private:
+    void OpenTemporary()
+    {
+        // Hidden, so that it never counts as a file of the folder, and unique
+        // to this process.
+        static const std::string processTag = "." + std::to_string(::getpid()) + "-";
+        const std::size_t nameStart = target_.rfind('/') + 1;
+        for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+            std::string name = target_;
+            name.insert(nameStart, 1, '.');
+            name += processTag;
+            name += std::to_string(attempt);
+            name += ".tmp";
+            fd_.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            if (fd_.valid()) {
+                temporary_ = std::move(name);
+                MarkFileInProgress(temporary_);
+                return;
+            }
+            if (errno != EEXIST)
+                ThrowLastError();
+        }
+        ThrowLastError();
+    }
+
+    void Gather(std::string_view text)
+    {
+        std::memcpy(buffer_ + used_, text.data(), text.size());
+        used_ += text.size();
+    }
+
+    void Flush()
+    {
+        WriteOut({buffer_, used_});
+        used_ = 0;
+    }
+
+    void WriteOut(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t put = ::write(fd_.get(), bytes.data(), bytes.size());
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail(errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(put));
+        }
+    }
+
+    // An incomplete file is worse than none: remove it, then report.
+    [[noreturn]] void Fail(int error)
+    {
+        Discard();
+        closed_ = true;
+        throw FailureFromOsError(error);
+    }
+
+    void Discard() noexcept
+    {
+        const InterruptionDeferred deferred;
+        if (!temporary_.empty())
+            ::unlink(temporary_.c_str());
+        else if (createdTarget_ && TargetIsStillOurs())
+            ::unlink(target_.c_str());
+        fd_.reset();
+        ClearFileInProgress();
+    }
+
+    // Another run may have replaced the name meanwhile: only our own file goes.
+    bool TargetIsStillOurs() const noexcept
+    {
+        struct stat ours {};
+        struct stat named {};
+        if (!fd_.valid() || ::fstat(fd_.get(), &ours) != 0)
+            return true;  // closing it failed a moment ago
+        return ::lstat(target_.c_str(), &named) == 0 && ours.st_dev == named.st_dev && ours.st_ino == named.st_ino;
+    }
+
+    std::string target_;
+    bool durable_;
+    std::string temporary_;  // empty while writing target_ itself
+    FileDescriptor fd_;
+    bool createdTarget_ = false;
+    bool closed_ = false;
+    std::size_t used_ = 0;
+    char buffer_[kWriteBufferSize];
+};
+
+bool IsInMemory(const std::string& folder)
+{
+    struct statfs info {};
+    return ::statfs(folder.c_str(), &info) == 0 && (info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC);
+}
+
+}  // namespace
+
+void ReportFileSizeLimitAsWriteFailure()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool LocalFileSystem::FileExists(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0)
+        return !S_ISDIR(info.st_mode);
+    // Only a name that is not there is missing; anything else (no permission
+    // to enter a folder, a name too long) is left for opening to report.
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
+std::unique_ptr<InputTextStream> LocalFileSystem::OpenTextFile(const std::string& path, IOMode /*mode*/)
+{
+    // Non-blocking, so that opening a FIFO without a writer cannot hang.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid() && errno == ENOENT)
+        throw Failure(ErrorNumber::FileNotFound);  // it was there a moment ago
+    if (!fd.valid())
+        ThrowLastError();
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        ThrowLastError();
+    if (!S_ISREG(info.st_mode))
+        throw Failure(ErrorNumber::NotAnOrdinaryFile);
+    return std::make_unique<LocalInputStream>(std::move(fd));
+}
+
+std::unique_ptr<OutputTextStream> LocalFileSystem::CreateTextFile(const std::string& path, bool overwrite)
+{
+    const std::string_view folder = std::string_view(path).substr(0, path.rfind('/') + 1);
+    if (folder != hints_.knownFolder) {
+        hints_.knownFolder = folder;
+        hints_.durableFolder = !IsInMemory(hints_.knownFolder.empty() ? "." : hints_.knownFolder);
+    }
+    // Everything the stream needs is allocated before anything is created on disk.
+    auto stream = std::make_unique<LocalOutputStream>(path, hints_.durableFolder);
+    stream->Open(overwrite, hints_.expectTakenName);
+    return stream;
+}
+
+}  // namespace orvelin::platform

@@ -1,0 +1,229 @@
+// orvelin-split against what can go wrong around an event file: names that
+// already exist as links or FIFOs, interruptions at any moment, two runs into
+// one folder, memory running out. Every N.vcs is complete or absent, and
+// nothing but the event files' own names is ever written.
+
+#include "engine/split_run.h"
+#include "platform/local_file_system.h"
+#include "tests/support/console_split.h"
+#include "tests/support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orvelin::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kEvent1 = "BEGIN:VEVENT\r\nSUMMARY:One\r\nEND:VEVENT";
+const std::string kEvent2 = "BEGIN:VEVENT\r\nSUMMARY:Two\r\nEND:VEVENT";
+const std::string kCalendar = "BEGIN:VCALENDAR\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\nEND:VCALENDAR\r\n";
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryLimitable = false;  // AddressSanitizer reserves more address space than any limit leaves
+#else
+constexpr bool kMemoryLimitable = true;
+#endif
+
+// A calendar of count events tagged with tag, and the event files it gives.
+struct Generated {
+    std::string calendar;
+    std::vector<std::string> files;  // files[k] is (k + 1).vcs
+};
+
+Generated Calendar(int count, const std::string& tag)
+{
+    Generated generated{"BEGIN:VCALENDAR\r\n", {}};
+    for (int n = 1; n <= count; ++n) {
+        const std::string event = "BEGIN:VEVENT\r\nSUMMARY:" + tag + std::to_string(n) +
+                                  "\r\nDESCRIPTION:" + std::string(200 + n % 97, 'd') + "\r\nEND:VEVENT";
+        generated.calendar += event + "\r\n";
+        generated.files.push_back(EventFile(n == 1 ? event : "\r\n" + event));
+    }
+    generated.calendar += "END:VCALENDAR\r\n";
+    return generated;
+}
+
+class CrashSafety : public ConsoleSplit {
+protected:
+    std::string OutputFolder() const { return folder / "VCS folder"; }
+
+    // Every N.vcs in the output folder is one of the allowed complete files,
+    // and nothing else (no temporary file) is left there.
+    void ExpectOnlyCompleteFiles(const std::vector<const Generated*>& allowed)
+    {
+        for (const auto& entry : fs::directory_iterator(OutputFolder())) {
+            const std::string name = entry.path().filename();
+            ASSERT_FALSE(name.starts_with(".")) << "left behind: " << name;
+            const int number = std::stoi(name);
+            const std::string bytes = ReadBytes(entry.path());
+            bool known = false;
+            for (const Generated* run : allowed)
+                known |= number >= 1 && number <= static_cast<int>(run->files.size()) && bytes == run->files[number - 1];
+            EXPECT_TRUE(known) << name << " is not a complete event file (" << bytes.size() << " bytes)";
+        }
+    }
+};
+
+TEST_F(CrashSafety, ANameThatExistsIsReplacedAndWhatItPointsAtStaysUntouched)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& output)> prepare;
+    };
+    const std::vector<Case> cases{
+        {"a link to a file outside", [&](const std::string& o) { fs::create_symlink(folder / "victim.txt", o + "1.vcs"); }},
+        {"a link to the input", [&](const std::string& o) { fs::create_symlink("../cal.vcs", o + "2.vcs"); }},
+        {"a hard link", [&](const std::string& o) { fs::create_hard_link(folder / "victim.txt", o + "1.vcs"); }},
+        {"a dangling link", [&](const std::string& o) { fs::create_symlink(folder / "nowhere", o + "1.vcs"); }},
+        {"a FIFO", [&](const std::string& o) { ASSERT_EQ(::mkfifo((o + "2.vcs").c_str(), 0600), 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(OutputFolder());
+        fs::create_directory(OutputFolder());
+        WriteBytes(folder / "victim.txt", "PRECIOUS");
+        WriteBytes(folder / "cal.vcs", kCalendar);
+        c.prepare(OutputFolder() + "/");
+        const ProcessResult result = RunProcess({"/usr/bin/timeout", "20", ORVELIN_SPLIT_PATH, "cal.vcs"}, folder.path());
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(ReadBytes(folder / "victim.txt"), "PRECIOUS");
+        EXPECT_EQ(ReadBytes(folder / "cal.vcs"), kCalendar);
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(OutputFolder() + "/2.vcs")));
+        const Generated expected{kCalendar, {EventFile(kEvent1), EventFile("\r\n" + kEvent2)}};
+        ExpectOnlyCompleteFiles({&expected});
+        EXPECT_EQ(Output("1.vcs"), expected.files[0]);
+    }
+    fs::remove(folder / "nowhere");
+    EXPECT_FALSE(fs::exists(folder / "nowhere")) << "a dangling link is replaced, not followed";
+}
+
+// A failure part way through replacing a name leaves the name as it was.
+TEST_F(CrashSafety, AFailedReplacementLeavesTheOldFileAndTheLinkTarget)
+{
+    fs::create_directory(OutputFolder());
+    WriteBytes(folder / "victim.txt", "PRECIOUS");
+    fs::create_symlink(folder / "victim.txt", OutputFolder() + "/1.vcs");
+    WriteBytes(OutputFolder() + "/2.vcs", "an earlier complete file");
+    WriteBytes(folder / "cal.vcs", kCalendar);
+    const ProcessResult result =
+        RunProcess({"/usr/bin/prlimit", "--fsize=40", ORVELIN_SPLIT_PATH, "cal.vcs"}, folder.path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(ReadBytes(folder / "victim.txt"), "PRECIOUS");
+    EXPECT_TRUE(fs::is_symlink(OutputFolder() + "/1.vcs"));
+    EXPECT_EQ(Output("2.vcs"), "an earlier complete file");
+    EXPECT_EQ(std::distance(fs::directory_iterator(OutputFolder()), fs::directory_iterator()), 2);
+}
+
+// Interrupted at random moments, fresh and over a folder of earlier files:
+// every file present is complete, and the exit names the signal.
+TEST_F(CrashSafety, AnInterruptionAtAnyMomentLeavesOnlyCompleteFiles)
+{
+    const Generated earlier = Calendar(1500, "old ");
+    const Generated current = Calendar(1500, "new ");
+    WriteBytes(folder / "cal.vcs", current.calendar);
+    std::mt19937 random(20261207);
+    int namedExits = 0;
+    constexpr int kTries = 12;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        const int signal = std::array{SIGINT, SIGTERM, SIGHUP}[attempt % 3];
+        SCOPED_TRACE("try " + std::to_string(attempt) + ", signal " + std::to_string(signal));
+        fs::remove_all(OutputFolder());
+        if (attempt % 2 == 1) {
+            fs::create_directory(OutputFolder());
+            for (std::size_t k = 0; k < earlier.files.size(); ++k)
+                WriteBytes(OutputFolder() + "/" + std::to_string(k + 1) + ".vcs", earlier.files[k]);
+        }
+        StartedProcess split({ORVELIN_SPLIT_PATH, "cal.vcs"}, folder.path());
+        ::usleep(std::uniform_int_distribution<useconds_t>(2'000, 60'000)(random));
+        ::kill(split.pid(), signal);
+        const ProcessResult result = split.Wait();
+        if (result.exitStatus == 0)
+            continue;  // it finished first
+        EXPECT_EQ(result.exitStatus, 128 + signal);
+        const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+        if (!result.err.empty()) {
+            EXPECT_EQ(result.err, "orvelin-split: interrupted by " + name + "\n");
+            ++namedExits;
+        }
+        if (fs::exists(OutputFolder()))
+            ExpectOnlyCompleteFiles({&earlier, &current});
+    }
+    EXPECT_GE(namedExits, kTries / 2) << "too few interruptions landed during a run";
+}
+
+TEST_F(CrashSafety, TwoRunsIntoOneFolderNeverMix)
+{
+    const Generated a = Calendar(1500, "A");
+    const Generated b = Calendar(1500, "B");
+    WriteBytes(folder / "a.vcs", a.calendar);
+    WriteBytes(folder / "b.vcs", b.calendar);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        fs::remove_all(OutputFolder());
+        StartedProcess first({ORVELIN_SPLIT_PATH, "a.vcs"}, folder.path());
+        StartedProcess second({ORVELIN_SPLIT_PATH, "b.vcs"}, folder.path());
+        EXPECT_EQ(first.Wait().exitStatus, 0);
+        EXPECT_EQ(second.Wait().exitStatus, 0);
+        ExpectOnlyCompleteFiles({&a, &b});
+        EXPECT_EQ(std::distance(fs::directory_iterator(OutputFolder()), fs::directory_iterator()), 1500);
+    }
+}
+
+// Memory running out while an event file is made: the error box, no file,
+// no abort. The run is made in a child whose address space is used up.
+TEST_F(CrashSafety, MemoryRunningOutWhileWritingIsReported)
+{
+    if (!kMemoryLimitable)
+        GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+    WriteBytes(folder / "cal.vcs", kCalendar);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        RunState state;
+        state.fileSystem = std::make_unique<platform::LocalFileSystem>();
+        state.sourcePath = folder / "cal.vcs";
+        state.content = kCalendar;
+        state.fileNumber = 1;
+        DiskRecordingHost host("cal.vcs");
+        host.calls.reserve(16);
+        std::vector<void*> hog;
+        hog.reserve(1 << 20);
+        // No more address space than is in use now, and the heap's spare room taken.
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlimit limit{static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE)), RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0)
+            std::_Exit(10);
+        for (std::size_t size : {std::size_t{4096}, std::size_t{64}})
+            while (hog.size() < hog.capacity())
+                if (void* block = std::malloc(size))
+                    hog.push_back(block);
+                else
+                    break;
+        try {
+            SplitRun(state, host).FindStartPos();
+        } catch (...) {
+            std::_Exit(11);
+        }
+        for (void* block : hog)
+            std::free(block);
+        const bool reported = host.messages() == std::vector{ErrorBox("Find Error 7:  Out of memory")};
+        std::_Exit(reported ? 0 : 12);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no limit, 11: an exception escaped, 12: not reported as out of memory";
+    EXPECT_EQ(Output("1.vcs"), "<missing>");
+}
+
+}  // namespace
+}  // namespace orvelin::testing
