@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace orvelin {
 namespace {
 
@@ -21,6 +23,35 @@ TEST(InStr, TextCompareIgnoresLetterCaseOnly)
     EXPECT_EQ(InStr(1, "begin;vevent", "BEGIN:VEVENT", CompareMode::Text), 0);
     // Bytes above 7-bit ASCII are compared as they are.
     EXPECT_EQ(InStr(1, "\xE9\xC9", "\xC9", CompareMode::Text), 2);
+}
+
+// The letter-case-blind search finds candidates by their first byte: these
+// cases sit where such a scan goes wrong (the bytes beside the letters, both
+// ends of the text, long runs of near misses).
+TEST(InStr, TextCompareAtTheEdgesOfItsCandidateScan)
+{
+    const std::string nearMisses(100, 'B');
+    const std::string shifted = "@EGIN:VEVENT [EGIN:VEVENT `EGIN:VEVENT {EGIN:VEVENT \xC2" "EGIN:VEVENT \xE2" "EGIN:VEVENT";
+    const struct {
+        std::string text;
+        Position start;
+        Position expected;
+    } cases[] = {
+        {"begin:vevent", 1, 1},
+        {"xxBEGIN:VEVENT", 1, 3},
+        {"BEGIN:VEVEN", 1, 0},
+        {"BEGIN:VEVENTbegin:vevent", 2, 13},
+        {shifted, 1, 0},
+        {shifted + "bEgIn:VeVeNt", 1, static_cast<Position>(shifted.size()) + 1},
+        {nearMisses + "BEGIN:VEVENT", 1, 101},
+        {std::string(31, '.') + "BEGIN:VEVENT", 1, 32},
+        {std::string(63, '.') + "Begin:Vevent" + std::string(64, '.'), 1, 64},
+        {"b" + std::string(200, 'x') + "BEGIN:VEVENT", 2, 202},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InStr(c.start, c.text, "BEGIN:VEVENT", CompareMode::Text), c.expected) << c.text.substr(0, 40);
+    EXPECT_EQ(InStr(1, "\xE9:\xC9", "\xC9", CompareMode::Text), 3) << "bytes from 0x80 fold to nothing";
+    EXPECT_EQ(InStr(1, "x[Y", "{y", CompareMode::Text), 0);
 }
 
 TEST(InStr, AStartBeyondTheEndGivesZeroAndBelowOneFails)
