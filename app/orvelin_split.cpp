@@ -4,16 +4,16 @@
 #include "app/console_host.h"
 #include "engine/failure.h"
 #include "engine/split_run.h"
+#include "platform/console.h"
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"
 
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -38,12 +38,24 @@ struct Options {
     std::string file;
 };
 
+// Paths are UTF-8 inside the program, on every OS.
+std::filesystem::path PathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 // Parses the arguments; returns an exit status when there is nothing to run.
-std::optional<int> ParseArguments(int argc, char** argv, Options& options)
+std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Options& options)
 {
     bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (!optionsEnded && argument == "--help") {
             std::fputs(kUsage, stdout);
             return kFilesWritten;
@@ -77,16 +89,16 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& options)
 int ReportMissingFile(const std::string& file)
 {
     std::error_code error;
-    const char* why = std::filesystem::is_directory(file, error) ? "is a folder, not a file" : "no such file";
+    const char* why = std::filesystem::is_directory(PathOf(file), error) ? "is a folder, not a file" : "no such file";
     std::fprintf(stderr, "orvelin-split: %s: %s\n", file.c_str(), why);
     return kNothingToSplit;
 }
 
 int Split(const Options& options)
 {
-    const std::filesystem::path given(options.file);
+    const std::filesystem::path given = PathOf(options.file);
     std::error_code error;
-    const std::string absolute = std::filesystem::absolute(given, error).string();
+    const std::string absolute = Utf8Of(std::filesystem::absolute(given, error));
     // Deep in a tree the absolute form can be too long for the OS: the path
     // as given still works, relative to the current folder.
     const std::string path = error || absolute.size() >= PATH_MAX ? options.file : absolute;
@@ -94,7 +106,8 @@ int Split(const Options& options)
     RunState state;
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
-    console::ConsoleHost host(given.filename().string(), options.open ? &fileManager : nullptr, ::isatty(2) != 0);
+    console::ConsoleHost host(Utf8Of(given.filename()), options.open ? &fileManager : nullptr,
+                              platform::IsTerminal(stderr));
     std::optional<ErrorInfo> failure;
     try {
         failure = CatchAnyFailure([&] { SplitRun(state, host).RunFromFile(path); });
@@ -119,10 +132,9 @@ int main(int argc, char** argv)
 {
     orvelin::platform::ReportFileSizeLimitAsWriteFailure();
     orvelin::platform::EndCleanlyOnInterruption("orvelin-split");
-    // A reader that went away makes writing fail instead of killing us.
-    std::signal(SIGPIPE, SIG_IGN);
+    orvelin::platform::PrepareConsole();
     Options options;
-    if (const std::optional<int> status = ParseArguments(argc, argv, options))
+    if (const std::optional<int> status = ParseArguments(orvelin::platform::ProgramArguments(argc, argv), options))
         return *status;
     return Split(options);
 }

@@ -6,11 +6,12 @@ namespace {
 
 constexpr std::string_view kOutputFolderName = "VCS folder";
 
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
+// The output folder's path ends in the separator that ends the chosen file's
+// folder (a backslash on Windows); "/" serves every system when there is none.
+char PathSeparatorOf(std::string_view folder)
+{
+    return folder.ends_with('\\') ? '\\' : '/';
+}
 
 // The event file format: header lines, the chunk exactly as cut, footer line.
 void WriteEventFile(OutputTextStream& stream, std::string_view eventText)
@@ -46,7 +47,7 @@ void SplitRun::CreateVCS()
                                                       static_cast<Position>(host_.chosenFileTitle().size()));
     state_.outputFolder = state_.sourceFolder;
     state_.outputFolder += kOutputFolderName;
-    state_.outputFolder += kPathSeparator;
+    state_.outputFolder += PathSeparatorOf(state_.sourceFolder);
 
     // A folder this run has just written a file into holds one: asking again
     // before every file would cost as much as writing it.

@@ -22,7 +22,8 @@ Failure FailureFor(OsErrorKind kind, std::string_view osWords)
     case OsErrorKind::NotFound:
     case OsErrorKind::PathNotFound: return Failure(ErrorNumber::PathNotFound);
     case OsErrorKind::AccessDenied: return Failure(ErrorNumber::PermissionDenied);
-    case OsErrorKind::ReadOnlyFileSystem: return WithOsWords(ErrorNumber::PermissionDenied, osWords);
+    case OsErrorKind::ReadOnlyFileSystem:
+    case OsErrorKind::InUse: return WithOsWords(ErrorNumber::PermissionDenied, osWords);
     case OsErrorKind::AlreadyExists: return Failure(ErrorNumber::FileAlreadyExists);
     case OsErrorKind::DiskFull: return Failure(ErrorNumber::DiskFull);
     case OsErrorKind::FileSizeLimit: return Failure(ErrorNumber::FileSizeLimit);

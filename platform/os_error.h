@@ -12,6 +12,7 @@ enum class OsErrorKind {
     PathNotFound,
     AccessDenied,
     ReadOnlyFileSystem,
+    InUse,  // another program holds the file without sharing it
     AlreadyExists,
     DiskFull,
     FileSizeLimit,

@@ -1,13 +1,13 @@
 #include "platform/local_file_system.h"
 
+#include "platform/buffered_streams.h"
 #include "platform/interruption.h"
 #include "platform/os_error.h"
+#include "platform/os_files.h"
 #include "platform/posix/file_descriptor.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
-#include <exception>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <string>
@@ -18,10 +18,6 @@
 namespace orvelin::platform {
 namespace {
 
-// Small pieces are gathered so that a typical event file costs one write();
-// a piece this large or larger goes straight to the file, never copied.
-constexpr std::size_t kWriteBufferSize = 64 * 1024;
-constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr int kTemporaryNameTries = 100;
 
 class LocalInputStream final : public InputTextStream {
@@ -33,20 +29,8 @@ public:
         struct stat info {};
         if (::fstat(fd_.get(), &info) != 0)
             ThrowLastError();
-        // Sized once from the file's length, so the text is never copied whole.
-        std::string text;
-        try {
-            text.resize(static_cast<std::size_t>(info.st_size));
-        } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
-            throw Failure(ErrorNumber::OutOfMemory);
-        }
-        std::size_t filled = ReadInto(text.data(), text.size());
-        text.resize(filled);
-        // Whatever the file gained since fstat.
-        char more[kReadChunk];
-        while (const std::size_t got = ReadInto(more, sizeof more))
-            text.append(more, got);
-        return text;
+        return ReadWhole(static_cast<std::uint64_t>(info.st_size),
+                         [this](char* buffer, std::size_t size) { return ReadInto(buffer, size); });
     }
 
     void Close() override
@@ -56,7 +40,6 @@ public:
     }
 
 private:
-    // Reads until size bytes or the end of the file; the number of bytes read.
     std::size_t ReadInto(char* buffer, std::size_t size)
     {
         std::size_t filled = 0;
@@ -81,7 +64,7 @@ private:
 // when the name exists, whatever it is (an earlier file, a link, another run's
 // file, a FIFO), the file is written under a hidden temporary name beside it
 // and renamed over it once complete.
-class LocalOutputStream final : public OutputTextStream {
+class LocalOutputStream final : public BufferedOutputStream {
 public:
     LocalOutputStream(std::string target, bool durable) : target_(std::move(target)), durable_(durable) {}
 
@@ -110,25 +93,6 @@ public:
         OpenTemporary();
     }
 
-    void Write(std::string_view text) override
-    {
-        if (used_ + text.size() <= kWriteBufferSize) {
-            Gather(text);
-            return;
-        }
-        Flush();
-        if (text.size() >= kWriteBufferSize)
-            WriteOut(text);
-        else
-            Gather(text);
-    }
-
-    void WriteLine(std::string_view text) override
-    {
-        Write(text);
-        Write("\r\n");
-    }
-
     void Close() override
     {
         Flush();
@@ -150,11 +114,12 @@ private:
     {
         // Hidden, so that it never counts as a file of the folder, and unique
         // to this process.
-        static const std::string processTag = "." + std::to_string(::getpid()) + "-";
+        static const std::string processTag = std::string(".").append(std::to_string(::getpid())).append("-");
         const std::size_t nameStart = target_.rfind('/') + 1;
         for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-            std::string name = target_;
-            name.insert(nameStart, 1, '.');
+            std::string name = target_.substr(0, nameStart);
+            name += '.';
+            name.append(target_, nameStart);
             name += processTag;
             name += std::to_string(attempt);
             name += ".tmp";
@@ -170,19 +135,7 @@ private:
         ThrowLastError();
     }
 
-    void Gather(std::string_view text)
-    {
-        std::memcpy(buffer_ + used_, text.data(), text.size());
-        used_ += text.size();
-    }
-
-    void Flush()
-    {
-        WriteOut({buffer_, used_});
-        used_ = 0;
-    }
-
-    void WriteOut(std::string_view bytes)
+    void WriteOut(std::string_view bytes) override
     {
         while (!bytes.empty()) {
             const ssize_t put = ::write(fd_.get(), bytes.data(), bytes.size());
@@ -230,9 +183,9 @@ private:
     FileDescriptor fd_;
     bool createdTarget_ = false;
     bool closed_ = false;
-    std::size_t used_ = 0;
-    char buffer_[kWriteBufferSize];
 };
+
+}  // namespace
 
 bool IsInMemory(const std::string& folder)
 {
@@ -240,7 +193,14 @@ bool IsInMemory(const std::string& folder)
     return ::statfs(folder.c_str(), &info) == 0 && (info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC);
 }
 
-}  // namespace
+std::unique_ptr<OutputTextStream> OpenEventFile(const std::string& path, bool overwrite, bool durable,
+                                                bool& expectTakenName)
+{
+    // Everything the stream needs is allocated before anything is created on disk.
+    auto stream = std::make_unique<LocalOutputStream>(path, durable);
+    stream->Open(overwrite, expectTakenName);
+    return stream;
+}
 
 void ReportFileSizeLimitAsWriteFailure()
 {
@@ -271,19 +231,6 @@ std::unique_ptr<InputTextStream> LocalFileSystem::OpenTextFile(const std::string
     if (!S_ISREG(info.st_mode))
         throw Failure(ErrorNumber::NotAnOrdinaryFile);
     return std::make_unique<LocalInputStream>(std::move(fd));
-}
-
-std::unique_ptr<OutputTextStream> LocalFileSystem::CreateTextFile(const std::string& path, bool overwrite)
-{
-    const std::string_view folder = std::string_view(path).substr(0, path.rfind('/') + 1);
-    if (folder != hints_.knownFolder) {
-        hints_.knownFolder = folder;
-        hints_.durableFolder = !IsInMemory(hints_.knownFolder.empty() ? "." : hints_.knownFolder);
-    }
-    // Everything the stream needs is allocated before anything is created on disk.
-    auto stream = std::make_unique<LocalOutputStream>(path, hints_.durableFolder);
-    stream->Open(overwrite, hints_.expectTakenName);
-    return stream;
 }
 
 }  // namespace orvelin::platform

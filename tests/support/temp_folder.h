@@ -1,10 +1,15 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace orvelin::testing {
 
-// A fresh folder under TMPDIR (or /tmp), removed with all it holds.
+// The path of a UTF-8 path string, on every OS.
+std::filesystem::path Utf8Path(const std::string& path);
+
+// A fresh folder in the system's temporary folder (TMPDIR, or /tmp), removed
+// with all it holds. Its path uses "/" on every OS.
 class TempFolder {
 public:
     TempFolder();

@@ -5,7 +5,7 @@
 
 #include "engine/split_run.h"
 #include "platform/local_file_system.h"
-#include "tests/support/console_split.h"
+#include "tests/posix/console_split.h"
 #include "tests/support/recording_host.h"
 
 #include <gtest/gtest.h>

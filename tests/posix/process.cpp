@@ -1,4 +1,4 @@
-#include "tests/support/process.h"
+#include "tests/posix/process.h"
 
 #include "tests/support/temp_folder.h"
 

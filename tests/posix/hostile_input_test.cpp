@@ -3,7 +3,7 @@
 // and nothing but the file manager is ever started.
 
 #include "platform/os_error.h"
-#include "tests/support/console_split.h"
+#include "tests/posix/console_split.h"
 
 #include <gtest/gtest.h>
 

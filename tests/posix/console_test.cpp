@@ -1,6 +1,6 @@
 // orvelin-split end to end: exit status, what it prints and the files it writes.
 
-#include "tests/support/console_split.h"
+#include "tests/posix/console_split.h"
 
 #include <gtest/gtest.h>
 
