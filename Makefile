@@ -10,7 +10,7 @@ WINDOWS_DIR  ?= build-windows
 JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
-            fonts-liberation xvfb xauth
+            fonts-liberation xvfb xauth xdotool xdg-utils groff-base
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
 WINE := /usr/lib/wine/wine64
@@ -40,10 +40,10 @@ $(BUILD_DIR)/CMakeCache.txt: | deps
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# With a display, the window; without one, the console tool on the example.
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/bin/orvelin; \
-	else echo "No display found: starting Orvelin on a virtual X server (xvfb-run)."; \
-	     xvfb-run -a $(BUILD_DIR)/bin/orvelin; fi
+	else sh app/run-without-display.sh $(BUILD_DIR)/bin/orvelin-split docs/example.vcs; fi
 
 test: test-plain test-sanitize test-windows
 

@@ -1,5 +1,6 @@
 // orvelin-split: the splitter for scripts. Runs exactly what Generate does on
-// FILE and reports through the exit status.
+// each FILE in turn; the summary goes to stdout, every problem to stderr as
+// one line "orvelin-split: FILE: message", and the exit status says how it went.
 
 #include "app/console_host.h"
 #include "engine/failure.h"
@@ -8,6 +9,7 @@
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -21,22 +23,90 @@ using namespace orvelin;
 
 enum ExitStatus { kFilesWritten = 0, kNothingToSplit = 1, kFailed = 2 };
 
+constexpr const char* kProgram = "orvelin-split";
+
 constexpr const char* kUsage =
-    "Usage: orvelin-split [--open] FILE\n"
-    "Splits the vCalendar file FILE into one file per event, written as 1.vcs,\n"
-    "2.vcs, ... in the folder \"VCS folder\" beside FILE.\n"
+    "Usage: orvelin-split [OPTION]... FILE...\n"
+    "Split each vCalendar FILE into one file per event, written as 1.vcs, 2.vcs, ...\n"
+    "in the folder \"VCS folder\" beside FILE.\n"
     "\n"
-    "  --open     open the output folder in the file manager afterwards\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
+    "      --open     open each output folder in the file manager afterwards\n"
+    "  -h, --help     display this help and exit\n"
+    "  -V, --version  output version information and exit\n"
+    "      --         end of options: every argument after it is a FILE\n"
     "\n"
-    "Exit status: 0 event files were written; 1 FILE held nothing to split;\n"
-    "2 a failure (unreadable input, a file that could not be written, bad usage).\n";
+    "Exit status:\n"
+    " 0  event files were written\n"
+    " 1  FILE held nothing to split (no event, or no end of an event)\n"
+    " 2  anything else: FILE missing or unreadable, a file that could not be\n"
+    "    written, output that could not be written, bad usage\n"
+    "With several FILEs, the highest status of theirs.\n";
+
+constexpr const char* kVersion =
+    "orvelin-split (Orvelin) 1.00\n"
+    "Copyright (c) 2026 the Orvelin authors.\n"
+    "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
 
 struct Options {
     bool open = false;
-    std::string file;
+    std::vector<std::string> files;
 };
+
+// Writes the tool's output; text that could not be written (a closed pipe, a
+// full disk) makes the whole run a failure.
+class Output {
+public:
+    void Out(std::FILE* stream, const std::string& line)
+    {
+        const std::string text = line + "\n";
+        written_ &= std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+        written_ &= std::fflush(stream) == 0;
+    }
+    void Problem(const std::string& file, const std::string& message)
+    {
+        Out(stderr, std::string(kProgram) + ": " + file + ": " + message);
+    }
+    bool written() const { return written_; }
+
+private:
+    bool written_ = true;
+};
+
+void UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram, message.c_str(), kProgram);
+}
+
+// Parses the arguments; returns an exit status when there is nothing to split.
+std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Options& options)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == '-';
+        if (!isOption) {
+            options.files.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            std::fputs(kUsage, stdout);
+            return std::fflush(stdout) == 0 ? kFilesWritten : kFailed;
+        } else if (argument == "-V" || argument == "--version") {
+            std::fputs(kVersion, stdout);
+            return std::fflush(stdout) == 0 ? kFilesWritten : kFailed;
+        } else if (argument == "--open") {
+            options.open = true;
+        } else {
+            UsageError((argument.starts_with("--") ? "unrecognized option '" : "invalid option '") + argument + "'");
+            return kFailed;
+        }
+    }
+    if (options.files.empty()) {
+        UsageError("missing FILE");
+        return kFailed;
+    }
+    return std::nullopt;
+}
 
 // Paths are UTF-8 inside the program, on every OS.
 std::filesystem::path PathOf(const std::string& utf8)
@@ -50,63 +120,29 @@ std::string Utf8Of(const std::filesystem::path& path)
     return {text.begin(), text.end()};
 }
 
-// Parses the arguments; returns an exit status when there is nothing to run.
-std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Options& options)
-{
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!optionsEnded && argument == "--help") {
-            std::fputs(kUsage, stdout);
-            return kFilesWritten;
-        }
-        if (!optionsEnded && argument == "--version") {
-            std::puts("Orvelin 1.00");
-            return kFilesWritten;
-        }
-        if (!optionsEnded && argument == "--open") {
-            options.open = true;
-        } else if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && argument.starts_with("-") && argument.size() > 1) {
-            std::fprintf(stderr, "orvelin-split: unknown option '%s'\n%s", argument.c_str(), kUsage);
-            return kFailed;
-        } else if (options.file.empty()) {
-            options.file = argument;
-        } else {
-            std::fprintf(stderr, "orvelin-split: only one FILE can be split at a time\n%s", kUsage);
-            return kFailed;
-        }
-    }
-    if (options.file.empty()) {
-        std::fputs(kUsage, stderr);
-        return kFailed;
-    }
-    return std::nullopt;
-}
-
-// The one silent return of a run: the file is not there to be read.
-int ReportMissingFile(const std::string& file)
+// The path to run on: absolute, so that it holds when a run enters its output
+// folder; deep in a tree whose absolute form is too long for the OS, the path
+// as given, relative to the current folder.
+std::string UsablePath(const std::string& given)
 {
     std::error_code error;
-    const char* why = std::filesystem::is_directory(PathOf(file), error) ? "is a folder, not a file" : "no such file";
-    std::fprintf(stderr, "orvelin-split: %s: %s\n", file.c_str(), why);
-    return kNothingToSplit;
+    const std::string absolute = Utf8Of(std::filesystem::absolute(PathOf(given), error));
+    return error || absolute.size() >= PATH_MAX ? given : absolute;
 }
 
-int Split(const Options& options)
+// The line a box's text gives on a console: an error box without its preamble.
+std::string ConsoleLine(const std::string& boxText)
 {
-    const std::filesystem::path given = PathOf(options.file);
-    std::error_code error;
-    const std::string absolute = Utf8Of(std::filesystem::absolute(given, error));
-    // Deep in a tree the absolute form can be too long for the OS: the path
-    // as given still works, relative to the current folder.
-    const std::string path = error || absolute.size() >= PATH_MAX ? options.file : absolute;
+    const std::size_t lastBreak = boxText.rfind("\r\n");
+    return lastBreak == std::string::npos ? boxText : boxText.substr(lastBreak + 2);
+}
 
+int Split(const std::string& file, const std::string& path, bool open, bool named, Output& output)
+{
     RunState state;
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
-    console::ConsoleHost host(Utf8Of(given.filename()), options.open ? &fileManager : nullptr,
+    console::ConsoleHost host(Utf8Of(PathOf(file).filename()), open ? &fileManager : nullptr,
                               platform::IsTerminal(stderr));
     std::optional<ErrorInfo> failure;
     try {
@@ -114,27 +150,50 @@ int Split(const Options& options)
     } catch (const ProgramEnd&) {
         // The closing stage completed.
     }
+    host.ClearProgressLine();
+
+    const bool written = host.ended() && state.fileNumber > 1;
+    bool errorShown = false;
+    for (const console::ConsoleHost::Message& message : host.messages()) {
+        errorShown |= message.icon == MessageIcon::Critical;
+        if (message.icon == MessageIcon::Information && written)
+            output.Out(stdout, named ? file + ": " + message.text : message.text);
+        else
+            output.Problem(file, ConsoleLine(message.text));
+    }
     if (failure) {
-        std::fprintf(stderr, "orvelin-split: error %d: %s\n", failure->number, failure->description.c_str());
+        output.Problem(file, "Run-time error '" + std::to_string(failure->number) + "': " + failure->description);
         return kFailed;
     }
-    // A summary or message that could not be written is a failure too.
-    if (host.errorShown() || host.outputFailed())
+    if (errorShown)
         return kFailed;
-    if (host.ended())
-        return state.fileNumber > 1 ? kFilesWritten : kNothingToSplit;
-    return host.messageShown() ? kNothingToSplit : ReportMissingFile(options.file);
+    if (written)
+        return kFilesWritten;
+    if (!host.messages().empty())
+        return kNothingToSplit;
+    // The one silent return of a run: there is no file to read.
+    std::error_code error;
+    output.Problem(file, std::filesystem::is_directory(PathOf(path), error) ? "is a folder, not a file" : "no such file");
+    return kFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    orvelin::platform::ReportFileSizeLimitAsWriteFailure();
-    orvelin::platform::EndCleanlyOnInterruption("orvelin-split");
-    orvelin::platform::PrepareConsole();
+    platform::ReportFileSizeLimitAsWriteFailure();
+    platform::EndCleanlyOnInterruption(kProgram);
+    platform::PrepareConsole();
     Options options;
-    if (const std::optional<int> status = ParseArguments(orvelin::platform::ProgramArguments(argc, argv), options))
+    if (const std::optional<int> status = ParseArguments(platform::ProgramArguments(argc, argv), options))
         return *status;
-    return Split(options);
+    // All paths are fixed first: a run with --open leaves the current folder.
+    std::vector<std::string> paths;
+    for (const std::string& file : options.files)
+        paths.push_back(UsablePath(file));
+    Output output;
+    int status = kFilesWritten;
+    for (std::size_t i = 0; i < options.files.size(); ++i)
+        status = std::max(status, Split(options.files[i], paths[i], options.open, options.files.size() > 1, output));
+    return output.written() ? status : kFailed;
 }

@@ -51,69 +51,84 @@ TEST_F(ConsoleSplit, AnEarlierRunsHigherFilesStayAndLowerOnesAreReplaced)
     EXPECT_EQ(Output("4.vcs"), "old 4.vcs");
 }
 
-TEST_F(ConsoleSplit, NothingToSplitExitsOne)
+// Each outcome's streams and exit status: the summary alone on stdout, every
+// problem one line on stderr naming the file, 0 written, 1 nothing to split,
+// 2 anything else.
+TEST_F(ConsoleSplit, MessagesStreamsAndExitStatuses)
 {
+    WriteBytes(folder / "export.vcs", kThreeEvents);
     WriteBytes(folder / "plain.vcs", "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
     WriteBytes(folder / "open.vcs", "BEGIN:VEVENT\r\nSUMMARY:x\r\n");
-    const ProcessResult refused = Split({"plain.vcs"});
-    EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_EQ(refused.out, "Not a valid VCalendar (.vcs) file format\n");
-
-    const ProcessResult noEnd = Split({"open.vcs"});
-    EXPECT_EQ(noEnd.exitStatus, 1);
-    EXPECT_EQ(noEnd.out, "No entries have been generated since the selected .vcs file does not contain an end event.\n");
-    EXPECT_FALSE(std::filesystem::exists(folder / "VCS folder"));
-
-    const ProcessResult missing = Split({"gone.vcs"});
-    EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, "orvelin-split: gone.vcs: no such file\n");
-    EXPECT_EQ(Split({folder.path()}).err, "orvelin-split: " + folder.path() + ": is a folder, not a file\n");
-}
-
-TEST_F(ConsoleSplit, FailuresPrintTheErrorBoxAndExitTwo)
-{
     WriteBytes(folder / "lower.vcs", "begin:vevent\r\nEND:VEVENT\r\n");
-    const ProcessResult lower = Split({"lower.vcs"});
-    EXPECT_EQ(lower.exitStatus, 2);
-    EXPECT_EQ(lower.out, "");
-    EXPECT_EQ(lower.err,
-              "Orvelin Error: An error occurred during execution.\n\nFind Error 5:  Invalid procedure call or argument\n");
-
     ASSERT_EQ(::mkfifo((folder / "pipe.vcs").c_str(), 0600), 0);
-    const ProcessResult pipe = Split({"pipe.vcs"});
-    EXPECT_EQ(pipe.exitStatus, 2);
-    EXPECT_EQ(pipe.err, "Orvelin Error: An error occurred during execution.\n\nError 1001:  Not an ordinary file\n");
+    std::filesystem::create_directory(folder / "sub");
+    WriteBytes(folder / "sub/VCS folder", "an ordinary file in the way");
+    WriteBytes(folder / "sub/export.vcs", kThreeEvents);
+    const struct {
+        std::string file;
+        int exitStatus;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {"export.vcs", 0, "3 Entries have been generated\n", ""},
+        {"plain.vcs", 1, "", "orvelin-split: plain.vcs: Not a valid VCalendar (.vcs) file format\n"},
+        {"open.vcs", 1, "",
+         "orvelin-split: open.vcs: No entries have been generated since the selected .vcs file does not contain an "
+         "end event.\n"},
+        {"gone.vcs", 2, "", "orvelin-split: gone.vcs: no such file\n"},
+        {"sub", 2, "", "orvelin-split: sub: is a folder, not a file\n"},
+        {"lower.vcs", 2, "", "orvelin-split: lower.vcs: Find Error 5:  Invalid procedure call or argument\n"},
+        {"pipe.vcs", 2, "", "orvelin-split: pipe.vcs: Error 1001:  Not an ordinary file\n"},
+        {"sub/export.vcs", 2, "", "orvelin-split: sub/export.vcs: Find Error 76:  Path not found\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult result = Split({c.file});
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << c.file;
+        EXPECT_EQ(result.out, c.out) << c.file;
+        EXPECT_EQ(result.err, c.err) << c.file;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "VCS folder/4.vcs"));
 }
 
-// An unwritable output folder gives an error box, never a summary for files
-// that do not exist.
-TEST_F(ConsoleSplit, AFileThatCannotBeWrittenIsNotReported)
+// A file that could not be written is reported, and the summary counts only
+// the files that exist.
+TEST_F(ConsoleSplit, AFileThatCannotBeWrittenIsNotCounted)
 {
-    WriteBytes(folder / "VCS folder", "an ordinary file in the way");
     WriteBytes(folder / "export.vcs", kThreeEvents);
-    const ProcessResult result = Split({"export.vcs"});
-    EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Orvelin Error: An error occurred during execution.\n\nFind Error 76:  Path not found\n");
-
-    std::filesystem::remove(folder / "VCS folder");
     std::filesystem::create_directories(folder / "VCS folder/3.vcs");
     const ProcessResult blocked = Split({"export.vcs"});
     EXPECT_EQ(blocked.exitStatus, 2);
     EXPECT_EQ(blocked.out, "2 Entries have been generated\n");
-    EXPECT_EQ(blocked.err, "Orvelin Error: An error occurred during execution.\n\n"
-                           "Find Error 75:  Path/File access error (Is a directory)\n");
+    EXPECT_EQ(blocked.err, "orvelin-split: export.vcs: Find Error 75:  Path/File access error (Is a directory)\n");
     EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
     EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
 }
 
+TEST_F(ConsoleSplit, SeveralFilesAreSplitInTurnAndTheHighestStatusWins)
+{
+    std::filesystem::create_directory(folder / "a");
+    std::filesystem::create_directory(folder / "b");
+    WriteBytes(folder / "a/one.vcs", kThreeEvents);
+    WriteBytes(folder / "b/two.vcs", kHeader + kEvent2 + "\r\nEND:VCALENDAR\r\n");
+    WriteBytes(folder / "plain.vcs", "BEGIN:VCALENDAR\r\n");
+    const ProcessResult result = Split({"a/one.vcs", "plain.vcs", "b/two.vcs"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "a/one.vcs: 3 Entries have been generated\nb/two.vcs: 1 Entries have been generated\n");
+    EXPECT_EQ(result.err, "orvelin-split: plain.vcs: Not a valid VCalendar (.vcs) file format\n");
+    EXPECT_EQ(ReadBytes(folder / "a/VCS folder/3.vcs"), EventFile("\r\n" + kEvent3));
+    EXPECT_EQ(ReadBytes(folder / "b/VCS folder/1.vcs"), EventFile(kEvent2));
+    EXPECT_EQ(Split({"a/one.vcs", "gone.vcs"}).exitStatus, 2);
+}
+
+// One terminal for both streams, as a person has it: the progress line is
+// cleared before the summary is written.
 TEST_F(ConsoleSplit, OnATerminalTheProgressCaptionUpdatesOneLine)
 {
     int terminal = -1;
     int program = -1;
     ASSERT_EQ(::openpty(&terminal, &program, nullptr, nullptr, nullptr), 0);
     WriteBytes(folder / "export.vcs", kThreeEvents);
-    const ProcessResult result = RunProcess({ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path(), {}, program);
+    const ProcessResult result = RunProcess({ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path(), {}, program, program);
     ::close(program);
     std::string shown;
     char buffer[4096];
@@ -122,23 +137,39 @@ TEST_F(ConsoleSplit, OnATerminalTheProgressCaptionUpdatesOneLine)
     ::close(terminal);
 
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, "3 Entries have been generated\n");
     EXPECT_EQ(shown, "Generating file ...... 1.vcs\r\x1b[KGenerating file ...... 2.vcs\r\x1b[K"
-                     "Generating file ...... 3.vcs\r\x1b[K");
+                     "Generating file ...... 3.vcs\r\x1b[K3 Entries have been generated\r\n");
 }
 
-TEST_F(ConsoleSplit, UsageVersionAndHelp)
+TEST_F(ConsoleSplit, Options)
 {
-    const ProcessResult version = Split({"--version"});
-    EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out, "Orvelin 1.00\n");
-    EXPECT_EQ(Split({"--help"}).out.rfind("Usage: orvelin-split [--open] FILE\n", 0), 0u);
-    EXPECT_EQ(Split({}).exitStatus, 2);
-    EXPECT_EQ(Split({"--bogus", "x.vcs"}).exitStatus, 2);
-    EXPECT_EQ(Split({"a.vcs", "b.vcs"}).exitStatus, 2);
-
+    const std::string tryHelp = "Try 'orvelin-split --help' for more information.\n";
+    const std::string version = "orvelin-split (Orvelin) 1.00\nCopyright (c) 2026 the Orvelin authors.\n"
+                                "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string outStart;
+        std::string err;
+    } cases[] = {
+        {{"--version"}, 0, version, ""},
+        {{"-V"}, 0, version, ""},
+        {{"--help"}, 0, "Usage: orvelin-split [OPTION]... FILE...\n", ""},
+        {{"-h"}, 0, "Usage: orvelin-split [OPTION]... FILE...\n", ""},
+        {{}, 2, "", "orvelin-split: missing FILE\n" + tryHelp},
+        {{"--bogus", "x.vcs"}, 2, "", "orvelin-split: unrecognized option '--bogus'\n" + tryHelp},
+        {{"-x"}, 2, "", "orvelin-split: invalid option '-x'\n" + tryHelp},
+        {{"--", "-dash.vcs"}, 0, "3 Entries have been generated\n", ""},
+    };
     WriteBytes(folder / "-dash.vcs", kThreeEvents);
-    EXPECT_EQ(Split({"--", "-dash.vcs"}).exitStatus, 0);
+    for (const auto& c : cases) {
+        const ProcessResult result = Split(c.arguments);
+        const std::string shown = c.arguments.empty() ? "(none)" : c.arguments[0];
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << shown;
+        EXPECT_EQ(result.out.substr(0, c.outStart.size()), c.outStart) << shown;
+        EXPECT_EQ(result.err, c.err) << shown;
+    }
+    EXPECT_NE(Split({"--help"}).out.find("\n 2  anything else"), std::string::npos) << "the exit statuses are told";
 }
 
 }  // namespace

@@ -23,7 +23,11 @@ namespace {
 const std::string kEvent1 = "BEGIN:VEVENT\r\nSUMMARY:One\r\nEND:VEVENT";
 const std::string kEvent2 = "BEGIN:VEVENT\r\nSUMMARY:Two\r\nEND:VEVENT";
 const std::string kCalendar = "BEGIN:VCALENDAR\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\nEND:VCALENDAR\r\n";
-const std::string kErrorBox = "Orvelin Error: An error occurred during execution.\n\n";
+// What the console says of a problem with file.
+std::string Problem(const std::string& file, const std::string& message)
+{
+    return "orvelin-split: " + file + ": " + message + "\n";
+}
 
 using HostileInput = ConsoleSplit;
 
@@ -64,13 +68,13 @@ TEST_F(HostileInput, InputsThatAreNotOrdinaryFilesFailAtOnceWithAReason)
     for (const std::string& input : {folder / "pipe.vcs", std::string("/dev/zero"), std::string("/dev/urandom")}) {
         const ProcessResult result = Split({input});
         EXPECT_EQ(result.exitStatus, 2) << input;
-        EXPECT_EQ(result.err, kErrorBox + "Error 1001:  Not an ordinary file\n") << input;
+        EXPECT_EQ(result.err, Problem(input, "Error 1001:  Not an ordinary file")) << input;
         EXPECT_LT(result.peakRssMiB, 64) << input;
     }
     std::filesystem::create_directory(folder / "folder.vcs");
     const ProcessResult aFolder = Split({"folder.vcs"});
-    EXPECT_EQ(aFolder.exitStatus, 1);
-    EXPECT_EQ(aFolder.err, "orvelin-split: folder.vcs: is a folder, not a file\n");
+    EXPECT_EQ(aFolder.exitStatus, 2);
+    EXPECT_EQ(aFolder.err, Problem("folder.vcs", "is a folder, not a file"));
 }
 
 TEST_F(HostileInput, AnInputTooLargeForMemoryIsReported)
@@ -83,7 +87,7 @@ TEST_F(HostileInput, AnInputTooLargeForMemoryIsReported)
     const ProcessResult result =
         RunProcess({"/usr/bin/prlimit", "--as=536870912", ORVELIN_SPLIT_PATH, "huge.vcs"}, folder.path());
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.err, kErrorBox + "Error 7:  Out of memory\n");
+    EXPECT_EQ(result.err, Problem("huge.vcs", "Error 7:  Out of memory"));
 }
 
 TEST_F(HostileInput, TheFileSizeLimitReachedPartWayThroughAFile)
@@ -95,7 +99,7 @@ TEST_F(HostileInput, TheFileSizeLimitReachedPartWayThroughAFile)
         RunProcess({"/usr/bin/prlimit", "--fsize=8192", ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, "2 Entries have been generated\n");
-    EXPECT_EQ(result.err, kErrorBox + "Find Error 1003:  File too large for the file-size limit\n");
+    EXPECT_EQ(result.err, Problem("export.vcs", "Find Error 1003:  File too large for the file-size limit"));
     EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
     EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
     EXPECT_EQ(Output("3.vcs"), "<missing>") << "no incomplete file is left";
@@ -111,7 +115,7 @@ TEST_F(HostileInput, AReadOnlyOutputFolder)
     const ProcessResult result = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "export.vcs"}), folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, kErrorBox + "Find Error 70:  Permission denied\n");
+    EXPECT_EQ(result.err, Problem("export.vcs", "Find Error 70:  Permission denied"));
     EXPECT_TRUE(std::filesystem::is_empty(folder / "VCS folder"));
 }
 
@@ -129,10 +133,10 @@ TEST_F(HostileInput, FailuresNameTheirReason)
 
     const ProcessResult noFolder = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "readonly/export.vcs"}), folder.path());
     EXPECT_EQ(noFolder.exitStatus, 2);
-    EXPECT_EQ(noFolder.err, kErrorBox + "Find Error 70:  Permission denied\n") << "the folder could not be made";
+    EXPECT_EQ(noFolder.err, Problem("readonly/export.vcs", "Find Error 70:  Permission denied")) << "the folder could not be made";
     const ProcessResult locked = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "locked/export.vcs"}), folder.path());
     EXPECT_EQ(locked.exitStatus, 2);
-    EXPECT_EQ(locked.err, kErrorBox + "Error 70:  Permission denied\n") << "not \"no such file\"";
+    EXPECT_EQ(locked.err, Problem("locked/export.vcs", "Error 70:  Permission denied")) << "not \"no such file\"";
 
     // The OS's codes, mapped once for every service.
     const std::vector<std::pair<int, std::string>> reasons{
@@ -229,7 +233,7 @@ TEST_F(HostileInput, NamesNearTheLengthLimits)
     WriteBytes(deep + "cal.vcs", kCalendar);
     const ProcessResult result = Split({deep + "cal.vcs"});
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.err, kErrorBox + "Find Error 52:  Bad file name or number\n");
+    EXPECT_EQ(result.err, Problem(deep + "cal.vcs", "Find Error 52:  Bad file name or number"));
 }
 
 // A gibibyte of calendar with a handful of events, one of them 100 MiB: the

@@ -13,19 +13,22 @@ extern char** environ;
 namespace orvelin::testing {
 
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                         const std::vector<std::string>& extraEnvironment, int stderrTo)
+                         const std::vector<std::string>& extraEnvironment, int stderrTo, int stdoutTo)
 {
-    return StartedProcess(command, workingDirectory, extraEnvironment, stderrTo).Wait();
+    return StartedProcess(command, workingDirectory, extraEnvironment, stderrTo, stdoutTo).Wait();
 }
 
 StartedProcess::StartedProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                               const std::vector<std::string>& extraEnvironment, int stderrTo)
+                               const std::vector<std::string>& extraEnvironment, int stderrTo, int stdoutTo)
 {
     const TempFolder& capture = capture_;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (stdoutTo >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdoutTo, 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, (capture / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (stderrTo >= 0)
         posix_spawn_file_actions_adddup2(&actions, stderrTo, 2);
     else

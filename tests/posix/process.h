@@ -17,15 +17,17 @@ struct ProcessResult {
 // Runs a program to its end in folder workingDirectory with stdin from /dev/null,
 // capturing stdout and stderr; extraEnvironment entries are "NAME=value" and
 // take precedence over the inherited environment.
-// stderrTo: a descriptor to hand the program as its stderr instead of capturing it.
+// stderrTo, stdoutTo: descriptors to hand the program instead of capturing its streams.
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                         const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1);
+                         const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1,
+                         int stdoutTo = -1);
 
 // A program started the same way and not yet waited for.
 class StartedProcess {
 public:
     StartedProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                   const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1);
+                   const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1,
+                         int stdoutTo = -1);
     ~StartedProcess();
     StartedProcess(const StartedProcess&) = delete;
     StartedProcess& operator=(const StartedProcess&) = delete;
