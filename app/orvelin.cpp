@@ -3,7 +3,7 @@
 #include "platform/file_manager.h"
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"
-#include "ui/form1.h"
+#include "ui/qt/form1_window.h"
 
 #include <QApplication>
 
@@ -18,9 +18,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     orvelin::platform::SystemFileManager fileManager;
-    orvelin::ui::Form1 form([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
-    QObject::connect(&form, &orvelin::ui::Form1::programEnding, &app, &QApplication::exit, Qt::QueuedConnection);
-    QApplication::setWindowIcon(form.windowIcon());
-    form.show();
+    orvelin::ui::qt::Form1Window window([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); },
+                                        fileManager);
+    QObject::connect(&window, &orvelin::ui::qt::Form1Window::programEnding, &app, &QApplication::exit,
+                     Qt::QueuedConnection);
+    QApplication::setWindowIcon(window.windowIcon());
+    window.show();
     return QApplication::exec();
 }

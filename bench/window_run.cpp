@@ -2,9 +2,9 @@
 // through its test seam, boxes printed instead of shown, no file manager.
 
 #include "platform/local_file_system.h"
-#include "ui/common_dialog.h"
-#include "ui/form1.h"
-#include "ui/message_box.h"
+#include "ui/qt/file_dialog.h"
+#include "ui/qt/form1_window.h"
+#include "ui/qt/message_box.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -31,14 +31,14 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    using namespace orvelin::ui;
+    using namespace orvelin::ui::qt;
     MessageBox::SetAnswerer([](const ShownBox& box) { std::printf("%s\n", qPrintable(box.text)); });
-    CommonDialog::SetNextAnswer(QString::fromLocal8Bit(argv[1]));
+    FileDialog::SetNextAnswer(QString::fromLocal8Bit(argv[1]));
 
     NoFileManager fileManager;
-    Form1 form([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
-    QObject::connect(&form, &Form1::programEnding, &app, &QApplication::exit, Qt::QueuedConnection);
-    form.show();
-    QTimer::singleShot(0, form.Command1, &QPushButton::click);
+    Form1Window window([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
+    QObject::connect(&window, &Form1Window::programEnding, &app, &QApplication::exit, Qt::QueuedConnection);
+    window.show();
+    QTimer::singleShot(0, window.Command1, &QPushButton::click);
     return QApplication::exec();
 }

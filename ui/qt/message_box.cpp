@@ -1,8 +1,8 @@
-#include "ui/message_box.h"
+#include "ui/qt/message_box.h"
 
 #include <QMessageBox>
 
-namespace orvelin::ui {
+namespace orvelin::ui::qt {
 
 void MessageBox::Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon)
 {
@@ -27,4 +27,4 @@ std::function<void(const ShownBox&)>& MessageBox::Answerer()
     return answerer;
 }
 
-}  // namespace orvelin::ui
+}  // namespace orvelin::ui::qt

@@ -1,12 +1,10 @@
-#include "ui/form1.h"
+#include "ui/qt/form1_window.h"
 
-#include "engine/failure.h"
-#include "engine/split_run.h"
-#include "ui/message_box.h"
-#include "ui/window_host.h"
+#include "ui/qt/file_dialog.h"
+#include "ui/qt/message_box.h"
 
 #include <QCloseEvent>
-#include <QFile>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -19,7 +17,7 @@ static void RegisterWindowResources()
     Q_INIT_RESOURCE(orvelin);
 }
 
-namespace orvelin::ui {
+namespace orvelin::ui::qt {
 namespace {
 
 // The window was designed in twips: 15 to a pixel at 96 dots per inch.
@@ -53,15 +51,19 @@ Control* Place(Parent* parent, const char* name, const QRect& geometry)
     return control;
 }
 
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 const QString kInstructions = QStringLiteral(
     "Click \"Generate\" and select the VCalendar (.vcs) file that you wish to split into individual (.vcs) files.    "
     "The files will be generated in the same location as the selected file under a folder titled -VCS folder.  ");
 
 }  // namespace
 
-Form1::Form1(FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager)
-    : CommonDialog1(this), createFileSystem_(std::move(createFileSystem)),
-      host_(std::make_unique<WindowHost>(*this, fileManager))
+Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager)
+    : form(*this, std::move(createFileSystem), fileManager)
 {
     RegisterWindowResources();
     setObjectName(QStringLiteral("Form1"));
@@ -95,75 +97,50 @@ Form1::Form1(FileSystemFactory createFileSystem, platform::FileManagerLauncher& 
     setTabOrder(Command1, Command2);
     Command1->setFocus();
 
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    Form_Load();
+    connect(Command1, &QPushButton::clicked, this, [this] { form.Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { form.Command2_Click(); });
+    form.Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1Window::~Form1Window() = default;
 
-void Form1::Form_Load()
+std::optional<std::string> Form1Window::ShowOpenDialog(const DialogSettings& settings, const std::string& initialFile)
 {
-    state_.fileNumber = 1;
-    Label3->setVisible(true);
+    return FileDialog::ShowOpen(this, settings, initialFile);
 }
 
-void Form1::Command1_Click()
+void Form1Window::ShowBox(std::string_view text, std::string_view title, BoxIcon icon)
 {
-    // A click that arrives while a run pumps events would start a second run
-    // over the first one's state: it is ignored.
-    if (running_ || ending_)
-        return;
-    state_.fileSystem = createFileSystem_();
-    CommonDialog1.setFilter(QStringLiteral("VCalendar|*.vcs"));
-    CommonDialog1.setDialogTitle(QStringLiteral("Browse and select the VCalendar file"));
-    CommonDialog1.setFlags(CommonDialog::kFileMustExist);
-    CommonDialog1.ShowOpen();
-    if (!CommonDialog1.fileName().isEmpty()) {
-        running_ = true;
-        std::optional<ErrorInfo> failure;
-        try {
-            failure = CatchAnyFailure([this] {
-                SplitRun(state_, *host_).RunFromFile(QFile::encodeName(CommonDialog1.fileName()).toStdString());
-            });
-        } catch (const ProgramEnd&) {
-            // The run ended the program; the window is already closing.
-        }
-        if (failure)
-            ReportUnguardedFailure(failure->number, QString::fromStdString(failure->description));
-        running_ = false;
-    }
-    state_.fileSystem.reset();
+    QString shown = FromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    MessageBox::Show(this, shown, FromUtf8(title), icon);
 }
 
-void Form1::Command2_Click()
+void Form1Window::SetProgressVisible(bool visible)
 {
-    EndProgram(0);
+    Label3->setVisible(visible);
 }
 
-void Form1::closeEvent(QCloseEvent* event)
+void Form1Window::SetProgressCaption(std::string_view caption)
 {
-    EndProgram(0);
-    event->accept();
+    Label3->setText(FromUtf8(caption));
 }
 
-// Ends without unwinding through Qt: a run in progress notices ending() when
-// its event pump returns, and stops there.
-void Form1::EndProgram(int exitStatus)
+void Form1Window::ProcessPendingEvents()
 {
-    if (ending_)
-        return;
-    ending_ = true;
+    QCoreApplication::processEvents();
+}
+
+void Form1Window::EndProgram(int exitStatus)
+{
     close();
     emit programEnding(exitStatus);
 }
 
-// The platform's standard error report for a failure no procedure caught.
-void Form1::ReportUnguardedFailure(int number, const QString& description)
+void Form1Window::closeEvent(QCloseEvent* event)
 {
-    MessageBox::Show(this, QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description),
-                     QStringLiteral("Orvelin"), BoxIcon::Critical);
-    EndProgram(1);
+    form.Form_Unload();
+    event->accept();
 }
 
-}  // namespace orvelin::ui
+}  // namespace orvelin::ui::qt

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "ui/form/toolkit.h"
+
 #include <QString>
 
 #include <functional>
 
 class QWidget;
 
-namespace orvelin::ui {
-
-enum class BoxIcon { Information, Critical };
+namespace orvelin::ui::qt {
 
 // What a message box showed.
 struct ShownBox {
@@ -32,4 +32,4 @@ private:
     static std::function<void(const ShownBox&)>& Answerer();
 };
 
-}  // namespace orvelin::ui
+}  // namespace orvelin::ui::qt
