@@ -71,22 +71,29 @@ std::wstring VersionValue(const std::vector<char>& record, const wchar_t* name)
     return std::wstring(value, length - 1);
 }
 
-TEST(WindowsConsole, TheExecutableCarriesTheVersionRecordAndIcon)
+TEST(WindowsConsole, TheExecutablesCarryTheVersionRecordAndIcon)
 {
-    const std::wstring program = Utf8Path(ORVELIN_SPLIT_PATH).wstring();
-    const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<char> record(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, record.data()));
-    EXPECT_EQ(VersionValue(record, L"ProductName"), L"Orvelin");
-    EXPECT_EQ(VersionValue(record, L"FileVersion"), L"1.00");
-    EXPECT_EQ(VersionValue(record, L"ProductVersion"), L"1.00");
-    EXPECT_EQ(VersionValue(record, L"Comments"), L"Orvelin 1.0");
+    std::vector<std::string> programs{ORVELIN_SPLIT_PATH};
+#ifdef ORVELIN_WINDOW_PATH
+    programs.push_back(ORVELIN_WINDOW_PATH);
+#endif
+    for (const std::string& path : programs) {
+        SCOPED_TRACE(path);
+        const std::wstring program = Utf8Path(path).wstring();
+        const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), nullptr);
+        ASSERT_GT(size, 0u);
+        std::vector<char> record(size);
+        ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, record.data()));
+        EXPECT_EQ(VersionValue(record, L"ProductName"), L"Orvelin");
+        EXPECT_EQ(VersionValue(record, L"FileVersion"), L"1.00");
+        EXPECT_EQ(VersionValue(record, L"ProductVersion"), L"1.00");
+        EXPECT_EQ(VersionValue(record, L"Comments"), L"Orvelin 1.0");
 
-    const HMODULE image = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(image, nullptr);
-    EXPECT_NE(::FindResourceW(image, L"IDI_ICON1", MAKEINTRESOURCEW(14)), nullptr) << "the program icon";
-    ::FreeLibrary(image);
+        const HMODULE image = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(image, nullptr);
+        EXPECT_NE(::FindResourceW(image, L"IDI_ICON1", MAKEINTRESOURCEW(14)), nullptr) << "the program icon";
+        ::FreeLibrary(image);
+    }
 }
 
 }  // namespace

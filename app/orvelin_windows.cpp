@@ -1,0 +1,17 @@
+// Orvelin on Windows: the window. Creates Form1, shows it and runs until the
+// program ends.
+
+#include "platform/file_manager.h"
+#include "platform/local_file_system.h"
+#include "ui/win32/form1_window.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand)
+{
+    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    orvelin::platform::SystemFileManager fileManager;
+    orvelin::ui::win32::Form1Window window(
+        instance, [] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
+    return window.Run(showCommand);
+}

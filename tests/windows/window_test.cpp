@@ -1,0 +1,370 @@
+// orvelin.exe driven as a person would, through the Win32 API (under Wine and
+// a virtual display here): its look at start-up, whole runs through the
+// system's open-file dialog and message boxes, Cancel and closing during a
+// run, and Explorer's start, recorded by a stand-in.
+
+#include "platform/local_file_system.h"
+#include "tests/support/event_file.h"
+#include "tests/support/recording_launcher.h"
+#include "tests/support/temp_folder.h"
+#include "ui/win32/control_ids.h"
+#include "ui/win32/form1_window.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace orvelin::testing {
+namespace {
+
+using namespace ui::win32;
+using namespace std::chrono_literals;
+
+std::wstring Wide(const std::string& utf8)
+{
+    return Utf8Path(utf8).wstring();
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    ::SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Polls until done() holds, for up to timeout; whether it came to hold.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+// Polls until found() gives a window, for up to timeout.
+HWND WaitFor(const std::function<HWND()>& found, std::chrono::milliseconds timeout = 20s)
+{
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = found()) != nullptr; }, timeout);
+    return window;
+}
+
+struct FoundWindow {
+    DWORD process;
+    const wchar_t* windowClass;
+    const wchar_t* title;
+    HWND window = nullptr;
+};
+
+// A top-level window of one process with the given class and title.
+HWND TopLevelWindow(DWORD process, const wchar_t* windowClass, const wchar_t* title)
+{
+    FoundWindow search{process, windowClass, title};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& wanted = *reinterpret_cast<FoundWindow*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t windowClass[64] = {};
+            ::GetClassNameW(window, windowClass, 64);
+            if (owner != wanted.process || wcscmp(windowClass, wanted.windowClass) != 0 || !::IsWindowVisible(window) ||
+                TextOf(window) != wanted.title)
+                return TRUE;
+            wanted.window = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.window;
+}
+
+// orvelin.exe started in a folder of its own, with a stand-in for Explorer.
+class WindowProgram : public ::testing::Test {
+protected:
+    void Start()
+    {
+        const std::wstring path = Wide(ORVELIN_FAKE_BIN) + L";" + Environment(L"PATH");
+        std::wstring environment = L"PATH=" + path + L'\0' + L"ORVELIN_RECORDED_COMMAND_LINE=" +
+                                   Wide(folder / "explorer-command-line") + L'\0' + L"WINEDEBUG=-all" + L'\0' + L'\0';
+        std::wstring line = L"\"" + Wide(ORVELIN_WINDOW_PATH) + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                     environment.data(), Wide(folder.path()).c_str(), &startup, &process_));
+        ::WaitForInputIdle(process_.hProcess, 20000);
+        form = WaitFor([this] { return TopLevelWindow(process_.dwProcessId, L"OrvelinForm1", L"Orvelin Version 1.0"); });
+        ASSERT_NE(form, nullptr) << "the window did not appear";
+    }
+
+    ~WindowProgram() override
+    {
+        if (process_.hProcess) {
+            ::TerminateProcess(process_.hProcess, 99);
+            ::CloseHandle(process_.hProcess);
+            ::CloseHandle(process_.hThread);
+        }
+    }
+
+    static std::wstring Environment(const wchar_t* name)
+    {
+        wchar_t value[32767] = {};
+        ::GetEnvironmentVariableW(name, value, 32767);
+        return value;
+    }
+
+    HWND Control(ControlId id) const { return ::GetDlgItem(form, id); }
+    void Click(ControlId id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
+
+    HWND Dialog(const wchar_t* title) const
+    {
+        return WaitFor([&] { return TopLevelWindow(process_.dwProcessId, L"#32770", title); });
+    }
+
+    // Generate, then the file dialog answered with path (empty: cancelled).
+    void Generate(const std::string& path)
+    {
+        Click(kCommand1);
+        const HWND dialog = Dialog(L"Browse and select the VCalendar file");
+        ASSERT_NE(dialog, nullptr) << "no open-file dialog";
+        if (path.empty()) {
+            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        // The file name box: an editable combo box (cmb13), or an edit (edt1).
+        HWND name = ::GetDlgItem(dialog, 0x47c);
+        if (name && ::FindWindowExW(name, nullptr, L"Edit", nullptr))
+            name = ::FindWindowExW(name, nullptr, L"Edit", nullptr);
+        if (!name)
+            name = ::GetDlgItem(dialog, 0x480);
+        ASSERT_NE(name, nullptr) << "no file name box";
+        std::wstring typed = Wide(path);
+        for (wchar_t& c : typed)
+            c = c == L'/' ? L'\\' : c;
+        ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+
+    // The text of the next box with this title, which is then answered with OK.
+    std::wstring AnswerBox(const wchar_t* title) const
+    {
+        const HWND box = Dialog(title);
+        if (!box)
+            return L"<no box>";
+        const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return text;
+    }
+
+    // The program's exit status, or -1 when it did not end within timeout.
+    int WaitForEnd(DWORD timeout = 20000) const
+    {
+        if (::WaitForSingleObject(process_.hProcess, timeout) != WAIT_OBJECT_0)
+            return -1;
+        DWORD status = 0;
+        ::GetExitCodeProcess(process_.hProcess, &status);
+        return static_cast<int>(status);
+    }
+
+    bool Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    std::string Output(const std::string& name) { return ReadBytes(folder / ("VCS folder/" + name)); }
+
+    TempFolder folder;
+    HWND form = nullptr;
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+const std::string kEvent1 = "BEGIN:VEVENT\r\nSUMMARY:One\r\nEND:VEVENT";
+const std::string kEvent2 = "BEGIN:VEVENT\r\nSUMMARY:Two\r\nEND:VEVENT";
+const std::string kEvent3 = "BEGIN:VEVENT\r\nSUMMARY:Three\r\nEND:VEVENT";
+const std::string kThreeEvents =
+    "BEGIN:VCALENDAR\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\n" + kEvent3 + "\r\nEND:VCALENDAR\r\n";
+
+RECT ClientRectOf(HWND control, HWND form)
+{
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The window made in this process, so that its fonts and icon can be read.
+TEST(WindowLook, StartsWithTheDesignedLook)
+{
+    RecordingLauncher launcher;
+    ui::win32::Form1Window window(
+        ::GetModuleHandleW(nullptr), [] { return std::make_unique<platform::LocalFileSystem>(); }, launcher);
+    window.Show(SW_SHOWNORMAL);
+    const HWND form = window.handle();
+    const auto Control = [form](ControlId id) { return ::GetDlgItem(form, id); };
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&message);
+    RECT client{};
+    ::GetClientRect(form, &client);
+    EXPECT_EQ(client.right, 594);
+    EXPECT_EQ(client.bottom, 117);
+    const LONG style = ::GetWindowLongW(form, GWL_STYLE);
+    EXPECT_TRUE((style & WS_THICKFRAME) && (style & WS_MINIMIZEBOX) && (style & WS_MAXIMIZEBOX));
+
+    const struct {
+        ControlId id;
+        RECT rect;
+        const wchar_t* text;
+    } design[] = {
+        {kLabel1, {0, 0, 593, 49}, L""},
+        {kLabel2, {8, 8, 585, 49}, nullptr},
+        {kFrame1, {8, 56, 585, 105}, L""},
+        {kCommand1, {24, 72, 121, 97}, L"&Generate"},
+        {kLabel3, {264, 76, 465, 93}, L"Orvelin 1.0 - freeware"},
+        {kCommand2, {136, 72, 233, 97}, L"&Cancel"},
+    };
+    for (const auto& control : design) {
+        const HWND window = Control(control.id);
+        ASSERT_NE(window, nullptr) << control.id;
+        const RECT rect = ClientRectOf(window, form);
+        EXPECT_EQ(rect.left, control.rect.left) << control.id;
+        EXPECT_EQ(rect.top, control.rect.top) << control.id;
+        EXPECT_EQ(rect.right, control.rect.right) << control.id;
+        EXPECT_EQ(rect.bottom, control.rect.bottom) << control.id;
+        EXPECT_TRUE(::IsWindowVisible(window)) << control.id;
+        if (control.text) {
+            EXPECT_EQ(TextOf(window), control.text) << control.id;
+        }
+    }
+    EXPECT_EQ(TextOf(Control(kLabel2)),
+              L"Click \"Generate\" and select the VCalendar (.vcs) file that you wish to split into individual (.vcs) "
+              L"files.    The files will be generated in the same location as the selected file under a folder titled "
+              L"-VCS folder.  ");
+
+    for (const ControlId id : {kLabel2, kLabel3}) {
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(id), WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_STREQ(font.lfFaceName, L"Arial") << id;
+        EXPECT_EQ(font.lfHeight, -11) << id << ": 8.25 pt at 96 dots per inch";
+        EXPECT_GE(font.lfWeight, FW_BOLD) << id;
+    }
+    LOGFONTW buttonFont{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(kCommand1), WM_GETFONT, 0, 0)), sizeof buttonFont,
+                 &buttonFont);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    EXPECT_STREQ(buttonFont.lfFaceName, metrics.lfMessageFont.lfFaceName) << "the system's dialog font";
+
+    // The white band with the instructions on it.
+    const HDC screen = ::GetDC(form);
+    EXPECT_EQ(::GetPixel(screen, 590, 2), ::GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(::GetPixel(screen, 580, 45), ::GetSysColor(COLOR_WINDOW));
+    ::ReleaseDC(form, screen);
+
+    const auto icon = reinterpret_cast<HICON>(::GetClassLongPtrW(form, GCLP_HICON));
+    ICONINFO iconInfo{};
+    ASSERT_TRUE(icon && ::GetIconInfo(icon, &iconInfo)) << "the program's icon";
+    BITMAP bitmap{};
+    ::GetObjectW(iconInfo.hbmColor, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, 32);
+    ::DeleteObject(iconInfo.hbmColor);
+    ::DeleteObject(iconInfo.hbmMask);
+
+    EXPECT_EQ(::GetFocus(), Control(kCommand1)) << "focus starts on Generate";
+    EXPECT_EQ(::GetNextDlgTabItem(form, Control(kCommand1), FALSE), Control(kCommand2));
+    EXPECT_EQ(::GetNextDlgTabItem(form, Control(kCommand2), FALSE), Control(kCommand1));
+}
+
+// A calendar under a name outside the code page, all the way to Explorer.
+TEST_F(WindowProgram, AWholeRunWritesTheFilesReportsOpensExplorerAndEnds)
+{
+    Start();
+    const std::string calendar = folder / "M\xC3\xA4rz \xE6\x97\xA5\xE7\xA8\x8B.vcs";
+    WriteBytes(calendar, kThreeEvents);
+    Generate(calendar);
+    EXPECT_EQ(AnswerBox(L"Orvelin"), L"3 Entries have been generated");
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
+
+    const std::string record = folder / "explorer-command-line";
+    WaitUntil([&] { return ReadBytes(record) != "<missing>"; });
+    const std::string bytes = ReadBytes(record);
+    const std::wstring line(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    std::wstring expectedFolder = Wide(folder / "VCS folder");
+    for (wchar_t& c : expectedFolder)
+        c = c == L'/' ? L'\\' : c;
+    EXPECT_EQ(line, L"explorer.exe /n, \"" + expectedFolder + L"\"");
+}
+
+TEST_F(WindowProgram, ARefusalKeepsTheWindowAndACancelledDialogRunsTheSameFileAgain)
+{
+    Start();
+    WriteBytes(folder / "plain.vcs", "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
+    Generate(folder / "plain.vcs");
+    EXPECT_EQ(AnswerBox(L"Orvelin"), L"Not a valid VCalendar (.vcs) file format");
+    Generate("");
+    EXPECT_EQ(AnswerBox(L"Orvelin"), L"Not a valid VCalendar (.vcs) file format");
+    EXPECT_TRUE(Running());
+    ::PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForEnd(), 0);
+}
+
+std::string ManyEvents(int count)
+{
+    std::string text = "BEGIN:VCALENDAR\r\n";
+    for (int n = 1; n <= count; ++n)
+        text += "BEGIN:VEVENT\r\nSUMMARY:" + std::to_string(n) + "\r\nEND:VEVENT\r\n";
+    return text + "END:VCALENDAR\r\n";
+}
+
+std::string ManyEventsFile(int number)
+{
+    return EventFile((number == 1 ? "" : "\r\n") + ("BEGIN:VEVENT\r\nSUMMARY:" + std::to_string(number) + "\r\nEND:VEVENT"));
+}
+
+constexpr int kManyEvents = 20000;
+
+// One click on Cancel, or one close request, ends a run between two files.
+TEST_F(WindowProgram, CancelOrClosingDuringARunEndsIt)
+{
+    for (const bool byFrame : {false, true}) {
+        SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
+        std::filesystem::remove_all(Utf8Path(folder / "VCS folder"));
+        WriteBytes(folder / "export.vcs", ManyEvents(kManyEvents));
+        Start();
+        Generate(folder / "export.vcs");
+        WaitUntil([&] { return TextOf(Control(kLabel3)).starts_with(L"Generating"); });
+        if (byFrame)
+            ::PostMessageW(form, WM_CLOSE, 0, 0);
+        else
+            Click(kCommand2);
+        EXPECT_EQ(WaitForEnd(5000), 0) << "one action ends the run";
+        int written = 0;
+        while (Output(std::to_string(written + 1) + ".vcs") != "<missing>")
+            ++written;
+        ASSERT_GT(written, 0);
+        ASSERT_LT(written, kManyEvents);
+        EXPECT_EQ(Output(std::to_string(written) + ".vcs"), ManyEventsFile(written)) << "the last file is complete";
+    }
+}
+
+TEST_F(WindowProgram, GenerateClickedDuringARunIsIgnored)
+{
+    WriteBytes(folder / "export.vcs", ManyEvents(2000));
+    Start();
+    Generate(folder / "export.vcs");
+    WaitUntil([&] { return TextOf(Control(kLabel3)).starts_with(L"Generating"); });
+    Click(kCommand1);
+    EXPECT_EQ(AnswerBox(L"Orvelin"), L"2000 Entries have been generated") << "no second dialog came in between";
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(Output("2000.vcs"), ManyEventsFile(2000));
+}
+
+}  // namespace
+}  // namespace orvelin::testing
