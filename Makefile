@@ -10,7 +10,8 @@ WINDOWS_DIR  ?= build-windows
 JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
-            fonts-liberation xvfb xauth xdotool xdg-utils groff-base
+            fonts-liberation xvfb xauth xdotool xdg-utils groff-base \
+            desktop-file-utils appstream
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
 WINE := /usr/lib/wine/wine64
@@ -18,7 +19,10 @@ WINE := /usr/lib/wine/wine64
 WINE_ENV := WINEPREFIX=$(CURDIR)/$(WINDOWS_DIR)/wine WINEDEBUG=-all
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all deps install-packages build run test test-plain test-sanitize windows test-windows bench fuzz clean
+PREFIX       ?= /usr/local
+INSTALL_DIR  ?= build-install
+
+.PHONY: all deps install-packages build run install test test-plain test-sanitize windows test-windows bench fuzz clean
 
 all: build
 
@@ -44,6 +48,12 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/bin/orvelin; \
 	else sh app/run-without-display.sh $(BUILD_DIR)/bin/orvelin-split docs/example.vcs; fi
+
+# A stripped Release build installed under PREFIX (DESTDIR is honoured).
+install: deps
+	cmake -S . -B $(INSTALL_DIR) -DCMAKE_BUILD_TYPE=Release -DORVELIN_BUILD_TESTS=OFF
+	cmake --build $(INSTALL_DIR) -j $(JOBS)
+	cmake --install $(INSTALL_DIR) --strip --prefix $(PREFIX)
 
 test: test-plain test-sanitize test-windows
 
@@ -88,4 +98,4 @@ fuzz: deps
 	    -print_final_stats=1 corpus $(CURDIR)/tests/fuzz/corpus
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(INSTALL_DIR)

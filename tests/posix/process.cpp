@@ -2,11 +2,13 @@
 
 #include "tests/support/temp_folder.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -57,8 +59,23 @@ StartedProcess::StartedProcess(const std::vector<std::string>& command, const st
 
 StartedProcess::~StartedProcess()
 {
-    if (pid_ > 0)
+    // A test that stopped early leaves nothing running behind it.
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
         Wait();
+    }
+}
+
+bool StartedProcess::EndedWithin(std::chrono::milliseconds timeout) const
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0)
+            return true;
+        ::usleep(10'000);
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
 }
 
 ProcessResult StartedProcess::Wait()

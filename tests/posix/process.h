@@ -2,6 +2,7 @@
 
 #include "tests/support/temp_folder.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ ProcessResult RunProcess(const std::vector<std::string>& command, const std::str
                          const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1,
                          int stdoutTo = -1);
 
-// A program started the same way and not yet waited for.
+// A program started the same way and not yet waited for; one still running
+// when this is destroyed is killed.
 class StartedProcess {
 public:
     StartedProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
@@ -33,6 +35,8 @@ public:
     StartedProcess& operator=(const StartedProcess&) = delete;
 
     int pid() const { return pid_; }
+    // Whether it ended within timeout (it is not waited for).
+    bool EndedWithin(std::chrono::milliseconds timeout) const;
     // Waits for its end; the exit status is 128 + the signal's number when a signal ended it.
     ProcessResult Wait();
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,36 +30,103 @@ TEST(Programs, WithoutADisplayMakeRunSplitsTheExampleAndSaysHowToStartTheWindow)
 }
 
 #ifdef ORVELIN_WINDOW_PATH
+// Xvfb on a display of its own, with what a program needs to run there.
+class VirtualDisplay {
+public:
+    explicit VirtualDisplay(const TempFolder& folder)
+    {
+        int displayPipe[2];
+        if (::pipe(displayPipe) != 0)
+            return;
+        server_ = std::make_unique<StartedProcess>(
+            std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(displayPipe[1]), "-nolisten", "tcp",
+                                     "-screen", "0", "800x600x24"},
+            folder.path());
+        ::close(displayPipe[1]);
+        std::string display;
+        char digit = 0;
+        while (::read(displayPipe[0], &digit, 1) == 1 && digit != '\n')
+            display += digit;
+        ::close(displayPipe[0]);
+        const std::string runtime = folder / "runtime";
+        ::mkdir(runtime.c_str(), 0700);
+        // The display's own libraries (D-Bus, fontconfig) keep memory to the
+        // end: not ours to report.
+        if (!display.empty())
+            environment = {"DISPLAY=:" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime,
+                           "ASAN_OPTIONS=detect_leaks=0"};
+    }
+    ~VirtualDisplay()
+    {
+        if (server_)
+            ::kill(server_->pid(), SIGTERM);
+    }
+
+    // xdotool with these arguments on this display; its exit status.
+    int Xdotool(std::vector<std::string> arguments) const
+    {
+        arguments.insert(arguments.begin(), {"/usr/bin/timeout", "20", "/usr/bin/xdotool"});
+        return RunProcess(arguments, "/", environment).exitStatus;
+    }
+
+    std::vector<std::string> environment;  // empty when Xvfb did not start
+
+private:
+    std::unique_ptr<StartedProcess> server_;
+};
+
 TEST(Programs, TheWindowStartsAndEndsOnCancel)
 {
     TempFolder folder;
-    int displayPipe[2];
-    ASSERT_EQ(::pipe(displayPipe), 0);
-    StartedProcess xvfb({"/usr/bin/Xvfb", "-displayfd", std::to_string(displayPipe[1]), "-nolisten", "tcp", "-screen",
-                         "0", "800x600x24"},
-                        folder.path());
-    ::close(displayPipe[1]);
-    std::string display;
-    char digit = 0;
-    while (::read(displayPipe[0], &digit, 1) == 1 && digit != '\n')
-        display += digit;
-    ::close(displayPipe[0]);
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    const std::string runtime = folder / "runtime";
-    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
-    // The display's own libraries (D-Bus, fontconfig) keep memory to the end:
-    // not ours to report.
-    const std::vector<std::string> environment{"DISPLAY=:" + display, "QT_QPA_PLATFORM=xcb",
-                                               "XDG_RUNTIME_DIR=" + runtime, "ASAN_OPTIONS=detect_leaks=0"};
-
-    StartedProcess window({ORVELIN_WINDOW_PATH}, folder.path(), environment);
-    const ProcessResult keys = RunProcess({"/usr/bin/timeout", "20", "/usr/bin/xdotool", "search", "--sync", "--name",
-                                           "Orvelin Version 1.0", "windowfocus", "--sync", "key", "alt+c"},
-                                          folder.path(), environment);
-    EXPECT_EQ(keys.exitStatus, 0) << keys.err;
+    VirtualDisplay display(folder);
+    ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
+    StartedProcess window({ORVELIN_WINDOW_PATH}, folder.path(), display.environment);
+    EXPECT_EQ(display.Xdotool({"search", "--sync", "--name", "Orvelin Version 1.0", "windowfocus", "--sync", "key",
+                               "alt+c"}),
+              0);
+    if (!window.EndedWithin(std::chrono::seconds(10)))
+        ::kill(window.pid(), SIGKILL);
     const ProcessResult ended = window.Wait();
     EXPECT_EQ(ended.exitStatus, 0) << ended.err;
-    ::kill(xvfb.pid(), SIGTERM);
+}
+
+// A path typed into the dialog, then one click on Cancel (or one Alt+C)
+// during the run: the run ends at once, every file complete. Whatever the
+// dialog left open (its name completion) must not swallow that first input.
+TEST(Programs, OneCancelAfterTypingThePathEndsARun)
+{
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Alt+C" : "a click on Cancel");
+        TempFolder folder;
+        std::string calendar = "BEGIN:VCALENDAR\r\n";
+        for (int n = 1; n <= 40000; ++n)
+            calendar += "BEGIN:VEVENT\r\nSUMMARY:" + std::to_string(n) + "\r\nEND:VEVENT\r\n";
+        WriteBytes(folder / "export.vcs", calendar);
+        VirtualDisplay display(folder);
+        ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
+        StartedProcess window({ORVELIN_WINDOW_PATH}, folder.path(), display.environment);
+        ASSERT_EQ(display.Xdotool({"search", "--sync", "--name", "Orvelin Version 1.0", "windowfocus", "--sync", "key",
+                                   "alt+g"}),
+                  0);
+        ASSERT_EQ(display.Xdotool({"search", "--sync", "--name", "Browse and select the VCalendar file", "windowfocus",
+                                   "--sync", "type", "--delay", "5", folder / "export.vcs"}),
+                  0);
+        ASSERT_EQ(display.Xdotool({"key", "Return"}), 0);
+        for (int tries = 0; tries < 500 && ReadBytes(folder / "VCS folder/2.vcs") == "<missing>"; ++tries)
+            ::usleep(10'000);
+        if (byKey)
+            display.Xdotool({"key", "alt+c"});
+        else  // Cancel, by its place in the window
+            display.Xdotool({"search", "--name", "Orvelin Version 1.0", "mousemove", "--window", "%1", "176", "84",
+                             "click", "1"});
+        const bool endedAtOnce = window.EndedWithin(std::chrono::seconds(1));
+        EXPECT_TRUE(endedAtOnce) << "one action ends the run";
+        if (!endedAtOnce)
+            ::kill(window.pid(), SIGKILL);
+        const ProcessResult ended = window.Wait();
+        EXPECT_EQ(ended.exitStatus, endedAtOnce ? 0 : 128 + SIGKILL) << ended.err;
+        EXPECT_EQ(ReadBytes(folder / "VCS folder/40000.vcs"), "<missing>") << "the run did not go on to its end";
+    }
 }
 #endif
 

@@ -11,13 +11,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
+#include <cmath>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -139,7 +143,8 @@ TEST_F(Window, StartsWithTheDesignedLayout)
     EXPECT_EQ(shot.pixelColor(300, 2), QColor(Qt::white));
     EXPECT_EQ(shot.pixelColor(590, 40), QColor(Qt::white));
     EXPECT_TRUE(form.Label1->autoFillBackground());
-    EXPECT_EQ(form.Label2->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(form.Label2->palette().color(form.Label2->backgroundRole()), QColor(Qt::white));
+    EXPECT_EQ(form.Label2->palette().color(form.Label2->foregroundRole()), QColor(Qt::black));
 }
 
 TEST_F(Window, FocusStartsOnGenerateAndTabMovesBetweenTheButtons)
@@ -205,6 +210,122 @@ TEST_F(Window, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
 
 // Enough events that the run outlasts several screen frames, so that clicks
 // posted early are handled while it is still going.
+TEST_F(Window, EnterOnTheFocusedButtonPressesIt)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    WriteBytes(folder / "plain.vcs", "no events");
+    FileDialog::SetNextAnswer(QString::fromStdString(folder / "plain.vcs"));
+    QTest::keyClick(form.Command1, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 2000));
+    EXPECT_EQ(boxes[0].text, "Not a valid VCalendar (.vcs) file format");
+    EXPECT_FALSE(form.Command1->isDefault());
+    QTest::keyClick(form.Command2, Qt::Key_Enter);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ends.size() == 1; }, 2000));
+}
+
+// WCAG contrast ratio of two colours (1 to 21).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& colour) {
+        const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+    };
+    const double lighter = std::max(luminance(a), luminance(b));
+    const double darker = std::min(luminance(a), luminance(b));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+TEST_F(Window, TheInstructionsAreReadableUnderADarkPalette)
+{
+    QPalette dark;
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, QColor(0x35, 0x35, 0x35)},
+                                       {QPalette::WindowText, QColor(0xee, 0xee, 0xee)},
+                                       {QPalette::Base, QColor(0x1e, 0x1e, 0x1e)},
+                                       {QPalette::Text, QColor(0xee, 0xee, 0xee)},
+                                       {QPalette::HighlightedText, QColor(0xff, 0xff, 0xff)}})
+        dark.setColor(role, colour);
+    form.setPalette(dark);
+    for (QLabel* label : {form.Label1, form.Label2}) {
+        const QColor background = label->palette().color(label->backgroundRole());
+        EXPECT_GE(Contrast(background, form.Label2->palette().color(form.Label2->foregroundRole())), 4.5)
+            << label->objectName().toStdString();
+        EXPECT_EQ(background, QColor(0x1e, 0x1e, 0x1e)) << "the band takes the palette's own colours";
+    }
+    EXPECT_EQ(form.grab().toImage().pixelColor(590, 40), QColor(0x1e, 0x1e, 0x1e));
+}
+
+// The real dialog and boxes, found as they open: filter, title, file mode,
+// a cancel that keeps the earlier choice, and the boxes' icons.
+TEST_F(Window, TheRealDialogAndBoxes)
+{
+    MessageBox::SetAnswerer(nullptr);
+    WriteBytes(folder / "plain.vcs", "no events");
+    struct Seen {
+        QStringList filters;
+        QString title;
+        QFileDialog::FileMode mode{};
+        QString box;
+        QMessageBox::Icon icon{};
+        QString label3;
+    };
+    std::vector<Seen> seen;
+    // Answers the next dialog (choosing path, or cancelling when it is empty),
+    // then the box that follows.
+    const auto answer = [&](const QString& path) {
+        QTimer::singleShot(0, [&, path] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            seen.push_back({dialog->nameFilters(), dialog->windowTitle(), dialog->fileMode(), {}, {}, {}});
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                ASSERT_NE(box, nullptr);
+                seen.back().box = box->text();
+                seen.back().icon = box->icon();
+                seen.back().label3 = form.Label3->isVisibleTo(form.Frame1) ? form.Label3->text() : "<hidden>";
+                box->accept();
+            });
+            if (path.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(path);
+                static_cast<QDialog*>(dialog)->accept();
+            }
+        });
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+    };
+    answer(QString::fromStdString(folder / "plain.vcs"));
+    answer({});
+    ASSERT_EQ(seen.size(), 2u);
+    for (const Seen& shown : seen) {
+        EXPECT_EQ(shown.filters, QStringList{"VCalendar (*.vcs)"});
+        EXPECT_EQ(shown.title, "Browse and select the VCalendar file");
+        EXPECT_EQ(shown.mode, QFileDialog::ExistingFile) << "only an existing file can be chosen";
+        EXPECT_EQ(shown.box, "Not a valid VCalendar (.vcs) file format") << "the cancel kept the earlier file";
+        EXPECT_EQ(shown.icon, QMessageBox::Information);
+        EXPECT_EQ(shown.label3, "Orvelin 1.0 - freeware");
+    }
+    EXPECT_EQ(form.form.CommonDialog1.fileTitle(), "plain.vcs");
+
+    // A failure's box carries the critical icon.
+    WriteBytes(folder / "VCS folder", "in the way");
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->icon(), QMessageBox::Critical);
+            EXPECT_EQ(box->windowTitle(), "Orvelin Error");
+            box->accept();
+        });
+        dialog->selectFile(QString::fromStdString(folder / "export.vcs"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    EXPECT_EQ(form.form.CommonDialog1.fileTitle(), "export.vcs");
+}
+
 std::string ManyEvents(int count)
 {
     std::string text = "BEGIN:VCALENDAR\r\n";

@@ -2,6 +2,7 @@
 
 #include "ui/form/common_dialog.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 
@@ -52,7 +53,15 @@ std::optional<std::string> FileDialog::ShowOpen(QWidget* owner, const DialogSett
     dialog.setWindowTitle(QString::fromStdString(settings.title));
     if (!initialFile.empty())
         dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(initialFile)));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    // The file-name completion may still be open and hold the pointer and
+    // keyboard: the window's first click would only close it.
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    // Without a window manager nobody hands the keyboard back to the window.
+    if (owner)
+        owner->activateWindow();
+    if (!accepted)
         return std::nullopt;
     return InFileSystemEncoding(dialog.selectedFiles().constFirst());
 }

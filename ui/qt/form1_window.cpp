@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -34,13 +35,34 @@ QFont DesignFont()
     return font;
 }
 
-void SetBackground(QWidget* widget, const QColor& colour)
+// The white band with the instructions on it: the base colour and its text
+// colour, a matched pair (white and black in the default palette, readable
+// in a dark one too).
+void OnTheBand(QLabel* label)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
+    label->setBackgroundRole(QPalette::Base);
+    label->setForegroundRole(QPalette::Text);
+    label->setAutoFillBackground(true);
 }
+
+// A focused push button answers Enter as on every desktop, without either
+// button becoming the window's default button.
+class EnterClicksFocusedButton final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        static_cast<QPushButton*>(watched)->animateClick();
+        return true;
+    }
+};
 
 template <typename Control, typename Parent>
 Control* Place(Parent* parent, const char* name, const QRect& geometry)
@@ -71,12 +93,10 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
     setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     resize(594, 117);
 
-    // The white band across the top: system colour 9 (caption text) in the
-    // standard scheme; the instructions on system colour 14 (highlight text).
     Label1 = Place<QLabel>(this, "Label1", Twips(0, 0, 8895, 735));
-    SetBackground(Label1, Qt::white);
+    OnTheBand(Label1);
     Label2 = Place<QLabel>(this, "Label2", Twips(120, 120, 8655, 615));
-    SetBackground(Label2, palette().color(QPalette::HighlightedText));
+    OnTheBand(Label2);
     Label2->setFont(DesignFont());
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -90,9 +110,11 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
     Label3->setText(QStringLiteral("Orvelin 1.0 - freeware"));
     Command2 = Place<QPushButton>(Frame1, "Command2", Twips(1920, 240, 1455, 375));
     Command2->setText(QStringLiteral("&Cancel"));
+    auto* enterClicks = new EnterClicksFocusedButton(this);
     for (QPushButton* button : {Command1, Command2}) {
         button->setAutoDefault(false);
         button->setDefault(false);
+        button->installEventFilter(enterClicks);
     }
     setTabOrder(Command1, Command2);
     Command1->setFocus();
