@@ -78,7 +78,8 @@ windows: deps
 # The Windows suites, run under Wine on a virtual display (the window's tests
 # drive real windows), one at a time: windows and focus are shared.
 test-windows: windows
-	@[ -d $(WINDOWS_DIR)/wine ] || $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1
+	@[ -d $(WINDOWS_DIR)/wine ] || { $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1 && \
+	    $(WINE_ENV) /usr/lib/wine/wineserver -w; }
 	cd $(WINDOWS_DIR) && $(WINE_ENV) xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
 
 # Not part of the tests: timings of the split against the cost floor and awk.

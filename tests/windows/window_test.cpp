@@ -37,7 +37,7 @@ std::wstring TextOf(HWND window)
 }
 
 // Polls until done() holds, for up to timeout; whether it came to hold.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s)
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 60s)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
@@ -49,7 +49,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 }
 
 // Polls until found() gives a window, for up to timeout.
-HWND WaitFor(const std::function<HWND()>& found, std::chrono::milliseconds timeout = 20s)
+HWND WaitFor(const std::function<HWND()>& found, std::chrono::milliseconds timeout = 60s)
 {
     HWND window = nullptr;
     WaitUntil([&] { return (window = found()) != nullptr; }, timeout);
@@ -97,7 +97,7 @@ protected:
         startup.cb = sizeof startup;
         ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                                      environment.data(), Wide(folder.path()).c_str(), &startup, &process_));
-        ::WaitForInputIdle(process_.hProcess, 20000);
+        ::WaitForInputIdle(process_.hProcess, 60000);
         form = WaitFor([this] { return TopLevelWindow(process_.dwProcessId, L"OrvelinForm1", L"Orvelin Version 1.0"); });
         ASSERT_NE(form, nullptr) << "the window did not appear";
     }
@@ -162,7 +162,7 @@ protected:
     }
 
     // The program's exit status, or -1 when it did not end within timeout.
-    int WaitForEnd(DWORD timeout = 20000) const
+    int WaitForEnd(DWORD timeout = 60000) const
     {
         if (::WaitForSingleObject(process_.hProcess, timeout) != WAIT_OBJECT_0)
             return -1;
