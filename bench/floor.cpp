@@ -3,6 +3,8 @@
 // With --replace, each file is written under a temporary name and renamed
 // over its own: the floor of a rerun over existing files.
 
+#include "bench/read_whole.h"
+
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -19,18 +21,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const char* const input = argv[argc - 1];
-    const int in = ::open(input, O_RDONLY);
-    struct stat info {};
-    if (in < 0 || ::fstat(in, &info) != 0)
+    const std::optional<std::string> whole = ReadWhole(input);
+    if (!whole)
         return 2;
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    for (std::size_t got = 0; got < text.size();) {
-        const ssize_t n = ::read(in, text.data() + got, text.size() - got);
-        if (n <= 0)
-            return 2;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(in);
+    const std::string& text = *whole;
 
     const std::string folder = std::string(input).substr(0, std::string(input).rfind('/') + 1) + "VCS folder/";
     ::mkdir(folder.c_str(), 0777);

@@ -14,4 +14,18 @@ std::unique_ptr<OutputTextStream> LocalFileSystem::CreateTextFile(const std::str
     return OpenEventFile(path, overwrite, hints_.durableFolder, hints_.expectTakenName);
 }
 
+std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt)
+{
+    const std::size_t nameStart = target.find_last_of("\\/") + 1;
+    std::string name = target.substr(0, nameStart);
+    name += '.';
+    name.append(target, nameStart);
+    name += '.';
+    name += std::to_string(processId);
+    name += '-';
+    name += std::to_string(attempt);
+    name += ".tmp";
+    return name;
+}
+
 }  // namespace orvelin::platform

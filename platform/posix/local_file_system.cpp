@@ -18,8 +18,6 @@
 namespace orvelin::platform {
 namespace {
 
-constexpr int kTemporaryNameTries = 100;
-
 class LocalInputStream final : public InputTextStream {
 public:
     explicit LocalInputStream(FileDescriptor fd) : fd_(std::move(fd)) {}
@@ -112,17 +110,9 @@ public:
 private:
     void OpenTemporary()
     {
-        // Hidden, so that it never counts as a file of the folder, and unique
-        // to this process.
-        static const std::string processTag = std::string(".").append(std::to_string(::getpid())).append("-");
-        const std::size_t nameStart = target_.rfind('/') + 1;
+        static const auto processId = static_cast<unsigned long>(::getpid());
         for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-            std::string name = target_.substr(0, nameStart);
-            name += '.';
-            name.append(target_, nameStart);
-            name += processTag;
-            name += std::to_string(attempt);
-            name += ".tmp";
+            std::string name = TemporaryNameFor(target_, processId, attempt);
             fd_.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
             if (fd_.valid()) {
                 temporary_ = std::move(name);

@@ -15,7 +15,6 @@ namespace orvelin::platform {
 namespace {
 
 constexpr DWORD kLargestTransfer = 1 << 30;
-constexpr int kTemporaryNameTries = 100;
 // Others may look at a file while it is written (a virus scanner, a file
 // manager), and it may be removed while open (an interruption does that).
 constexpr DWORD kShareWithReaders = FILE_SHARE_READ | FILE_SHARE_DELETE;
@@ -118,15 +117,8 @@ public:
 private:
     void OpenTemporary()
     {
-        // Hidden, so that it never counts as a file of the folder, and unique
-        // to this process.
-        static const std::string processTag = std::string(".").append(std::to_string(::GetCurrentProcessId())).append("-");
-        const std::size_t nameStart = target_.find_last_of("\\/") + 1;
         for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-            std::string name = target_.substr(0, nameStart);
-            name += '.';
-            name.append(target_, nameStart);
-            name += processTag + std::to_string(attempt) + ".tmp";
+            std::string name = TemporaryNameFor(target_, ::GetCurrentProcessId(), attempt);
             std::wstring osName = OsPath(name);
             file_ = Handle(::CreateFileW(osName.c_str(), GENERIC_WRITE, kShareWithReaders, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_HIDDEN, nullptr));
