@@ -183,6 +183,23 @@ TEST(OutputFolder, AnExistingEmptyFolderIsUsedAndHigherFilesStay)
     EXPECT_EQ(again.File(5), "old 5");
 }
 
+// The run asks for the folder only before its first file; a folder that went
+// away after it is looked for and made again before the next file.
+TEST(OutputFolder, AFolderRemovedDuringARunIsMadeAgain)
+{
+    MemoryRun run;
+    run.host.onPump = [&](int pump) {
+        if (pump != 1)
+            return;
+        run.disk->folders.erase(MemoryRun::kOutputFolder);
+        std::erase_if(run.disk->files, [](const auto& file) { return file.first.starts_with(MemoryRun::kOutputFolder); });
+    };
+    EXPECT_TRUE(run.Run(Calendar({kEventA, kEventB})));
+    EXPECT_EQ(run.host.messages(), std::vector{InfoBox("2 Entries have been generated")});
+    EXPECT_EQ(run.File(2), EventFile("\r\n" + kEventB));
+    EXPECT_TRUE(run.disk->folders.contains(MemoryRun::kOutputFolder));
+}
+
 TEST(FailureRouting, AFailureInTheClosingStageIsShownAndTheWindowStays)
 {
     MemoryRun run;

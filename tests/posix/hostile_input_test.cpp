@@ -117,6 +117,17 @@ TEST_F(HostileInput, AReadOnlyOutputFolder)
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, Problem("export.vcs", "Find Error 70:  Permission denied"));
     EXPECT_TRUE(std::filesystem::is_empty(folder / "VCS folder"));
+
+    // A writable earlier file in it stays as it was, even when writing would
+    // also have failed part way.
+    ASSERT_EQ(::chmod((folder / "VCS folder").c_str(), 0755), 0);
+    WriteBytes(folder / "VCS folder/1.vcs", "an earlier complete file");
+    ASSERT_EQ(::chmod((folder / "VCS folder/1.vcs").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod((folder / "VCS folder").c_str(), 0555), 0);
+    const ProcessResult limited =
+        RunProcess(AsOrdinaryUser({"/usr/bin/prlimit", "--fsize=40", ORVELIN_SPLIT_PATH, "export.vcs"}), folder.path());
+    EXPECT_EQ(limited.exitStatus, 2);
+    EXPECT_EQ(Output("1.vcs"), "an earlier complete file");
 }
 
 // Where the OS says why something failed, the message says it too.

@@ -85,7 +85,10 @@ std::vector<HostCall> RecordingHost::callsOf(HostCall::Kind kind) const
 bool RecordingHost::processPendingEvents()
 {
     calls.push_back(Pump());
-    return ++pumps_ == endOnPump;
+    ++pumps_;
+    if (onPump)
+        onPump(pumps_);
+    return pumps_ == endOnPump;
 }
 
 void RecordingHost::shutDown()

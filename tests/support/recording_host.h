@@ -53,6 +53,8 @@ public:
     std::vector<HostCall> calls;
     // Pump number (1-based) on which the program is asked to end; 0: never.
     int endOnPump = 0;
+    // Runs on every pump with its number, as a person acting then would.
+    std::function<void(int)> onPump;
     std::function<void(const std::string&)> onOpenFolderView;  // may throw
     std::function<std::string(const std::string&)> firstFileInImpl;
     std::function<void(const std::string&)> makeFolderImpl;
