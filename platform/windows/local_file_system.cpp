@@ -220,8 +220,14 @@ void ReportFileSizeLimitAsWriteFailure()
 
 bool LocalFileSystem::FileExists(const std::string& path)
 {
+    std::wstring osPath;
+    try {
+        osPath = OsPath(path);
+    } catch (const Failure&) {
+        return true;  // a name Windows cannot take: opening it says why
+    }
     WIN32_FILE_ATTRIBUTE_DATA info{};
-    if (::GetFileAttributesExW(OsPath(path).c_str(), GetFileExInfoStandard, &info))
+    if (::GetFileAttributesExW(osPath.c_str(), GetFileExInfoStandard, &info))
         return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     // Only a name that is not there is missing; anything else is left for
     // opening to report.
