@@ -4,8 +4,10 @@
 
 #include "app/console_host.h"
 #include "engine/failure.h"
+#include "engine/failure_policy.h"
 #include "engine/split_run.h"
 #include "platform/console.h"
+#include "platform/folders.h"
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"
 
@@ -120,9 +122,9 @@ std::string Utf8Of(const std::filesystem::path& path)
     return {text.begin(), text.end()};
 }
 
-// The path to run on: absolute, so that it holds when a run enters its output
-// folder; deep in a tree whose absolute form is too long for the OS, the path
-// as given, relative to the current folder.
+// The path to run on: absolute where the OS can take it; deep in a tree
+// whose absolute form is too long for the OS, the path as given, relative to
+// the current folder.
 std::string UsablePath(const std::string& given)
 {
     std::error_code error;
@@ -131,32 +133,49 @@ std::string UsablePath(const std::string& given)
 }
 
 // The line a box's text gives on a console: an error box without its preamble.
-std::string ConsoleLine(const std::string& boxText)
+std::string ConsoleLine(std::string_view boxText)
 {
-    const std::size_t lastBreak = boxText.rfind("\r\n");
-    return lastBreak == std::string::npos ? boxText : boxText.substr(lastBreak + 2);
+    if (boxText.starts_with(kErrorBoxPreamble))
+        boxText.remove_prefix(kErrorBoxPreamble.size());
+    return std::string(boxText);
+}
+
+bool FilesWritten(const RunOutcome& outcome)
+{
+    return outcome.completed && outcome.filesWritten > 0;
+}
+
+int ExitStatusOf(const RunOutcome& outcome)
+{
+    if (outcome.failure)
+        return kFailed;
+    if (outcome.refusal != RunOutcome::Refusal::None)
+        return kNothingToSplit;
+    return FilesWritten(outcome) ? kFilesWritten : kFailed;
 }
 
 int Split(const std::string& file, const std::string& path, bool open, bool named, Output& output)
 {
+    // The closing stage enters the output folder: later relative FILEs must
+    // still be found where the user meant them.
+    const platform::CurrentDirectoryKept currentDirectory;
     RunState state;
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
     console::ConsoleHost host(Utf8Of(PathOf(file).filename()), open ? &fileManager : nullptr,
                               platform::IsTerminal(stderr));
+    SplitRun run(state, host);
     std::optional<ErrorInfo> failure;
     try {
-        failure = CatchAnyFailure([&] { SplitRun(state, host).RunFromFile(path); });
+        failure = CatchAnyFailure([&] { run.RunFromFile(path); });
     } catch (const ProgramEnd&) {
         // The closing stage completed.
     }
     host.ClearProgressLine();
 
-    const bool written = host.ended() && state.fileNumber > 1;
-    bool errorShown = false;
+    const RunOutcome& outcome = run.outcome();
     for (const console::ConsoleHost::Message& message : host.messages()) {
-        errorShown |= message.icon == MessageIcon::Critical;
-        if (message.icon == MessageIcon::Information && written)
+        if (message.icon == MessageIcon::Information && FilesWritten(outcome))
             output.Out(stdout, named ? file + ": " + message.text : message.text);
         else
             output.Problem(file, ConsoleLine(message.text));
@@ -165,21 +184,16 @@ int Split(const std::string& file, const std::string& path, bool open, bool name
         output.Problem(file, "Run-time error '" + std::to_string(failure->number) + "': " + failure->description);
         return kFailed;
     }
-    if (errorShown)
+    if (!outcome.inputFound) {
+        std::error_code error;
+        output.Problem(file,
+                       std::filesystem::is_directory(PathOf(path), error) ? "is a folder, not a file" : "no such file");
         return kFailed;
-    if (written)
-        return kFilesWritten;
-    if (!host.messages().empty())
-        return kNothingToSplit;
-    // The one silent return of a run: there is no file to read.
-    std::error_code error;
-    output.Problem(file, std::filesystem::is_directory(PathOf(path), error) ? "is a folder, not a file" : "no such file");
-    return kFailed;
+    }
+    return ExitStatusOf(outcome);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Main(int argc, char** argv)
 {
     platform::ReportFileSizeLimitAsWriteFailure();
     platform::EndCleanlyOnInterruption(kProgram);
@@ -187,7 +201,6 @@ int main(int argc, char** argv)
     Options options;
     if (const std::optional<int> status = ParseArguments(platform::ProgramArguments(argc, argv), options))
         return *status;
-    // All paths are fixed first: a run with --open leaves the current folder.
     std::vector<std::string> paths;
     for (const std::string& file : options.files)
         paths.push_back(UsablePath(file));
@@ -196,4 +209,18 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < options.files.size(); ++i)
         status = std::max(status, Split(options.files[i], paths[i], options.open, options.files.size() > 1, output));
     return output.written() ? status : kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Memory may run out before any run can report it: say so, and fail.
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        ReleaseMemoryReserve();
+        std::fputs("orvelin-split: Out of memory\n", stderr);
+        return kFailed;
+    }
 }

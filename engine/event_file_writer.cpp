@@ -74,10 +74,23 @@ void SplitRun::CreateVCS()
         throw Failure(ReasonForNoFile(*failure, folderFailure));
     WriteEventFile(*stream, state_.eventText);
     folderWritten_ = state_.outputFolder;
+    ++outcome_.filesWritten;
 
     IgnoreFailure([this] { host_.setProgress(true, "Generating file ...... " + std::to_string(state_.fileNumber) + ".vcs"); });
-    IgnoreFailure([this] { host_.pumpEvents(); });
+    LetEventsRun();
     ++state_.fileNumber;
+}
+
+void SplitRun::LetEventsRun()
+{
+    try {
+        IgnoreFailure([this] { host_.pumpEvents(); });
+    } catch (const ProgramEnd&) {
+        // Cancel between two files: every file counted so far is put in
+        // place before the program ends.
+        IgnoreFailure([this] { state_.fileSystem->Commit(); });
+        throw;
+    }
 }
 
 std::optional<ErrorInfo> SplitRun::MakeOutputFolderIfEmpty()

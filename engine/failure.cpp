@@ -6,9 +6,11 @@ namespace orvelin {
 namespace {
 
 // Address space only: its pages are never touched. Large enough for the
-// allocator to grow its heap again once it is freed.
+// allocator to grow its heap again once it is freed. A process too short of
+// memory to take it goes without: running out is still reported, only with
+// less room to do it in.
 constexpr std::size_t kMemoryReserve = 4 * 1024 * 1024;
-std::unique_ptr<char[]> memoryReserve(new char[kMemoryReserve]);
+std::unique_ptr<char[]> memoryReserve(new (std::nothrow) char[kMemoryReserve]);
 
 }  // namespace
 

@@ -6,7 +6,7 @@ namespace orvelin {
 
 std::string ErrorBoxText(std::string_view prefix, const ErrorInfo& info)
 {
-    std::string text = "An error occurred during execution.\r\n\r\n";
+    std::string text(kErrorBoxPreamble);
     text += prefix;
     text += std::to_string(info.number);
     text += ":  ";

@@ -16,20 +16,22 @@
 
 namespace orvelin {
 
-// "An error occurred during execution." CR LF CR LF prefix number ":  " description.
+// The error box's text: kErrorBoxPreamble, then prefix number ":  " description.
 std::string ErrorBoxText(std::string_view prefix, const ErrorInfo& info);
+inline constexpr std::string_view kErrorBoxPreamble = "An error occurred during execution.\r\n\r\n";
 inline constexpr std::string_view kErrorBoxTitle = "Orvelin Error";
 
 void ShowErrorBox(HostServices& host, std::string_view prefix, const ErrorInfo& info);
 
-// Runs steps; on a failure shows the error box with prefix. True when no failure occurred.
+// Runs steps; on a failure shows the error box with prefix. The failure
+// shown, if any.
 template <typename Steps>
-bool Guarded(HostServices& host, std::string_view prefix, Steps&& steps)
+std::optional<ErrorInfo> Guarded(HostServices& host, std::string_view prefix, Steps&& steps)
 {
-    const std::optional<ErrorInfo> failure = CatchAnyFailure(std::forward<Steps>(steps));
+    std::optional<ErrorInfo> failure = CatchAnyFailure(std::forward<Steps>(steps));
     if (failure)
         ShowErrorBox(host, prefix, *failure);
-    return !failure;
+    return failure;
 }
 
 template <typename Step>

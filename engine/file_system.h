@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/text.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,8 +14,8 @@ namespace orvelin {
 class InputTextStream {
 public:
     virtual ~InputTextStream() = default;
-    // The whole remaining text as one string; an empty file gives "".
-    virtual std::string ReadAll() = 0;
+    // The whole remaining text; an empty file gives an empty text.
+    virtual Text ReadAll() = 0;
     virtual void Close() = 0;
 };
 
@@ -24,8 +26,9 @@ public:
     virtual void Write(std::string_view text) = 0;
     // The text followed by CR LF.
     virtual void WriteLine(std::string_view text) = 0;
-    // Completes the file. A stream whose Write or Close fails removes its
-    // incomplete file before it reports the failure.
+    // Completes the file: from here on it counts as written. A stream whose
+    // Write or Close fails removes its incomplete file before it reports the
+    // failure.
     virtual void Close() = 0;
 };
 
@@ -40,6 +43,10 @@ public:
     virtual std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) = 0;
     // overwrite: an existing file of that name is replaced.
     virtual std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) = 0;
+    // Every file completed so far is under its name and on stable storage
+    // when this returns; a service may hold completed files back until then.
+    // Fails when that cannot be done for one of them.
+    virtual void Commit() = 0;
 };
 
 }  // namespace orvelin

@@ -16,7 +16,7 @@ struct RunState {
     std::unique_ptr<FileSystem> fileSystem;
     std::unique_ptr<InputTextStream> inputStream;
     std::string sourcePath;
-    std::string content;
+    Text content;
     std::string startTag;
     std::string endTag;
     std::string sourceFolder;

@@ -17,16 +17,27 @@ constexpr std::string_view kFindPrefix = "Find Error ";
 
 }  // namespace
 
+template <typename Steps>
+bool SplitRun::Guard(RunOutcome::Stage stage, std::string_view prefix, Steps&& steps)
+{
+    std::optional<ErrorInfo> failure = Guarded(host_, prefix, std::forward<Steps>(steps));
+    if (failure && !outcome_.failure)
+        outcome_.failure = RunOutcome::CaughtFailure{stage, std::move(*failure)};
+    return !failure;
+}
+
 void SplitRun::RunFromFile(const std::string& path)
 {
     // Each run counts its own files, so it never reports, opens or continues
     // the numbering of an earlier run that returned to the window.
     state_.fileNumber = 1;
+    outcome_ = {};
     state_.sourcePath = path;
     if (!state_.fileSystem->FileExists(state_.sourcePath))
         return;
+    outcome_.inputFound = true;
     // An unreadable input is reported, and the window stays.
-    const bool read = Guarded(host_, kReadPrefix, [this] {
+    const bool read = Guard(RunOutcome::Stage::Reading, kReadPrefix, [this] {
         state_.inputStream = state_.fileSystem->OpenTextFile(state_.sourcePath, IOMode::ForReading);
         state_.content = state_.inputStream->ReadAll();
     });
@@ -36,12 +47,13 @@ void SplitRun::RunFromFile(const std::string& path)
 
 void SplitRun::FindStartPos()
 {
-    Guarded(host_, kStartFindPrefix, [this] {
+    Guard(RunOutcome::Stage::StartSearch, kStartFindPrefix, [this] {
         state_.startTag = kStartTag;
         if (InStr(1, state_.content, state_.startTag, CompareMode::Text) != 0) {
             state_.startPos = InStr(1, state_.content, state_.startTag, CompareMode::Exact);
             FindEndPos();
         } else {
+            outcome_.refusal = RunOutcome::Refusal::NoStartMarker;
             host_.showMessage("Not a valid VCalendar (.vcs) file format", kInfoTitle, MessageIcon::Information);
         }
     });
@@ -50,12 +62,12 @@ void SplitRun::FindStartPos()
 void SplitRun::FindEndPos()
 {
     int turn = 0;
-    const bool loopCompleted = Guarded(host_, kFindPrefix, [&] { RunChunkLoop(turn); });
+    const bool loopCompleted = Guard(RunOutcome::Stage::Splitting, kFindPrefix, [&] { RunChunkLoop(turn); });
     // A failure before any chunk was written returns to the window; a later
     // one still reports the chunks written so far.
     if (!loopCompleted && turn == 0)
         return;
-    Guarded(host_, kFindPrefix, [this] { RunClosingStage(); });
+    Guard(RunOutcome::Stage::Closing, kFindPrefix, [this] { RunClosingStage(); });
 }
 
 void SplitRun::RunChunkLoop(int& turn)
@@ -73,7 +85,10 @@ void SplitRun::RunChunkLoop(int& turn)
 
 void SplitRun::RunClosingStage()
 {
+    // Nothing is reported as written before it is on stable storage.
+    state_.fileSystem->Commit();
     if (state_.fileNumber < 2) {
+        outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
         host_.showMessage("No entries have been generated since the selected .vcs file does not contain an end event.",
                           kInfoTitle, MessageIcon::Information);
     } else {
@@ -85,6 +100,7 @@ void SplitRun::RunClosingStage()
         host_.openFolderView(state_.outputFolder);
     state_.inputStream->Close();
     state_.inputStream.reset();
+    outcome_.completed = true;
     host_.endProgram();
 }
 

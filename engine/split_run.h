@@ -2,6 +2,7 @@
 
 #include "engine/failure.h"
 #include "engine/host_services.h"
+#include "engine/run_outcome.h"
 #include "engine/run_state.h"
 
 #include <optional>
@@ -25,7 +26,14 @@ public:
     // Writes eventText as event file number fileNumber, then advances it.
     void CreateVCS();
 
+    // What the last run did; read it also after ProgramEnd left RunFromFile.
+    const RunOutcome& outcome() const { return outcome_; }
+
 private:
+    // Guarded steps whose failure, if any, the outcome records at stage.
+    template <typename Steps>
+    bool Guard(RunOutcome::Stage stage, std::string_view prefix, Steps&& steps);
+    void LetEventsRun();
     void RunChunkLoop(int& turn);
     void RunClosingStage();
     // Makes the output folder when it holds no ordinary file; the failure of
@@ -36,6 +44,7 @@ private:
     HostServices& host_;
     // The output folder this run last wrote an event file into.
     std::string folderWritten_;
+    RunOutcome outcome_;
 };
 
 }  // namespace orvelin

@@ -33,9 +33,22 @@ const char* NextByte(const char* from, const char* end, unsigned char value)
     return found ? static_cast<const char*>(found) : end;
 }
 
-// Candidates are the places of the sought text's first byte in either letter
-// case, each found with memchr (which runs at memory speed); only they are
-// compared in full. Nothing is allocated.
+// The place in sought to look for first: a byte that has no other letter
+// case (the colon of "BEGIN:VEVENT") needs one search instead of two, and is
+// rarer in text than any letter; otherwise the first letter.
+std::size_t AnchorOf(std::string_view sought)
+{
+    for (std::size_t at = 0; at < sought.size(); ++at) {
+        const auto c = static_cast<unsigned char>(sought[at]);
+        if (FoldCase(c) == LowerCase(c))
+            return at;
+    }
+    return 0;
+}
+
+// Candidates are the places of the anchor's byte in either letter case, each
+// found with memchr (which runs at memory speed); only they are compared in
+// full. Nothing is allocated.
 std::size_t FindFolded(std::string_view text, std::size_t from, std::string_view sought)
 {
     if (sought.empty())
@@ -43,22 +56,23 @@ std::size_t FindFolded(std::string_view text, std::size_t from, std::string_view
     if (text.size() - from < sought.size())
         return std::string_view::npos;
     const char* const begin = text.data();
-    // The last place where the whole of sought still fits, plus one.
-    const char* const end = begin + (text.size() - sought.size() + 1);
-    const auto first = static_cast<unsigned char>(sought.front());
-    const unsigned char upper = FoldCase(first);
+    const std::size_t anchor = AnchorOf(sought);
+    // Where the anchor of a candidate that still fits whole may be.
+    const char* const first = begin + from + anchor;
+    const char* const end = begin + (text.size() - sought.size() + 1) + anchor;
+    const unsigned char upper = FoldCase(static_cast<unsigned char>(sought[anchor]));
     const unsigned char lower = LowerCase(upper);
-    const char* nextUpper = NextByte(begin + from, end, upper);
-    const char* nextLower = upper == lower ? end : NextByte(begin + from, end, lower);
+    const char* nextUpper = NextByte(first, end, upper);
+    const char* nextLower = upper == lower ? end : NextByte(first, end, lower);
     while (nextUpper != end || nextLower != end) {
         const bool upperFirst = nextUpper < nextLower;
-        const char* candidate = upperFirst ? nextUpper : nextLower;
-        if (EqualFolded(candidate + 1, sought.substr(1)))
-            return static_cast<std::size_t>(candidate - begin);
+        const char* found = upperFirst ? nextUpper : nextLower;
+        if (EqualFolded(found - anchor, sought))
+            return static_cast<std::size_t>(found - anchor - begin);
         if (upperFirst)
-            nextUpper = NextByte(candidate + 1, end, upper);
+            nextUpper = NextByte(found + 1, end, upper);
         else
-            nextLower = NextByte(candidate + 1, end, lower);
+            nextLower = NextByte(found + 1, end, lower);
     }
     return std::string_view::npos;
 }

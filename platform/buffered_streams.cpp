@@ -3,7 +3,7 @@
 #include "engine/failure.h"
 
 #include <cstring>
-#include <exception>
+#include <new>
 
 namespace orvelin::platform {
 
@@ -32,18 +32,18 @@ void BufferedOutputStream::Flush()
     used_ = 0;
 }
 
-std::string ReadWhole(std::uint64_t size, const ReadFunction& readInto)
+Text ReadWhole(std::uint64_t size, const ReadFunction& readInto)
 {
-    std::string text;
+    Text text;
     try {
-        text.resize(static_cast<std::size_t>(size));
-    } catch (const std::exception&) {  // bad_alloc, or length_error past the largest string
+        text = Text::OfSize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
         throw Failure(ErrorNumber::OutOfMemory);
     }
-    text.resize(readInto(text.data(), text.size()));
+    text.Truncate(readInto(text.data(), text.size()));
     char more[16 * 1024];
     while (const std::size_t got = readInto(more, sizeof more))
-        text.append(more, got);
+        text.Append({more, got});
     return text;
 }
 

@@ -31,9 +31,9 @@ private:
 // Reads until size bytes or the end of the file; the number of bytes read.
 using ReadFunction = std::function<std::size_t(char* buffer, std::size_t size)>;
 
-// A whole file as one string: sized once from the file's length, so the text
+// A whole file as one text: sized once from the file's length, so the text
 // is never copied whole, then whatever the file gained meanwhile. Fails with
 // "Out of memory" when the text cannot be held.
-std::string ReadWhole(std::uint64_t size, const ReadFunction& readInto);
+Text ReadWhole(std::uint64_t size, const ReadFunction& readInto);
 
 }  // namespace orvelin::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace orvelin::platform {
@@ -11,7 +12,27 @@ std::string FirstFileIn(const std::string& folder);
 // Creates folder; fails when it exists or cannot be made.
 void MakeFolder(const std::string& folder);
 
+// Whether MakeFolder made folder in this process and it is still that
+// folder: a folder nobody else can have made their own yet, which a folder
+// of event files may therefore take the place of while it is empty.
+bool MadeByThisProcess(const std::string& folder) noexcept;
+
 // Changes the process's current directory and reads it back (no trailing separator).
 std::string ChangeDirectory(const std::string& folder);
+
+// While one lives, relative paths keep meaning what they meant when it was
+// made: it goes back to that current directory when it ends, even one too
+// deep to name by an absolute path.
+class CurrentDirectoryKept {
+public:
+    CurrentDirectoryKept();
+    ~CurrentDirectoryKept();
+    CurrentDirectoryKept(const CurrentDirectoryKept&) = delete;
+    CurrentDirectoryKept& operator=(const CurrentDirectoryKept&) = delete;
+
+private:
+    struct Saved;
+    std::unique_ptr<Saved> saved_;
+};
 
 }  // namespace orvelin::platform

@@ -1,31 +1,101 @@
 #include "platform/local_file_system.h"
 
-#include "platform/os_files.h"
+#include "platform/buffered_streams.h"
+
+#include <utility>
 
 namespace orvelin::platform {
+namespace {
+
+class LocalInputStream final : public InputTextStream {
+public:
+    explicit LocalInputStream(std::shared_ptr<FilePrimitives> os) : osOwner_(std::move(os)), os_(*osOwner_) {}
+    ~LocalInputStream() override
+    {
+        if (file_ != kNoFile)
+            os_.Close(file_, false);
+    }
+
+    // Opens path; only an ordinary file will do.
+    void Open(const std::string& path)
+    {
+        if (const OsCode code = os_.OpenForReading(path, file_)) {
+            if (KindOfOsError(code) == OsErrorKind::NotFound)
+                throw Failure(ErrorNumber::FileNotFound);  // it was there a moment ago
+            throw FailureFromOsError(code);
+        }
+        if (!Facts().ordinary)
+            throw Failure(ErrorNumber::NotAnOrdinaryFile);
+    }
+
+    Text ReadAll() override
+    {
+        return ReadWhole(Facts().size, [this](char* buffer, std::size_t size) { return ReadInto(buffer, size); });
+    }
+
+    void Close() override
+    {
+        if (const OsCode code = os_.Close(std::exchange(file_, kNoFile), false))
+            throw FailureFromOsError(code);
+    }
+
+private:
+    FileFacts Facts()
+    {
+        FileFacts facts;
+        if (const OsCode code = os_.Inspect(file_, facts))
+            throw FailureFromOsError(code);
+        return facts;
+    }
+
+    std::size_t ReadInto(char* buffer, std::size_t size)
+    {
+        std::size_t filled = 0;
+        while (filled < size) {
+            std::size_t got = 0;
+            if (const OsCode code = os_.ReadSome(file_, buffer + filled, size - filled, got))
+                throw FailureFromOsError(code);
+            if (got == 0)
+                break;
+            filled += got;
+        }
+        return filled;
+    }
+
+    std::shared_ptr<FilePrimitives> osOwner_;
+    FilePrimitives& os_;
+    NativeFile file_ = kNoFile;
+};
+
+}  // namespace
+
+LocalFileSystem::LocalFileSystem() : LocalFileSystem(OsFilePrimitives(), ProcessInterruptions()) {}
+
+LocalFileSystem::LocalFileSystem(std::shared_ptr<FilePrimitives> os, Interruptions& interruptions)
+    : os_(std::move(os)), store_(*os_, interruptions)
+{
+}
+
+bool LocalFileSystem::FileExists(const std::string& path)
+{
+    return os_->FileExists(path);
+}
+
+std::unique_ptr<InputTextStream> LocalFileSystem::OpenTextFile(const std::string& path, IOMode /*mode*/)
+{
+    auto stream = std::make_unique<LocalInputStream>(os_);
+    stream->Open(path);
+    return stream;
+}
 
 std::unique_ptr<OutputTextStream> LocalFileSystem::CreateTextFile(const std::string& path, bool overwrite)
 {
-    const std::string_view folder = std::string_view(path).substr(0, path.find_last_of("\\/") + 1);
-    if (folder != hints_.knownFolder) {
-        hints_.knownFolder = folder;
-        hints_.durableFolder = !IsInMemory(hints_.knownFolder.empty() ? "." : hints_.knownFolder);
-    }
-    return OpenEventFile(path, overwrite, hints_.durableFolder, hints_.expectTakenName);
+    return store_.Create(path, overwrite);
 }
 
-std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt)
+void LocalFileSystem::Commit()
 {
-    const std::size_t nameStart = target.find_last_of("\\/") + 1;
-    std::string name = target.substr(0, nameStart);
-    name += '.';
-    name.append(target, nameStart);
-    name += '.';
-    name += std::to_string(processId);
-    name += '-';
-    name += std::to_string(attempt);
-    name += ".tmp";
-    return name;
+    store_.Commit();
 }
 
 }  // namespace orvelin::platform

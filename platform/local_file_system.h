@@ -1,33 +1,34 @@
 #pragma once
 
 #include "engine/file_system.h"
+#include "platform/event_file_store.h"
+#include "platform/file_primitives.h"
+#include "platform/interruption.h"
+
+#include <memory>
 
 namespace orvelin::platform {
 
-// The file-system service on the local disk: files are bytes, passed unchanged.
+// The file-system service on the local disk: files are bytes, passed
+// unchanged. Written once over each OS's file primitives.
 class LocalFileSystem final : public FileSystem {
 public:
+    // On this OS's own files, interrupted by this process's interruptions.
+    LocalFileSystem();
+    LocalFileSystem(std::shared_ptr<FilePrimitives> os, Interruptions& interruptions);
+
     bool FileExists(const std::string& path) override;
     // Only ordinary files can be opened: a folder, FIFO or device fails at once
     // instead of blocking or never ending.
     std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override;
-    // The file appears whole or not at all, and nothing but its own name is
-    // ever written: never through a link, never into an existing file.
+    // See EventFileStore: whole or absent, never through a link, durable once committed.
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
-
-    // What one run learns about where it writes, so that each file costs as
-    // little as the guarantees allow.
-    struct WriteHints {
-        // The last name was taken (a rerun): the next one likely is too.
-        bool expectTakenName = false;
-        // Files in durableFolder must reach the disk before they count; a
-        // file system in memory loses everything in a power cut anyway.
-        std::string knownFolder;
-        bool durableFolder = true;
-    };
+    void Commit() override;
 
 private:
-    WriteHints hints_;
+    // Shared with the input streams, which may outlive the service.
+    std::shared_ptr<FilePrimitives> os_;
+    EventFileStore store_;
 };
 
 // Makes a write beyond the process's file-size limit fail, so that it is

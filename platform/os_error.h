@@ -20,6 +20,7 @@ enum class OsErrorKind {
     DeviceError,
     NameTooLong,
     OutOfMemory,
+    Unsupported,  // the file system cannot do what was asked
     Other,
 };
 
@@ -27,8 +28,10 @@ enum class OsErrorKind {
 // description, completes the descriptions that would otherwise say too little.
 Failure FailureFor(OsErrorKind kind, std::string_view osWords);
 
-// The numbered failure for this OS's error code (errno, or GetLastError on
-// Windows), with a readable description.
+// What this OS's error code (errno, or GetLastError on Windows) means.
+OsErrorKind KindOfOsError(int code);
+
+// The numbered failure for this OS's error code, with a readable description.
 Failure FailureFromOsError(int code);
 
 // The same for the error of the OS call that just failed.

@@ -198,6 +198,7 @@ public:
     {
         return local_.CreateTextFile(path, overwrite);
     }
+    void Commit() override { local_.Commit(); }
 
 private:
     platform::LocalFileSystem local_;

@@ -4,12 +4,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <algorithm>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvelin::platform {
 namespace {
+
+// The folders MakeFolder made, by device and inode.
+std::vector<std::pair<dev_t, ino_t>> foldersMade;
 
 bool IsListedOrdinaryFile(DIR* dir, const dirent& entry)
 {
@@ -41,6 +46,35 @@ void MakeFolder(const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0777) != 0)
         ThrowLastError();
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) == 0)
+        foldersMade.emplace_back(info.st_dev, info.st_ino);
+}
+
+bool MadeByThisProcess(const std::string& folder) noexcept
+{
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    return std::find(foldersMade.begin(), foldersMade.end(), std::pair{info.st_dev, info.st_ino}) != foldersMade.end();
+}
+
+struct CurrentDirectoryKept::Saved {
+    int fd;
+};
+
+CurrentDirectoryKept::CurrentDirectoryKept()
+    : saved_(std::make_unique<Saved>(Saved{::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)}))
+{
+}
+
+CurrentDirectoryKept::~CurrentDirectoryKept()
+{
+    if (saved_->fd < 0)
+        return;
+    const int ignored = ::fchdir(saved_->fd);  // nothing is left to tell if the way back is gone
+    (void)ignored;
+    ::close(saved_->fd);
 }
 
 std::string ChangeDirectory(const std::string& folder)

@@ -1,7 +1,6 @@
 #include "platform/interruption.h"
 
 #include <atomic>
-#include <climits>
 #include <csignal>
 #include <cstring>
 #include <unistd.h>
@@ -12,10 +11,10 @@ namespace {
 // Everything the handler touches is fixed-size and written before the handler
 // can read it: it may run between any two instructions.
 char programName[64] = "orvelin";
-char fileInProgress[PATH_MAX + 1];
-volatile std::sig_atomic_t haveFileInProgress = 0;
 volatile std::sig_atomic_t deferring = 0;  // nesting depth
 volatile std::sig_atomic_t pendingSignal = 0;
+std::atomic<InterruptionCleanup*> cleanup{nullptr};
+static_assert(std::atomic<InterruptionCleanup*>::is_always_lock_free, "read from a signal handler");
 
 void Put(const char* text) noexcept
 {
@@ -25,8 +24,11 @@ void Put(const char* text) noexcept
 
 [[noreturn]] void EndOnSignal(int signal) noexcept
 {
-    if (haveFileInProgress)
-        ::unlink(fileInProgress);
+    // The cleanup runs as one deferred step: nothing in it ends the program again.
+    pendingSignal = 0;
+    deferring = 1;
+    if (InterruptionCleanup* current = cleanup.load())
+        current->OnInterruption();
     Put(programName);
     Put(": interrupted by ");
     Put(signal == SIGINT ? "SIGINT\n" : signal == SIGTERM ? "SIGTERM\n" : "SIGHUP\n");
@@ -41,7 +43,38 @@ void OnSignal(int signal)
         EndOnSignal(signal);
 }
 
+class SignalInterruptions final : public Interruptions {
+public:
+    void Defer() noexcept override
+    {
+        deferring = deferring + 1;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+    }
+
+    void Resume() noexcept override
+    {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        deferring = deferring - 1;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (deferring == 0 && pendingSignal)
+            EndOnSignal(pendingSignal);
+    }
+
+    void SetCleanup(InterruptionCleanup* current) noexcept override { cleanup.store(current); }
+
+    void WithdrawCleanup(InterruptionCleanup* withdrawn) noexcept override
+    {
+        cleanup.compare_exchange_strong(withdrawn, nullptr);
+    }
+};
+
 }  // namespace
+
+Interruptions& ProcessInterruptions()
+{
+    static SignalInterruptions interruptions;
+    return interruptions;
+}
 
 void EndCleanlyOnInterruption(const char* name)
 {
@@ -52,38 +85,6 @@ void EndCleanlyOnInterruption(const char* name)
     sigfillset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
-}
-
-void MarkFileInProgress(const std::string& path) noexcept
-{
-    haveFileInProgress = 0;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (path.size() >= sizeof fileInProgress)
-        return;  // no such path can have been created
-    std::memcpy(fileInProgress, path.c_str(), path.size() + 1);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    haveFileInProgress = 1;
-}
-
-void ClearFileInProgress() noexcept
-{
-    haveFileInProgress = 0;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
-InterruptionDeferred::InterruptionDeferred() noexcept
-{
-    deferring = deferring + 1;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
-InterruptionDeferred::~InterruptionDeferred()
-{
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    deferring = deferring - 1;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (deferring == 0 && pendingSignal)
-        EndOnSignal(pendingSignal);
 }
 
 }  // namespace orvelin::platform

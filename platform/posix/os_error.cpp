@@ -4,12 +4,11 @@
 #include <cstring>
 
 namespace orvelin::platform {
-namespace {
 
-OsErrorKind KindOf(int error)
+OsErrorKind KindOfOsError(int error)
 {
     switch (error) {
-    case ENOENT:
+    case ENOENT: return OsErrorKind::NotFound;
     case ENOTDIR: return OsErrorKind::PathNotFound;
     case EACCES:
     case EPERM: return OsErrorKind::AccessDenied;
@@ -23,15 +22,14 @@ OsErrorKind KindOf(int error)
     case EIO: return OsErrorKind::DeviceError;
     case ENAMETOOLONG: return OsErrorKind::NameTooLong;
     case ENOMEM: return OsErrorKind::OutOfMemory;
+    case EOPNOTSUPP: return OsErrorKind::Unsupported;
     default: return OsErrorKind::Other;
     }
 }
 
-}  // namespace
-
 Failure FailureFromOsError(int code)
 {
-    return FailureFor(KindOf(code), std::strerror(code));
+    return FailureFor(KindOfOsError(code), std::strerror(code));
 }
 
 void ThrowLastError()

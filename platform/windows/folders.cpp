@@ -41,6 +41,29 @@ void MakeFolder(const std::string& folder)
         ThrowLastError();
 }
 
+struct CurrentDirectoryKept::Saved {
+    std::wstring path;
+};
+
+CurrentDirectoryKept::CurrentDirectoryKept() : saved_(std::make_unique<Saved>())
+{
+    const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+    saved_->path.resize(size);
+    saved_->path.resize(::GetCurrentDirectoryW(size, saved_->path.data()));
+}
+
+CurrentDirectoryKept::~CurrentDirectoryKept()
+{
+    if (!saved_->path.empty())
+        ::SetCurrentDirectoryW(saved_->path.c_str());
+}
+
+// A folder cannot be moved over another on Windows: none is ever put in one's place.
+bool MadeByThisProcess(const std::string& /*folder*/) noexcept
+{
+    return false;
+}
+
 std::string ChangeDirectory(const std::string& folder)
 {
     if (!::SetCurrentDirectoryW(Widen(folder).c_str()))

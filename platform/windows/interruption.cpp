@@ -1,20 +1,18 @@
 #include "platform/interruption.h"
 
-#include "platform/windows/wide.h"
-
 #include <csignal>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <windows.h>
 
 namespace orvelin::platform {
 namespace {
 
 // The console's handler runs on a thread of its own: it waits for the steps
-// that must happen together, then removes the file in progress and ends.
+// that must happen together, then runs the cleanup and ends.
 std::recursive_mutex together;
-std::wstring fileInProgress;
-bool haveFileInProgress = false;
+InterruptionCleanup* cleanup = nullptr;
 std::string programName = "orvelin";
 
 BOOL WINAPI OnConsoleEvent(DWORD event)
@@ -26,46 +24,44 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
         name = "SIGTERM";
     }
     together.lock();
-    if (haveFileInProgress)
-        ::DeleteFileW(fileInProgress.c_str());
+    if (cleanup != nullptr)
+        cleanup->OnInterruption();
     std::fprintf(stderr, "%s: interrupted by %s\n", programName.c_str(), name);
     std::fflush(stderr);
     ::ExitProcess(static_cast<UINT>(128 + signal));
 }
 
+class ConsoleInterruptions final : public Interruptions {
+public:
+    void Defer() noexcept override { together.lock(); }
+    void Resume() noexcept override { together.unlock(); }
+
+    void SetCleanup(InterruptionCleanup* current) noexcept override
+    {
+        const std::lock_guard lock(together);
+        cleanup = current;
+    }
+
+    void WithdrawCleanup(InterruptionCleanup* withdrawn) noexcept override
+    {
+        const std::lock_guard lock(together);
+        if (cleanup == withdrawn)
+            cleanup = nullptr;
+    }
+};
+
 }  // namespace
+
+Interruptions& ProcessInterruptions()
+{
+    static ConsoleInterruptions interruptions;
+    return interruptions;
+}
 
 void EndCleanlyOnInterruption(const char* name)
 {
     programName = name;
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-}
-
-void MarkFileInProgress(const std::string& path) noexcept
-{
-    const std::lock_guard lock(together);
-    try {
-        fileInProgress = OsPath(path);
-        haveFileInProgress = true;
-    } catch (...) {  // a path that cannot be named cannot have been created
-        haveFileInProgress = false;
-    }
-}
-
-void ClearFileInProgress() noexcept
-{
-    const std::lock_guard lock(together);
-    haveFileInProgress = false;
-}
-
-InterruptionDeferred::InterruptionDeferred() noexcept
-{
-    together.lock();
-}
-
-InterruptionDeferred::~InterruptionDeferred()
-{
-    together.unlock();
 }
 
 }  // namespace orvelin::platform

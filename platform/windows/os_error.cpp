@@ -1,5 +1,6 @@
 #include "platform/os_error.h"
 
+#include "platform/windows/error_codes.h"
 #include "platform/windows/wide.h"
 
 #include <windows.h>
@@ -7,9 +8,28 @@
 namespace orvelin::platform {
 namespace {
 
-OsErrorKind KindOf(DWORD error)
+// The system's own description, without the line break it ends in.
+std::string SystemWords(DWORD error)
 {
-    switch (error) {
+    // A folder at an event file's name: said as other systems say it.
+    if (error == ERROR_DIRECTORY_NOT_SUPPORTED)
+        return "Is a directory";
+    wchar_t* text = nullptr;
+    const DWORD size = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words = size > 0 ? std::wstring(text, size) : L"Windows error " + std::to_wstring(error);
+    ::LocalFree(text);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' '))
+        words.pop_back();
+    return Narrow(words);
+}
+
+}  // namespace
+
+OsErrorKind KindOfOsError(int code)
+{
+    switch (static_cast<DWORD>(code)) {
     case ERROR_FILE_NOT_FOUND: return OsErrorKind::NotFound;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_DIRECTORY: return OsErrorKind::PathNotFound;
@@ -31,30 +51,14 @@ OsErrorKind KindOf(DWORD error)
     case ERROR_BAD_PATHNAME: return OsErrorKind::NameTooLong;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return OsErrorKind::OutOfMemory;
+    case ERROR_NOT_SUPPORTED: return OsErrorKind::Unsupported;
     default: return OsErrorKind::Other;
     }
 }
 
-// The system's own description, without the line break it ends in.
-std::string SystemWords(DWORD error)
-{
-    wchar_t* text = nullptr;
-    const DWORD size = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring words = size > 0 ? std::wstring(text, size) : L"Windows error " + std::to_wstring(error);
-    ::LocalFree(text);
-    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' '))
-        words.pop_back();
-    return Narrow(words);
-}
-
-}  // namespace
-
 Failure FailureFromOsError(int code)
 {
-    const auto error = static_cast<DWORD>(code);
-    return FailureFor(KindOf(error), SystemWords(error));
+    return FailureFor(KindOfOsError(code), SystemWords(static_cast<DWORD>(code)));
 }
 
 void ThrowLastError()

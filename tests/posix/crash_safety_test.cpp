@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -56,6 +57,31 @@ Generated Calendar(int count, const std::string& tag)
 class CrashSafety : public ConsoleSplit {
 protected:
     std::string OutputFolder() const { return folder / "VCS folder"; }
+
+    // A calendar at name of one event of 200 MiB, long enough to write that a
+    // test can act while it is written; the size of its event file.
+    std::uintmax_t WriteLargeEvent(const std::string& name)
+    {
+        const std::string event = "BEGIN:VEVENT\r\nDESCRIPTION:" + std::string(200 << 20, 'x') + "\r\nEND:VEVENT";
+        WriteBytes(folder / name, "BEGIN:VCALENDAR\r\n" + event + "\r\nEND:VCALENDAR\r\n");
+        return EventFile("").size() + event.size();
+    }
+
+    // Waits until process holds 1.vcs open, wherever it writes it; false
+    // when it ended first.
+    bool WaitUntilWriting(const StartedProcess& process)
+    {
+        const std::string fds = "/proc/" + std::to_string(process.pid()) + "/fd";
+        while (!process.EndedWithin(std::chrono::milliseconds(0))) {
+            std::error_code error;
+            for (const auto& fd : fs::directory_iterator(fds, error)) {
+                std::error_code unreadable;
+                if (fs::read_symlink(fd.path(), unreadable).string().ends_with("/1.vcs"))
+                    return true;
+            }
+        }
+        return false;
+    }
 
     // Every N.vcs in the output folder is one of the allowed complete files,
     // and nothing else (no temporary file) is left there.
@@ -161,6 +187,49 @@ TEST_F(CrashSafety, AnInterruptionAtAnyMomentLeavesOnlyCompleteFiles)
     EXPECT_GE(namedExits, kTries / 2) << "too few interruptions landed during a run";
 }
 
+// A run stopped while it writes, a second run that writes the same names,
+// then the first one interrupted: the second run's files stay.
+TEST_F(CrashSafety, AnInterruptedRunLeavesAnotherRunsFilesAlone)
+{
+    WriteLargeEvent("large.vcs");
+    WriteBytes(folder / "small.vcs", kCalendar);
+    int landed = 0;
+    for (int attempt = 0; attempt < 5 && landed == 0; ++attempt) {
+        fs::remove_all(OutputFolder());
+        StartedProcess large({ORVELIN_SPLIT_PATH, "large.vcs"}, folder.path());
+        if (!WaitUntilWriting(large))
+            continue;
+        ::kill(large.pid(), SIGSTOP);
+        const ProcessResult small = RunProcess({ORVELIN_SPLIT_PATH, "small.vcs"}, folder.path());
+        EXPECT_EQ(small.exitStatus, 0) << small.err;
+        ::kill(large.pid(), SIGINT);
+        ::kill(large.pid(), SIGCONT);
+        if (large.Wait().exitStatus != 128 + SIGINT)
+            continue;
+        ++landed;
+        EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
+        EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2));
+    }
+    EXPECT_EQ(landed, 1) << "the interruption never came while the large file was written";
+}
+
+// Whoever watches the folder (an import or sync tool) never sees an event
+// file before it is whole.
+TEST_F(CrashSafety, AFileIsNeverSeenPartWritten)
+{
+    const std::uintmax_t size = WriteLargeEvent("large.vcs");
+    StartedProcess split({ORVELIN_SPLIT_PATH, "large.vcs"}, folder.path());
+    std::set<std::uintmax_t> sizesSeen;
+    while (!split.EndedWithin(std::chrono::milliseconds(0))) {
+        std::error_code missing;
+        if (const std::uintmax_t seen = fs::file_size(OutputFolder() + "/1.vcs", missing); !missing)
+            sizesSeen.insert(seen);
+    }
+    EXPECT_EQ(split.Wait().exitStatus, 0);
+    EXPECT_EQ(fs::file_size(OutputFolder() + "/1.vcs"), size);
+    EXPECT_LE(sizesSeen.size(), 1u) << "seen at " << *sizesSeen.begin() << " bytes";
+}
+
 TEST_F(CrashSafety, TwoRunsIntoOneFolderNeverMix)
 {
     const Generated a = Calendar(1500, "A");
@@ -190,7 +259,7 @@ TEST_F(CrashSafety, MemoryRunningOutWhileWritingIsReported)
         RunState state;
         state.fileSystem = std::make_unique<platform::LocalFileSystem>();
         state.sourcePath = folder / "cal.vcs";
-        state.content = kCalendar;
+        state.content = Text(kCalendar);
         state.fileNumber = 1;
         DiskRecordingHost host("cal.vcs");
         host.calls.reserve(16);

@@ -39,21 +39,33 @@ std::vector<std::string> AsOrdinaryUser(std::vector<std::string> command)
     return command;
 }
 
-// orvelin-split run with prepare() done in the child first (a working folder
-// no path can name, a stdout that cannot be written); stderr goes to errPath.
-int SplitPrepared(const std::function<void()>& prepare, const std::string& file, const std::string& errPath)
+// The exit status of body run in a child process (128 + N when signal N ended it).
+int InChild(const std::function<int()>& body)
 {
     const pid_t child = ::fork();
-    if (child == 0) {
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(err, STDERR_FILENO);
-        prepare();
-        ::execl(ORVELIN_SPLIT_PATH, ORVELIN_SPLIT_PATH, file.c_str(), static_cast<char*>(nullptr));
-        std::_Exit(127);
-    }
+    if (child == 0)
+        std::_Exit(body());
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// orvelin-split run on files with prepare() done in the child first (a
+// working folder no path can name, a stdout that cannot be written); stderr
+// goes to errPath.
+int SplitPrepared(const std::function<void()>& prepare, const std::vector<std::string>& files, const std::string& errPath)
+{
+    return InChild([&] {
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(err, STDERR_FILENO);
+        prepare();
+        std::vector<char*> argv{const_cast<char*>(ORVELIN_SPLIT_PATH)};
+        for (const std::string& file : files)
+            argv.push_back(const_cast<char*>(file.c_str()));
+        argv.push_back(nullptr);
+        ::execv(ORVELIN_SPLIT_PATH, argv.data());
+        return 127;
+    });
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -160,42 +172,78 @@ TEST_F(HostileInput, FailuresNameTheirReason)
     }
 }
 
-// Deeper than any path may be long, a relative name still works; a summary
-// that cannot be written fails the run instead of being lost.
-TEST_F(HostileInput, AWorkingFolderTooDeepToNameAndOutputThatCannotBeWritten)
+// Deeper than any path may be long, relative names still work, each FILE
+// found where the user meant it, not in the output folder of the one before.
+TEST_F(HostileInput, RelativeFilesInAFolderTooDeepToName)
 {
     const std::string segment(200, 'd');
-    const int depth = PATH_MAX / 200 + 2;
     const auto enterDeepFolder = [&] {
-        for (int level = 0; level < depth; ++level) {
+        if (::chdir(folder.path().c_str()) != 0)
+            std::_Exit(126);
+        for (int level = 0; level < PATH_MAX / 200 + 2; ++level) {
             ::mkdir(segment.c_str(), 0700);
             if (::chdir(segment.c_str()) != 0)
                 std::_Exit(126);
         }
     };
+    const std::string kEvent3 = "BEGIN:VEVENT\r\nSUMMARY:Three\r\nEND:VEVENT";
     const std::string err = folder / "err";
     EXPECT_EQ(SplitPrepared(
                   [&] {
-                      ::chdir(folder.path().c_str());
                       enterDeepFolder();
-                      std::ofstream("cal.vcs", std::ios::binary) << kCalendar;
+                      std::ofstream("1.vcs", std::ios::binary) << kCalendar;
+                      std::ofstream("2.vcs", std::ios::binary) << kEvent3;
                       ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
                   },
-                  "cal.vcs", err),
+                  {"1.vcs", "2.vcs"}, err),
               0)
         << ReadBytes(err);
+    const int found = InChild([&] {
+        enterDeepFolder();
+        return ReadBytes("VCS folder/1.vcs") == EventFile(kEvent3) &&
+                       ReadBytes("VCS folder/2.vcs") == EventFile("\r\n" + kEvent2) &&
+                       ReadBytes("VCS folder/VCS folder/1.vcs") == "<missing>"
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ(found, 0) << "2.vcs was looked for in the first file's output folder";
     std::filesystem::remove_all(folder / segment);
+}
 
+// A summary that cannot be written fails the run instead of being lost.
+TEST_F(HostileInput, OutputThatCannotBeWritten)
+{
+    const std::string err = folder / "err";
     WriteBytes(folder / "cal.vcs", kCalendar);
     const auto inFolder = [&] { ::chdir(folder.path().c_str()); };
-    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); }, "cal.vcs", err), 2);
+    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); }, {"cal.vcs"}, err), 2);
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     ::close(pipeEnds[0]);
-    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(pipeEnds[1], STDOUT_FILENO); }, "cal.vcs", err), 2)
+    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(pipeEnds[1], STDOUT_FILENO); }, {"cal.vcs"}, err), 2)
         << "a closed pipe fails the run without killing it";
     ::close(pipeEnds[1]);
     EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2)) << "the files are complete all the same";
+}
+
+// Memory too short to start with: a message and a failure, never an abort.
+TEST_F(HostileInput, AnAddressSpaceTooSmallToStartIn)
+{
+    if (!kMemoryMeasurable)
+        GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+    WriteBytes(folder / "cal.vcs", kCalendar);
+    for (int megabytes = 6; megabytes <= 10; ++megabytes) {
+        for (const std::string argument : {"--version", "cal.vcs"}) {
+            SCOPED_TRACE(std::to_string(megabytes) + " MB, " + argument);
+            const ProcessResult result = RunProcess(
+                {"/usr/bin/prlimit", "--as=" + std::to_string(megabytes * 1000000), ORVELIN_SPLIT_PATH, argument},
+                folder.path());
+            if (result.exitStatus != 0) {
+                EXPECT_EQ(result.exitStatus, 2);
+                EXPECT_TRUE(result.err.ends_with("Out of memory\n")) << result.err;
+            }
+        }
+    }
 }
 
 TEST_F(HostileInput, TheFileManagerGetsTheFolderAsOneArgumentAndNothingElseRuns)

@@ -40,8 +40,8 @@ TEST(LocalFileSystem, ReadsTheBytesUnchanged)
     WriteBytes(folder / "in.vcs", bytes);
     WriteBytes(folder / "empty.vcs", "");
     platform::LocalFileSystem files;
-    EXPECT_EQ(files.OpenTextFile(folder / "in.vcs", IOMode::ForReading)->ReadAll(), bytes);
-    EXPECT_EQ(files.OpenTextFile(folder / "empty.vcs", IOMode::ForReading)->ReadAll(), "");
+    EXPECT_EQ(files.OpenTextFile(folder / "in.vcs", IOMode::ForReading)->ReadAll().view(), bytes);
+    EXPECT_EQ(files.OpenTextFile(folder / "empty.vcs", IOMode::ForReading)->ReadAll().view(), "");
 }
 
 TEST(LocalFileSystem, OnlyOrdinaryFilesExistAndOpen)
@@ -70,11 +70,39 @@ TEST(LocalFileSystem, WritesTheBytesUnchangedWithCrLfLines)
     stream->Write(big);
     stream->WriteLine("");
     stream->Close();
+    files.Commit();
     EXPECT_EQ(ReadBytes(folder / "out.vcs"), "a\nb\0\r\n"s + big + "\r\n");
 
     files.CreateTextFile(folder / "out.vcs", true)->Close();
+    files.Commit();
     EXPECT_EQ(ReadBytes(folder / "out.vcs"), "") << "an existing file is replaced";
-    EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "out.vcs", false); }), 58);
+    EXPECT_EQ(FailureNumber([&] {
+                  files.CreateTextFile(folder / "out.vcs", false)->Close();
+                  files.Commit();
+              }),
+              58);
+}
+
+// A rerun's second file goes to a temporary name at once: a link planted
+// there is passed over, never written through.
+TEST(LocalFileSystem, ALinkAtATemporaryNameIsNeverFollowed)
+{
+    TempFolder folder;
+    WriteBytes(folder / "victim", "PRECIOUS");
+    WriteBytes(folder / "1.vcs", "old");
+    WriteBytes(folder / "2.vcs", "old");
+    const std::string planted = platform::TemporaryNameFor(folder / "2.vcs", static_cast<unsigned long>(::getpid()), 0);
+    std::filesystem::create_symlink(folder / "victim", planted);
+    platform::LocalFileSystem files;
+    for (const std::string name : {"1.vcs", "2.vcs"}) {
+        auto stream = files.CreateTextFile(folder / name, true);
+        stream->Write("new");
+        stream->Close();
+    }
+    files.Commit();
+    EXPECT_EQ(ReadBytes(folder / "victim"), "PRECIOUS");
+    EXPECT_EQ(ReadBytes(folder / "2.vcs"), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(planted)) << "not ours: left where it was";
 }
 
 TEST(LocalFileSystem, AStreamNotClosedLeavesNoFile)
@@ -118,7 +146,8 @@ TEST(LocalFileSystem, CreatingInAMissingOrNonFolderFails)
     EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "VCS folder/1.vcs", true); }), 76);
     ASSERT_EQ(::mkdir((folder / "3.vcs").c_str(), 0700), 0);
     EXPECT_EQ(FailureNumber([&] { files.CreateTextFile(folder / "3.vcs", true)->Close(); }), 75);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "no temporary is left";
+    files.Commit();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "nothing is left behind";
 }
 
 TEST(Folders, FirstFileInSkipsHiddenFilesAndFolders)

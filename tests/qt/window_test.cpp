@@ -63,6 +63,7 @@ public:
             beforeCreate_(++creates_);
         return local_.CreateTextFile(path, overwrite);
     }
+    void Commit() override { local_.Commit(); }
 
 private:
     platform::LocalFileSystem local_;

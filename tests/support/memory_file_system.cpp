@@ -13,7 +13,7 @@ std::string FolderOf(const std::string& path)
 class MemoryInput final : public InputTextStream {
 public:
     explicit MemoryInput(std::string text) : text_(std::move(text)) {}
-    std::string ReadAll() override { return std::move(text_); }
+    Text ReadAll() override { return Text(text_); }
     void Close() override {}
 
 private:

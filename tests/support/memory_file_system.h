@@ -15,7 +15,7 @@ namespace orvelin::testing {
 // before Close leaves no file behind.
 class MemoryFileSystem final : public FileSystem {
 public:
-    enum class Operation { Create, Write, Close };
+    enum class Operation { Create, Write, Close, Commit };
 
     struct Disk {
         std::map<std::string, std::string> files;
@@ -24,7 +24,7 @@ public:
         Operation faultOperation = Operation::Create;
         int faultAt = 0;  // 1-based count of faultOperation; 0: no fault
         ErrorNumber faultNumber = ErrorNumber::DiskFull;
-        int counts[3] = {0, 0, 0};
+        int counts[4] = {0, 0, 0, 0};
 
         void Count(Operation operation);  // throws at the injected fault
         std::string FirstFileIn(const std::string& folder) const;
@@ -36,6 +36,7 @@ public:
     bool FileExists(const std::string& path) override { return disk_->files.contains(path); }
     std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override;
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
+    void Commit() override { disk_->Count(Operation::Commit); }
 
 private:
     std::shared_ptr<Disk> disk_;

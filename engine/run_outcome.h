@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/failure.h"
+
+#include <optional>
+
+namespace orvelin {
+
+// What one run did, told to whoever started it as data: a caller decides
+// what followed from this, never from the words of a message.
+struct RunOutcome {
+    // A calendar that held nothing to split.
+    enum class Refusal { None, NoStartMarker, NoEndMarker };
+    // Where a failure was caught and shown in an error box.
+    enum class Stage { Reading, StartSearch, Splitting, Closing };
+    struct CaughtFailure {
+        Stage stage;
+        ErrorInfo info;
+    };
+
+    // False when there was no file to read: the run returned without a word.
+    bool inputFound = false;
+    Refusal refusal = Refusal::None;
+    // The first failure shown, if any.
+    std::optional<CaughtFailure> failure;
+    int filesWritten = 0;
+    // The closing stage ran to its end.
+    bool completed = false;
+};
+
+}  // namespace orvelin

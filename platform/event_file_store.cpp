@@ -1,0 +1,326 @@
+#include "platform/event_file_store.h"
+
+#include "platform/buffered_streams.h"
+
+#include <utility>
+
+namespace orvelin::platform {
+namespace {
+
+// How many names a staging folder tries before it gives up.
+constexpr int kTemporaryNameTries = 100;
+
+bool Taken(OsCode code)
+{
+    return KindOfOsError(code) == OsErrorKind::AlreadyExists;
+}
+
+// The first failure of several.
+void Keep(OsCode& first, OsCode code)
+{
+    if (first == 0)
+        first = code;
+}
+
+std::size_t NameStart(const std::string& path)
+{
+    return path.find_last_of("\\/") + 1;
+}
+
+}  // namespace
+
+// One event file being written into its folder's staging folder.
+class EventFileStream final : public BufferedOutputStream {
+public:
+    EventFileStream(EventFileStore& store, std::size_t folder, std::string name, bool overwrite)
+        : store_(store), folder_(folder), name_(std::move(name)), overwrite_(overwrite)
+    {
+    }
+    ~EventFileStream() override
+    {
+        if (!done_)
+            store_.Discard(*this);
+    }
+
+    void Close() override
+    {
+        Flush();
+        store_.Finish(*this);
+    }
+
+private:
+    friend class EventFileStore;
+
+    void WriteOut(std::string_view bytes) override
+    {
+        if (const OsCode code = store_.os_.WriteAll(file_, bytes))
+            store_.Fail(*this, code);
+    }
+
+    EventFileStore& store_;
+    const std::size_t folder_;
+    const std::string name_;
+    const bool overwrite_;
+    std::string path_;  // in the staging folder
+    NativeFile file_ = kNoFile;
+    bool done_ = false;  // staged or discarded
+};
+
+// Longer paths than this no system call takes on POSIX.
+constexpr std::size_t kLongestPath = 4096;
+
+EventFileStore::EventFileStore(FilePrimitives& os, Interruptions& interruptions)
+    : os_(os), interruptions_(interruptions)
+{
+    from_.reserve(kLongestPath);
+    to_.reserve(kLongestPath);
+    interruptions_.SetCleanup(this);
+}
+
+EventFileStore::~EventFileStore()
+{
+    for (Folder& folder : folders_)
+        DropStaged(folder);
+    interruptions_.WithdrawCleanup(this);
+}
+
+std::size_t EventFileStore::FolderIndexOf(const std::string& path)
+{
+    for (std::size_t index = folders_.size(); index-- > 0;) {
+        if (folders_[index].path == path)
+            return index;
+    }
+    Folder added;
+    added.path = path;
+    added.durable = !os_.IsInMemory(path);
+    const InterruptionDeferred deferred(interruptions_);
+    folders_.push_back(std::move(added));
+    return folders_.size() - 1;
+}
+
+// Beside the folder when this run made it: then the staging folder can take
+// its place whole. Otherwise inside it, where moving a file never leaves the
+// folder's file system.
+void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
+{
+    const std::string bare = folder.path.substr(0, folder.path.size() - 1);
+    const std::string separator = folder.path.substr(folder.path.size() - 1);
+    OsCode code = 0;
+    for (const bool beside : {true, false}) {
+        if (beside && !(mayBeBeside && os_.MadeByThisProcess(folder.path)))
+            continue;
+        const std::string target = beside ? bare : folder.path + bare.substr(NameStart(bare));
+        for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+            std::string staging = TemporaryNameFor(target, os_.ProcessId(), attempt) + separator;
+            if ((code = os_.MakeFolderExclusive(staging)) == 0) {
+                folder.staging = std::move(staging);
+                folder.stagingBeside = beside;
+                return;
+            }
+            if (!Taken(code))
+                break;
+        }
+    }
+    throw FailureFromOsError(code);
+}
+
+std::unique_ptr<OutputTextStream> EventFileStore::Create(const std::string& path, bool overwrite)
+{
+    // Everything the file needs is allocated before anything is made on disk.
+    const std::string folderPath = path.substr(0, NameStart(path));
+    const std::size_t index = FolderIndexOf(folderPath.empty() ? "./" : folderPath);
+    auto stream = std::make_unique<EventFileStream>(*this, index, path.substr(NameStart(path)), overwrite);
+    const InterruptionDeferred deferred(interruptions_);
+    Folder& folder = folders_[index];
+    if (folder.staging.empty())
+        MakeStaging(folder, true);
+    stream->path_ = folder.staging + stream->name_;
+    OsCode code = os_.CreateExclusive(stream->path_, stream->file_);
+    if (code != 0 && Restage(folder, code)) {
+        stream->path_ = folder.staging + stream->name_;
+        code = os_.CreateExclusive(stream->path_, stream->file_);
+    }
+    if (code != 0)
+        throw FailureFromOsError(code);
+    inProgress_ = stream.get();
+    return stream;
+}
+
+// Whether a file that could not be made in the staging folder may be tried
+// in a new one: the same name twice (the earlier file goes in place first),
+// or an output folder that went away and its staging folder with it (whose
+// files are lost, as Commit then says).
+bool EventFileStore::Restage(Folder& folder, OsCode code)
+{
+    const bool again = Taken(code);
+    if (again) {
+        if (const OsCode failure = CommitFolder(folder))
+            throw FailureFromOsError(failure);
+    } else if (KindOfOsError(code) == OsErrorKind::NotFound && !folder.stagingBeside) {
+        folder.lost = code;
+        folder.staged.clear();
+    } else {
+        return false;
+    }
+    MakeStaging(folder, again);
+    return true;
+}
+
+// A file that will be moved in alone goes in place at once where nothing
+// needs flushing (a file system in memory); otherwise it waits for the flush,
+// checked against what its name holds now, so that a name it can never take
+// fails that file, not the whole run.
+void EventFileStore::Finish(EventFileStream& stream)
+{
+    Folder& folder = folders_[stream.folder_];
+    if (const OsCode code = os_.Close(std::exchange(stream.file_, kNoFile), folder.durable))
+        Fail(stream, code);
+    if (folder.stagingBeside)
+        return Stage(stream, folder);
+    const std::string target = folder.path + stream.name_;
+    if (folder.durable) {
+        if (const OsCode code = os_.CheckReplaceable(target))
+            Fail(stream, code);
+        return Stage(stream, folder);
+    }
+    const InterruptionDeferred deferred(interruptions_);
+    if (const OsCode code =
+            stream.overwrite_ ? os_.MoveOver(stream.path_, target) : os_.MoveToNewName(stream.path_, target))
+        Fail(stream, code);
+    inProgress_ = nullptr;
+    stream.done_ = true;
+}
+
+void EventFileStore::Stage(EventFileStream& stream, Folder& folder)
+{
+    Staged staged{stream.name_, stream.overwrite_};
+    const InterruptionDeferred deferred(interruptions_);
+    folder.staged.push_back(std::move(staged));
+    inProgress_ = nullptr;
+    stream.done_ = true;
+}
+
+void EventFileStore::Fail(EventFileStream& stream, OsCode code)
+{
+    Discard(stream);
+    throw FailureFromOsError(code);
+}
+
+// An incomplete file is worse than none. While it is open, its name is
+// checked to be still ours; once closed, it is in our own folder.
+void EventFileStore::Discard(EventFileStream& stream) noexcept
+{
+    const InterruptionDeferred deferred(interruptions_);
+    FileIdentity ours;
+    FileIdentity named;
+    const bool open = stream.file_ != kNoFile;
+    if (!stream.path_.empty() && (!open || (os_.IdentityOf(stream.file_, ours) == 0 &&
+                                            os_.IdentityAt(stream.path_, named) == 0 && ours == named)))
+        os_.Remove(stream.path_);
+    if (open)
+        os_.Close(std::exchange(stream.file_, kNoFile), false);
+    if (inProgress_ == &stream)
+        inProgress_ = nullptr;
+    stream.done_ = true;
+}
+
+void EventFileStore::DropStaged(Folder& folder) noexcept
+{
+    if (folder.staging.empty())
+        return;
+    const InterruptionDeferred deferred(interruptions_);
+    for (std::size_t at = folder.placed; at < folder.staged.size(); ++at)
+        os_.Remove(folder.staging + folder.staged[at].name);
+    os_.RemoveFolder(folder.staging);
+    folder.staging.clear();
+}
+
+// Flushes the staged files, then puts them in place: the staging folder
+// whole, or file by file. A file that may not have reached the disk never
+// replaces another; it takes only a name that is free. Allocates nothing:
+// an interruption may be doing this.
+OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
+{
+    if (folder.staging.empty())
+        return 0;
+    OsCode failure = folder.durable ? os_.FlushFolder(folder.staging) : 0;
+    const bool flushed = failure == 0;
+    if (folder.stagingBeside && folder.placed == 0 && !folder.staged.empty()) {
+        const InterruptionDeferred deferred(interruptions_);
+        if (os_.MoveFolderOver(folder.staging, folder.path) == 0) {
+            folder.placed = folder.staged.size();
+            folder.staging.clear();
+        }
+    }
+    for (; folder.placed < folder.staged.size(); ++folder.placed) {
+        const InterruptionDeferred deferred(interruptions_);
+        const Staged& file = folder.staged[folder.placed];
+        if (!Join(from_, folder.staging, file.name) || !Join(to_, folder.path, file.name))
+            continue;
+        const OsCode code = file.overwrite && flushed ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
+        if (code != 0) {
+            os_.Remove(from_);
+            Keep(failure, code);
+        }
+    }
+    if (!folder.staging.empty()) {
+        const InterruptionDeferred deferred(interruptions_);
+        os_.RemoveFolder(folder.staging);
+        folder.staging.clear();
+    }
+    if (folder.durable)
+        Keep(failure, os_.FlushFolder(folder.path));
+    return failure;
+}
+
+bool EventFileStore::Join(std::string& path, const std::string& folder, const std::string& name) noexcept
+{
+    if (folder.size() + name.size() > path.capacity())
+        return false;  // no system call would take it
+    path.assign(folder);
+    path.append(name);
+    return true;
+}
+
+OsCode EventFileStore::CommitFolder(Folder& folder)
+{
+    OsCode failure = std::exchange(folder.lost, 0);
+    Keep(failure, PutInPlace(folder));
+    const InterruptionDeferred deferred(interruptions_);
+    folder.staged.clear();
+    folder.placed = 0;
+    return failure;
+}
+
+void EventFileStore::Commit()
+{
+    OsCode failure = 0;
+    for (Folder& folder : folders_)
+        Keep(failure, CommitFolder(folder));
+    if (failure != 0)
+        throw FailureFromOsError(failure);
+}
+
+void EventFileStore::OnInterruption() noexcept
+{
+    if (inProgress_ != nullptr)
+        Discard(*inProgress_);
+    for (Folder& folder : folders_)
+        PutInPlace(folder);
+}
+
+std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt)
+{
+    const std::size_t nameStart = NameStart(target);
+    std::string name = target.substr(0, nameStart);
+    name += '.';
+    name.append(target, nameStart);
+    name += '.';
+    name += std::to_string(processId);
+    name += '-';
+    name += std::to_string(attempt);
+    name += ".tmp";
+    return name;
+}
+
+}  // namespace orvelin::platform

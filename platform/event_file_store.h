@@ -1,0 +1,94 @@
+#pragma once
+
+#include "engine/file_system.h"
+#include "platform/file_primitives.h"
+#include "platform/interruption.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvelin::platform {
+
+class EventFileStream;
+
+// How event files come into being, the same on every OS.
+//
+// A run writes its files into a hidden folder of its own (made exclusively,
+// "." + folder name + ".PID-K.tmp"), each under its final name, and puts them
+// in place when it commits: the whole staging folder is moved over the
+// output folder when this run made that folder and it is still empty (one
+// step for any number of files); otherwise each file is moved over its name,
+// replacing whatever is there (an earlier run's file, a link, a FIFO) without
+// following it. So:
+// - no file is ever visible under its name before it is complete, and
+//   nothing but its own name is ever written;
+// - the data reaches the disk before any name is moved, with one flush for
+//   the whole run, so that a power cut leaves each earlier file whole, old or
+//   new; a second flush after the moves makes the names durable too;
+// - only files inside the run's own staging folder are ever removed: a file
+//   that failed (and only while it is still ours), an interrupted one.
+// An interruption removes the file being written and puts every complete
+// one in place before the program ends; Commit does the same at a run's end.
+class EventFileStore final : public InterruptionCleanup {
+public:
+    EventFileStore(FilePrimitives& os, Interruptions& interruptions);
+    // Files not committed are dropped: their names keep what they held.
+    ~EventFileStore();
+    EventFileStore(const EventFileStore&) = delete;
+    EventFileStore& operator=(const EventFileStore&) = delete;
+
+    // overwrite: a taken name is replaced; otherwise it fails the file at Commit.
+    std::unique_ptr<OutputTextStream> Create(const std::string& path, bool overwrite);
+    // See FileSystem::Commit.
+    void Commit();
+
+    void OnInterruption() noexcept override;
+
+private:
+    friend class EventFileStream;
+
+    // A complete file in the staging folder, by name.
+    struct Staged {
+        std::string name;
+        bool overwrite;
+    };
+    struct Folder {
+        std::string path;     // ends in a separator
+        bool durable = true;  // not kept in memory: flushes matter
+        std::string staging;  // our own folder for its files; empty until the first file
+        bool stagingBeside = false;  // beside the folder: it may take the folder's place
+        std::vector<Staged> staged;   // complete files in staging, in order
+        std::size_t placed = 0;       // staged[0, placed) are in place
+        OsCode lost = 0;              // staged files went away with their folder
+    };
+
+    std::size_t FolderIndexOf(const std::string& path);
+    void MakeStaging(Folder& folder, bool mayBeBeside);
+    bool Restage(Folder& folder, OsCode code);
+    void Finish(EventFileStream& stream);
+    void Stage(EventFileStream& stream, Folder& folder);
+    [[noreturn]] void Fail(EventFileStream& stream, OsCode code);
+    void Discard(EventFileStream& stream) noexcept;
+    void DropStaged(Folder& folder) noexcept;
+    OsCode PutInPlace(Folder& folder) noexcept;
+    OsCode CommitFolder(Folder& folder);
+
+    bool Join(std::string& path, const std::string& folder, const std::string& name) noexcept;
+
+    FilePrimitives& os_;
+    Interruptions& interruptions_;
+    // Room to put paths together in while files are put in place: an
+    // interruption may be doing it, and may not allocate.
+    std::string from_;
+    std::string to_;
+    // Everything an interruption reads changes only while it is deferred.
+    std::vector<Folder> folders_;
+    EventFileStream* inProgress_ = nullptr;
+};
+
+// The name of try attempt for a hidden file or folder of this process beside
+// target: "." + target's name + ".PID-K.tmp".
+std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt);
+
+}  // namespace orvelin::platform

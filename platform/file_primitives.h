@@ -1,0 +1,91 @@
+#pragma once
+
+// The narrow file steps each OS provides (posix/ and windows/). What to do
+// with them, the event-file policy and the input stream, is written once over
+// these (event_file_store.h, local_file_system.h).
+
+#include "platform/os_error.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace orvelin::platform {
+
+// An open file as the OS names it: a descriptor, or a HANDLE on Windows.
+using NativeFile = std::intptr_t;
+inline constexpr NativeFile kNoFile = -1;
+
+// The OS's error code (errno, or GetLastError on Windows); 0 is success.
+using OsCode = int;
+
+// Which file an open file or a name is: the same identity is the same file,
+// whatever it is called now.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileFacts {
+    bool ordinary = false;  // not a folder, FIFO, device or socket
+    std::uint64_t size = 0;
+};
+
+// Every step reports the OS's code instead of throwing. On POSIX none of them
+// allocates, so that an interruption may use them (see interruption.h).
+class FilePrimitives {
+public:
+    virtual ~FilePrimitives() = default;
+
+    // Makes a new hidden folder; AlreadyExists when the name is taken by anything.
+    virtual OsCode MakeFolderExclusive(const std::string& path) noexcept = 0;
+    // Removes an empty folder.
+    virtual OsCode RemoveFolder(const std::string& path) noexcept = 0;
+    // Whether this process made folder (platform/folders.h) and it is still that folder.
+    virtual bool MadeByThisProcess(const std::string& folder) noexcept = 0;
+
+    // Creates path as a new file for writing, never through a link:
+    // AlreadyExists when the name is taken by anything.
+    virtual OsCode CreateExclusive(const std::string& path, NativeFile& file) noexcept = 0;
+    virtual OsCode WriteAll(NativeFile file, std::string_view bytes) noexcept = 0;
+    // flushLater: the file's data must reach the disk at the next FlushFolder.
+    virtual OsCode Close(NativeFile file, bool flushLater) noexcept = 0;
+
+    virtual OsCode IdentityOf(NativeFile file, FileIdentity& identity) noexcept = 0;
+    // What path names, not following a link.
+    virtual OsCode IdentityAt(const std::string& path, FileIdentity& identity) noexcept = 0;
+    virtual OsCode Remove(const std::string& path) noexcept = 0;
+
+    // Moves from to the name to, unless to exists (AlreadyExists).
+    virtual OsCode MoveToNewName(const std::string& from, const std::string& to) noexcept = 0;
+    // Whether a file may be moved over what the name path holds (a folder may
+    // not); success when nothing is there.
+    virtual OsCode CheckReplaceable(const std::string& path) noexcept = 0;
+    // Moves from to the name to, replacing what is there (never following a link).
+    virtual OsCode MoveOver(const std::string& from, const std::string& to) noexcept = 0;
+    // Moves the folder from to the name to, where nothing or an empty folder
+    // is; Unsupported where the OS cannot replace a folder.
+    virtual OsCode MoveFolderOver(const std::string& from, const std::string& to) noexcept = 0;
+    // The data written into folder and the names given there reach the disk.
+    virtual OsCode FlushFolder(const std::string& folder) noexcept = 0;
+    // A folder on a file system kept in memory, where nothing survives a
+    // power cut and so nothing needs flushing.
+    virtual bool IsInMemory(const std::string& folder) noexcept = 0;
+    virtual unsigned long ProcessId() noexcept = 0;
+
+    // For reading. A missing name is not an existing file; a name that cannot
+    // be looked at (no permission) is left for opening to report.
+    virtual bool FileExists(const std::string& path) noexcept = 0;
+    // Opens path for reading without waiting for a writer (a FIFO).
+    virtual OsCode OpenForReading(const std::string& path, NativeFile& file) noexcept = 0;
+    virtual OsCode Inspect(NativeFile file, FileFacts& facts) noexcept = 0;
+    // Reads up to size bytes; got is 0 at the end of the file.
+    virtual OsCode ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept = 0;
+};
+
+// This OS's primitives.
+std::unique_ptr<FilePrimitives> OsFilePrimitives();
+
+}  // namespace orvelin::platform

@@ -1,0 +1,184 @@
+#include "platform/file_primitives.h"
+
+#include "platform/folders.h"
+#include "platform/local_file_system.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace orvelin::platform {
+namespace {
+
+// The result of a system call that sets errno: 0 or errno.
+OsCode Result(bool succeeded)
+{
+    return succeeded ? 0 : errno;
+}
+
+FileIdentity IdentityFrom(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+class PosixFilePrimitives final : public FilePrimitives {
+public:
+    OsCode MakeFolderExclusive(const std::string& path) noexcept override
+    {
+        return Result(::mkdir(path.c_str(), 0777) == 0);
+    }
+
+    OsCode RemoveFolder(const std::string& path) noexcept override { return Result(::rmdir(path.c_str()) == 0); }
+
+    bool MadeByThisProcess(const std::string& folder) noexcept override
+    {
+        return platform::MadeByThisProcess(folder);
+    }
+
+    OsCode CreateExclusive(const std::string& path, NativeFile& file) noexcept override
+    {
+        file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        return Result(file >= 0);
+    }
+
+    OsCode WriteAll(NativeFile file, std::string_view bytes) noexcept override
+    {
+        while (!bytes.empty()) {
+            const ssize_t put = ::write(static_cast<int>(file), bytes.data(), bytes.size());
+            if (put < 0 && errno != EINTR)
+                return errno;
+            bytes.remove_prefix(put < 0 ? 0 : static_cast<std::size_t>(put));
+        }
+        return 0;
+    }
+
+    // Flushing is done per file system (FlushFolder), so nothing is kept.
+    OsCode Close(NativeFile file, bool /*flushLater*/) noexcept override
+    {
+        return Result(::close(static_cast<int>(file)) == 0);
+    }
+
+    OsCode IdentityOf(NativeFile file, FileIdentity& identity) noexcept override
+    {
+        struct stat info {};
+        if (::fstat(static_cast<int>(file), &info) != 0)
+            return errno;
+        identity = IdentityFrom(info);
+        return 0;
+    }
+
+    OsCode IdentityAt(const std::string& path, FileIdentity& identity) noexcept override
+    {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return errno;
+        identity = IdentityFrom(info);
+        return 0;
+    }
+
+    OsCode Remove(const std::string& path) noexcept override { return Result(::unlink(path.c_str()) == 0); }
+
+    OsCode MoveToNewName(const std::string& from, const std::string& to) noexcept override
+    {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        // A file system that cannot refuse to replace: a hard link can.
+        if (::link(from.c_str(), to.c_str()) != 0)
+            return errno;
+        return Result(::unlink(from.c_str()) == 0);
+    }
+
+    OsCode CheckReplaceable(const std::string& path) noexcept override
+    {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return errno == ENOENT ? 0 : errno;
+        return S_ISDIR(info.st_mode) ? EISDIR : 0;
+    }
+
+    OsCode MoveOver(const std::string& from, const std::string& to) noexcept override
+    {
+        return Result(::rename(from.c_str(), to.c_str()) == 0);
+    }
+
+    // rename() replaces an empty folder and refuses one that is not.
+    OsCode MoveFolderOver(const std::string& from, const std::string& to) noexcept override
+    {
+        return MoveOver(from, to);
+    }
+
+    // One flush for the whole file system: each file flushed alone would wait
+    // for the disk once per file.
+    OsCode FlushFolder(const std::string& folder) noexcept override
+    {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return errno;
+        const OsCode code = Result(::syncfs(fd) == 0);
+        ::close(fd);
+        return code;
+    }
+
+    bool IsInMemory(const std::string& folder) noexcept override
+    {
+        struct statfs info {};
+        return ::statfs(folder.c_str(), &info) == 0 && (info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC);
+    }
+
+    unsigned long ProcessId() noexcept override { return static_cast<unsigned long>(::getpid()); }
+
+    bool FileExists(const std::string& path) noexcept override
+    {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0)
+            return !S_ISDIR(info.st_mode);
+        return errno != ENOENT && errno != ENOTDIR;
+    }
+
+    OsCode OpenForReading(const std::string& path, NativeFile& file) noexcept override
+    {
+        // Non-blocking, so that opening a FIFO without a writer cannot hang.
+        file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        return Result(file >= 0);
+    }
+
+    OsCode Inspect(NativeFile file, FileFacts& facts) noexcept override
+    {
+        struct stat info {};
+        if (::fstat(static_cast<int>(file), &info) != 0)
+            return errno;
+        facts = {S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size)};
+        return 0;
+    }
+
+    OsCode ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept override
+    {
+        ssize_t read = 0;
+        do
+            read = ::read(static_cast<int>(file), buffer, size);
+        while (read < 0 && errno == EINTR);
+        got = read < 0 ? 0 : static_cast<std::size_t>(read);
+        return Result(read >= 0);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FilePrimitives> OsFilePrimitives()
+{
+    return std::make_unique<PosixFilePrimitives>();
+}
+
+void ReportFileSizeLimitAsWriteFailure()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+}  // namespace orvelin::platform

@@ -1,0 +1,305 @@
+#include "platform/file_primitives.h"
+
+#include "platform/folders.h"
+#include "platform/local_file_system.h"
+#include "platform/windows/error_codes.h"
+#include "platform/windows/wide.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+#include <windows.h>
+
+namespace orvelin::platform {
+namespace {
+
+constexpr DWORD kLargestTransfer = 1 << 30;
+// Others may look at a file while it is written (a virus scanner, a file
+// manager), and it may be removed or renamed while open.
+constexpr DWORD kShareWithReaders = FILE_SHARE_READ | FILE_SHARE_DELETE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE HandleOf(NativeFile file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
+
+NativeFile NativeOf(HANDLE handle)
+{
+    return reinterpret_cast<NativeFile>(handle);
+}
+
+OsCode Result(bool succeeded)
+{
+    return succeeded ? 0 : static_cast<OsCode>(::GetLastError());
+}
+
+// Runs call with the wide form of path; a path Windows cannot take fails as
+// a bad name instead of throwing.
+template <typename Call>
+OsCode WithOsPath(const std::string& path, Call&& call) noexcept
+{
+    std::wstring osPath;
+    try {
+        osPath = OsPath(path);
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        return ERROR_INVALID_NAME;
+    }
+    return call(osPath.c_str());
+}
+
+OsCode IdentityOfHandle(HANDLE handle, FileIdentity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info))
+        return static_cast<OsCode>(::GetLastError());
+    identity = {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return 0;
+}
+
+class WindowsFilePrimitives final : public FilePrimitives {
+public:
+    ~WindowsFilePrimitives() override
+    {
+        for (const HANDLE handle : toFlush_)
+            ::CloseHandle(handle);
+    }
+
+    OsCode MakeFolderExclusive(const std::string& path) noexcept override
+    {
+        return WithOsPath(path, [](const wchar_t* osPath) {
+            if (!::CreateDirectoryW(osPath, nullptr))
+                return static_cast<OsCode>(::GetLastError());
+            ::SetFileAttributesW(osPath, FILE_ATTRIBUTE_HIDDEN);
+            return OsCode{0};
+        });
+    }
+
+    OsCode RemoveFolder(const std::string& path) noexcept override
+    {
+        return WithOsPath(path, [](const wchar_t* osPath) { return Result(::RemoveDirectoryW(osPath) != 0); });
+    }
+
+    bool MadeByThisProcess(const std::string& folder) noexcept override
+    {
+        return platform::MadeByThisProcess(folder);
+    }
+
+    // An existing name, link or not, makes CREATE_NEW fail.
+    OsCode CreateExclusive(const std::string& path, NativeFile& file) noexcept override
+    {
+        return WithOsPath(path, [&](const wchar_t* osPath) {
+            const HANDLE handle = ::CreateFileW(osPath, GENERIC_WRITE, kShareWithReaders, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            file = NativeOf(handle);
+            return Result(handle != INVALID_HANDLE_VALUE);
+        });
+    }
+
+    OsCode WriteAll(NativeFile file, std::string_view bytes) noexcept override
+    {
+        while (!bytes.empty()) {
+            DWORD put = 0;
+            const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestTransfer));
+            if (!::WriteFile(HandleOf(file), bytes.data(), size, &put, nullptr))
+                return static_cast<OsCode>(::GetLastError());
+            bytes.remove_prefix(put);
+        }
+        return 0;
+    }
+
+    // A file to be flushed stays open until then: Windows flushes open files
+    // only, each by itself.
+    OsCode Close(NativeFile file, bool flushLater) noexcept override
+    {
+        if (flushLater) {
+            try {
+                toFlush_.push_back(HandleOf(file));
+                return 0;
+            } catch (const std::bad_alloc&) {
+                const OsCode flushed = Result(::FlushFileBuffers(HandleOf(file)) != 0);
+                const OsCode closed = Result(::CloseHandle(HandleOf(file)) != 0);
+                return flushed != 0 ? flushed : closed;
+            }
+        }
+        return Result(::CloseHandle(HandleOf(file)) != 0);
+    }
+
+    OsCode IdentityOf(NativeFile file, FileIdentity& identity) noexcept override
+    {
+        return IdentityOfHandle(HandleOf(file), identity);
+    }
+
+    OsCode IdentityAt(const std::string& path, FileIdentity& identity) noexcept override
+    {
+        return WithOsPath(path, [&](const wchar_t* osPath) {
+            const HANDLE handle =
+                ::CreateFileW(osPath, 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                return static_cast<OsCode>(::GetLastError());
+            const OsCode code = IdentityOfHandle(handle, identity);
+            ::CloseHandle(handle);
+            return code;
+        });
+    }
+
+    OsCode Remove(const std::string& path) noexcept override
+    {
+        return WithOsPath(path, [](const wchar_t* osPath) { return Result(::DeleteFileW(osPath) != 0); });
+    }
+
+    OsCode MoveToNewName(const std::string& from, const std::string& to) noexcept override
+    {
+        return Move(from, to, 0);
+    }
+
+    // A folder cannot be replaced; a read-only file is protected from it, as
+    // Windows has it; a file another program holds without sharing cannot be
+    // replaced while it does.
+    OsCode CheckReplaceable(const std::string& path) noexcept override
+    {
+        return WithOsPath(path, [](const wchar_t* osPath) -> OsCode {
+            const DWORD attributes = ::GetFileAttributesW(osPath);
+            if (attributes == INVALID_FILE_ATTRIBUTES)
+                return 0;
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                return ERROR_DIRECTORY_NOT_SUPPORTED;
+            if (attributes & FILE_ATTRIBUTE_READONLY)
+                return ERROR_ACCESS_DENIED;
+            const HANDLE handle =
+                ::CreateFileW(osPath, DELETE, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                return static_cast<OsCode>(::GetLastError());
+            ::CloseHandle(handle);
+            return 0;
+        });
+    }
+
+    OsCode MoveOver(const std::string& from, const std::string& to) noexcept override
+    {
+        return Move(from, to, MOVEFILE_REPLACE_EXISTING);
+    }
+
+    OsCode MoveFolderOver(const std::string& /*from*/, const std::string& /*to*/) noexcept override
+    {
+        return ERROR_NOT_SUPPORTED;
+    }
+
+    OsCode FlushFolder(const std::string& folder) noexcept override
+    {
+        OsCode failure = 0;
+        for (const HANDLE handle : toFlush_) {
+            const OsCode code = Result(::FlushFileBuffers(handle) != 0);
+            failure = failure != 0 ? failure : code;
+            ::CloseHandle(handle);
+        }
+        toFlush_.clear();
+        // The names: not every file system lets a folder be flushed, and NTFS
+        // writes its log of them with the files' data anyway.
+        WithOsPath(folder, [](const wchar_t* osPath) {
+            const HANDLE handle = ::CreateFileW(osPath, GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            if (handle != INVALID_HANDLE_VALUE) {
+                ::FlushFileBuffers(handle);
+                ::CloseHandle(handle);
+            }
+            return 0;
+        });
+        return failure;
+    }
+
+    bool IsInMemory(const std::string& folder) noexcept override
+    {
+        bool ramDisk = false;
+        WithOsPath(folder, [&](const wchar_t* osPath) {
+            wchar_t volume[MAX_PATH + 1] = {};
+            ramDisk = ::GetVolumePathNameW(osPath, volume, MAX_PATH) && ::GetDriveTypeW(volume) == DRIVE_RAMDISK;
+            return 0;
+        });
+        return ramDisk;
+    }
+
+    unsigned long ProcessId() noexcept override { return ::GetCurrentProcessId(); }
+
+    bool FileExists(const std::string& path) noexcept override
+    {
+        bool exists = true;  // a name Windows cannot take: opening it says why
+        WithOsPath(path, [&](const wchar_t* osPath) {
+            WIN32_FILE_ATTRIBUTE_DATA info{};
+            if (::GetFileAttributesExW(osPath, GetFileExInfoStandard, &info)) {
+                exists = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+            } else {
+                const DWORD error = ::GetLastError();
+                exists = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+            }
+            return 0;
+        });
+        return exists;
+    }
+
+    OsCode OpenForReading(const std::string& path, NativeFile& file) noexcept override
+    {
+        return WithOsPath(path, [&](const wchar_t* osPath) {
+            const HANDLE handle =
+                ::CreateFileW(osPath, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            file = NativeOf(handle);
+            return Result(handle != INVALID_HANDLE_VALUE);
+        });
+    }
+
+    // A pipe or a device would block or never end.
+    OsCode Inspect(NativeFile file, FileFacts& facts) noexcept override
+    {
+        LARGE_INTEGER size{};
+        facts.ordinary = ::GetFileType(HandleOf(file)) == FILE_TYPE_DISK;
+        if (facts.ordinary && !::GetFileSizeEx(HandleOf(file), &size))
+            return static_cast<OsCode>(::GetLastError());
+        facts.size = static_cast<std::uint64_t>(size.QuadPart);
+        return 0;
+    }
+
+    OsCode ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept override
+    {
+        DWORD read = 0;
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(size, kLargestTransfer));
+        const OsCode code = Result(::ReadFile(HandleOf(file), buffer, wanted, &read, nullptr) != 0);
+        got = read;
+        return code;
+    }
+
+private:
+    static OsCode Move(const std::string& from, const std::string& to, DWORD flags) noexcept
+    {
+        return WithOsPath(from, [&](const wchar_t* osFrom) {
+            return WithOsPath(to, [&](const wchar_t* osTo) -> OsCode {
+                if (::MoveFileExW(osFrom, osTo, flags))
+                    return 0;
+                const DWORD error = ::GetLastError();
+                // A folder at the name: said as other systems say it.
+                const DWORD attributes = ::GetFileAttributesW(osTo);
+                if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                    return ERROR_DIRECTORY_NOT_SUPPORTED;
+                return static_cast<OsCode>(error);
+            });
+        });
+    }
+
+    std::vector<HANDLE> toFlush_;
+};
+
+}  // namespace
+
+std::unique_ptr<FilePrimitives> OsFilePrimitives()
+{
+    return std::make_unique<WindowsFilePrimitives>();
+}
+
+void ReportFileSizeLimitAsWriteFailure()
+{
+    // Windows has no file-size limit signal: a write past a limit simply fails.
+}
+
+}  // namespace orvelin::platform

@@ -1,0 +1,240 @@
+// How event files come into being, written once for every OS, against a
+// disk in memory that records every broken promise and lets a test fail or
+// interrupt any single step.
+
+#include "engine/failure.h"
+#include "platform/local_file_system.h"
+#include "tests/support/fake_files.h"
+
+#include <gtest/gtest.h>
+
+namespace orvelin::testing {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;  // the stream gathers this much before writing
+
+// Where a run writes: a folder it made itself (which its files may take the
+// place of whole), or one that was there, empty or with an earlier run's
+// files, on a disk or in memory.
+struct Start {
+    const char* what;
+    bool madeByTheRun;
+    bool namesTaken;
+    bool inMemory;
+};
+constexpr Start kStarts[] = {{"a folder the run made", true, false, false},
+                             {"an empty folder that was there", false, false, false},
+                             {"earlier files", false, true, false},
+                             {"earlier files in memory", false, true, true}};
+
+std::string Name(int number)
+{
+    return "/out/" + std::to_string(number) + ".vcs";
+}
+
+// A small file, one that ends exactly at the buffer's size, one a byte past it.
+const std::vector<std::string> kContents{"BEGIN:VEVENT\r\nEND:VEVENT", std::string(kBufferSize, 'a'),
+                                         std::string(kBufferSize + 1, 'b')};
+
+class EventFiles : public ::testing::Test {
+protected:
+    // A new disk and process, as start says, with count names.
+    void Reset(const Start& start, int count = 3)
+    {
+        interruptions = {};
+        disk = std::make_shared<FakeDisk>(interruptions);
+        disk->madeHere = start.madeByTheRun;
+        disk->inMemory = start.inMemory;
+        for (int number = 1; start.namesTaken && number <= count; ++number)
+            disk->Put(Name(number), "old " + std::to_string(number));
+    }
+
+    // Writes the files as a run does, in two pieces each; how many were
+    // closed before the process ended.
+    int WriteAll(platform::LocalFileSystem& files, const std::vector<std::string>& contents)
+    {
+        int closed = 0;
+        for (std::size_t k = 0; k < contents.size() && !interruptions.ended(); ++k) {
+            auto stream = files.CreateTextFile(Name(static_cast<int>(k + 1)), true);
+            stream->Write(std::string_view(contents[k]).substr(0, 100));
+            stream->Write(std::string_view(contents[k]).substr(std::min<std::size_t>(100, contents[k].size())));
+            stream->Close();
+            closed += interruptions.ended() ? 0 : 1;
+        }
+        return closed;
+    }
+
+    void ExpectNothingLeftOrBroken()
+    {
+        EXPECT_EQ(disk->HiddenNames(), std::vector<std::string>{});
+        EXPECT_EQ(disk->violations, std::vector<std::string>{});
+    }
+
+    FakeInterruptions interruptions;
+    std::shared_ptr<FakeDisk> disk;
+};
+
+// Files wait in their run's own folder until it commits; where nothing needs
+// flushing, one that replaces another goes in place at once.
+TEST_F(EventFiles, AppearWholeAndAreOnStableStorageOnceCommitted)
+{
+    for (const Start& start : kStarts) {
+        SCOPED_TRACE(start.what);
+        Reset(start);
+        platform::LocalFileSystem files(disk, interruptions);
+        WriteAll(files, kContents);
+        for (int number = 1; number <= 3; ++number) {
+            const std::string waiting = start.namesTaken ? "old " + std::to_string(number) : "<missing>";
+            EXPECT_EQ(disk->At(Name(number)), start.inMemory ? kContents[number - 1] : waiting);
+        }
+        files.Commit();
+        for (int number = 1; number <= 3; ++number)
+            EXPECT_EQ(disk->At(Name(number)), kContents[number - 1]) << number;
+        EXPECT_TRUE(disk->AllDurable() || start.inMemory);
+        EXPECT_EQ(disk->Calls("MoveFolderOver") == 1 && disk->Calls("MoveOver") == 0, start.madeByTheRun)
+            << "all at once only in a folder the run made";
+        ExpectNothingLeftOrBroken();
+    }
+}
+
+// The process ends before and after each step in turn, as an interruption
+// ends it: every name holds its old file or the whole new one, every file
+// closed before is in place, and nothing of the run is left behind.
+TEST_F(EventFiles, AnInterruptionAtAnyStepLeavesOnlyWholeFiles)
+{
+    for (const Start& start : kStarts) {
+        Reset(start);
+        {
+            platform::LocalFileSystem files(disk, interruptions);
+            WriteAll(files, kContents);
+            files.Commit();
+        }
+        const int steps = disk->steps();
+        for (int moment = 2; moment < 2 * (steps + 1); ++moment) {
+            SCOPED_TRACE(std::string(start.what) + ", interrupted " + (moment % 2 ? "after" : "before") + " step " +
+                         std::to_string(moment / 2));
+            Reset(start);
+            disk->aroundStep = [&](int step, const std::string&, bool done) {
+                if (2 * step + (done ? 1 : 0) == moment)
+                    interruptions.Interrupt();
+            };
+            int closed = 0;
+            {
+                platform::LocalFileSystem files(disk, interruptions);
+                closed = WriteAll(files, kContents);
+                files.Commit();
+            }
+            ASSERT_TRUE(interruptions.ended());
+            for (int number = 1; number <= 3; ++number) {
+                const std::string at = disk->At(Name(number));
+                const std::string before = start.namesTaken ? "old " + std::to_string(number) : "<missing>";
+                if (number <= closed)
+                    EXPECT_EQ(at, kContents[number - 1]) << number;
+                else
+                    EXPECT_TRUE(at == before || at == kContents[number - 1]) << number << ": " << at.size();
+            }
+            ExpectNothingLeftOrBroken();
+        }
+    }
+}
+
+// A staging name someone holds is passed over; a file another run put at
+// the name of the file being written survives that file's failure and an
+// interruption.
+TEST_F(EventFiles, OnlyOurOwnFilesAreEverRemoved)
+{
+    const std::string stale = platform::TemporaryNameFor("/out/out", 4242, 0);
+    const std::string inProgress = platform::TemporaryNameFor("/out/out", 4242, 1) + "/1.vcs";
+    for (const bool interrupted : {false, true}) {
+        SCOPED_TRACE(interrupted ? "interrupted" : "failed");
+        Reset(kStarts[1]);
+        disk->Put(stale, "a stale file");
+        disk->aroundStep = [&](int, const std::string& step, bool done) {
+            if (step != "WriteAll" || done)
+                return;
+            disk->Put(inProgress, "another run's file");
+            if (interrupted)
+                interruptions.Interrupt();
+        };
+        disk->FailAt("WriteAll", 1, OsCodes::kDiskFull);
+        platform::LocalFileSystem files(disk, interruptions);
+        auto stream = files.CreateTextFile(Name(1), true);
+        stream->Write("BEGIN:VEVENT");
+        if (interrupted)
+            stream->Close();
+        else
+            EXPECT_THROW(stream->Close(), Failure);
+        EXPECT_EQ(disk->At(stale), "a stale file");
+        EXPECT_EQ(disk->At(inProgress), "another run's file");
+        EXPECT_EQ(disk->At(Name(1)), "<missing>");
+    }
+}
+
+// Whichever step fails, the failure says why, and the name holds what it
+// held before, or the whole new file where it could take a free name.
+TEST_F(EventFiles, AFailedStepLeavesNoPartAndSaysWhy)
+{
+    enum class Fails { Creating, Closing, Committing };
+    struct Case {
+        const char* step;
+        platform::OsCode code;
+        std::size_t start;
+        Fails when;
+        int number;
+        std::string after;
+    };
+    const std::string old = "old 1";
+    const std::string missing = "<missing>";
+    const std::vector<Case> cases{
+        {"MakeFolderExclusive", OsCodes::kNotFound, 1, Fails::Creating, 76, missing},
+        {"CreateExclusive", OsCodes::kDiskFull, 0, Fails::Creating, 61, missing},
+        {"WriteAll", OsCodes::kDiskFull, 0, Fails::Closing, 61, missing},
+        {"WriteAll", OsCodes::kDiskFull, 2, Fails::Closing, 61, old},
+        {"Close", OsCodes::kIoError, 2, Fails::Closing, 57, old},
+        {"MoveOver", OsCodes::kIsAFolder, 2, Fails::Committing, 75, old},
+        {"MoveOver", OsCodes::kIoError, 1, Fails::Committing, 57, missing},
+        {"MoveOver", OsCodes::kIsAFolder, 3, Fails::Closing, 75, old},
+        {"CheckReplaceable", OsCodes::kIsAFolder, 2, Fails::Closing, 75, old},
+        {"FlushFolder", OsCodes::kIoError, 2, Fails::Committing, 57, old},
+        {"FlushFolder", OsCodes::kIoError, 1, Fails::Committing, 57, kContents[0]},
+    };
+    for (const Case& c : cases) {
+        const Start& start = kStarts[c.start];
+        SCOPED_TRACE(std::string(c.step) + " failing, " + start.what);
+        Reset(start, 1);
+        disk->FailAt(c.step, 1, c.code);
+        std::optional<ErrorInfo> failure;
+        {
+            platform::LocalFileSystem files(disk, interruptions);
+            failure = CatchFailure([&] {
+                auto stream = files.CreateTextFile(Name(1), true);
+                ASSERT_NE(c.when, Fails::Creating);
+                stream->Write(kContents[0]);
+                stream->Close();
+                ASSERT_NE(c.when, Fails::Closing);
+                files.Commit();
+            });
+        }
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->number, c.number) << failure->description;
+        EXPECT_EQ(disk->At(Name(1)), c.after);
+        ExpectNothingLeftOrBroken();
+    }
+}
+
+// A folder the run made that someone filled meanwhile is not replaced: the
+// files go in one by one beside what is there.
+TEST_F(EventFiles, AFolderFilledMeanwhileIsKept)
+{
+    Reset(kStarts[0]);
+    platform::LocalFileSystem files(disk, interruptions);
+    WriteAll(files, kContents);
+    disk->Put("/out/notes.txt", "someone's notes");
+    files.Commit();
+    EXPECT_EQ(disk->At("/out/notes.txt"), "someone's notes");
+    EXPECT_EQ(disk->At(Name(3)), kContents[2]);
+    ExpectNothingLeftOrBroken();
+}
+
+}  // namespace
+}  // namespace orvelin::testing

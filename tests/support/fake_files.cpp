@@ -1,0 +1,353 @@
+#include "tests/support/fake_files.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(_WIN32)
+#include "platform/windows/error_codes.h"
+#else
+#include <cerrno>
+#endif
+
+namespace orvelin::testing {
+
+using platform::FileIdentity;
+using platform::NativeFile;
+using platform::OsCode;
+
+#if defined(_WIN32)
+const OsCode OsCodes::kExists = ERROR_FILE_EXISTS;
+const OsCode OsCodes::kNotFound = ERROR_FILE_NOT_FOUND;
+const OsCode OsCodes::kIoError = ERROR_IO_DEVICE;
+const OsCode OsCodes::kDiskFull = ERROR_DISK_FULL;
+const OsCode OsCodes::kUnsupported = ERROR_NOT_SUPPORTED;
+const OsCode OsCodes::kIsAFolder = ERROR_DIRECTORY_NOT_SUPPORTED;
+const OsCode OsCodes::kNotEmpty = ERROR_DIR_NOT_EMPTY;
+#else
+const OsCode OsCodes::kExists = EEXIST;
+const OsCode OsCodes::kNotFound = ENOENT;
+const OsCode OsCodes::kIoError = EIO;
+const OsCode OsCodes::kDiskFull = ENOSPC;
+const OsCode OsCodes::kUnsupported = EOPNOTSUPP;
+const OsCode OsCodes::kIsAFolder = EISDIR;
+const OsCode OsCodes::kNotEmpty = ENOTEMPTY;
+#endif
+
+namespace {
+
+bool Hidden(const std::string& path)
+{
+    return path.find("/.") != std::string::npos;
+}
+
+// The folder path names, ending in "/" (path may end in one already).
+std::string FolderOf(const std::string& path)
+{
+    const std::string bare = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
+    return bare.substr(0, bare.rfind('/') + 1);
+}
+
+}  // namespace
+
+void FakeInterruptions::Resume() noexcept
+{
+    if (--depth_ == 0 && pending_)
+        End();
+}
+
+void FakeInterruptions::WithdrawCleanup(platform::InterruptionCleanup* cleanup) noexcept
+{
+    if (cleanup_ == cleanup)
+        cleanup_ = nullptr;
+}
+
+void FakeInterruptions::Interrupt() noexcept
+{
+    if (ended_)
+        return;
+    if (depth_ > 0)
+        pending_ = true;
+    else
+        End();
+}
+
+void FakeInterruptions::End() noexcept
+{
+    pending_ = false;
+    if (cleanup_ != nullptr)
+        cleanup_->OnInterruption();
+    ended_ = true;
+}
+
+FakeDisk::FakeDisk(FakeInterruptions& interruptions) : interruptions_(interruptions) {}
+
+void FakeDisk::Put(const std::string& path, const std::string& bytes)
+{
+    files_[nextFile_] = {bytes, true};
+    names_[path] = nextFile_++;
+}
+
+std::string FakeDisk::At(const std::string& path) const
+{
+    const auto name = names_.find(path);
+    return name == names_.end() ? "<missing>" : files_.at(name->second).bytes;
+}
+
+std::vector<std::string> FakeDisk::HiddenNames() const
+{
+    std::vector<std::string> hidden;
+    for (const auto& [path, file] : names_) {
+        if (Hidden(path))
+            hidden.push_back(path);
+    }
+    for (const std::string& folder : folders) {
+        if (Hidden(folder))
+            hidden.push_back(folder);
+    }
+    return hidden;
+}
+
+bool FakeDisk::AllDurable() const
+{
+    return unflushedNames_.empty() &&
+           std::all_of(names_.begin(), names_.end(), [this](const auto& name) { return files_.at(name.second).durable; });
+}
+
+template <typename Effect>
+OsCode FakeDisk::Step(const char* name, Effect&& effect)
+{
+    if (interruptions_.ended())
+        return 0;
+    const bool counted = !inStep_;
+    const auto hook = [&](bool done) {
+        if (!counted || !aroundStep)
+            return;
+        inStep_ = true;
+        aroundStep(steps_, name, done);
+        inStep_ = false;
+    };
+    if (counted)
+        ++steps_;
+    hook(false);
+    if (interruptions_.ended())
+        return 0;
+    const int call = ++calls_[name];
+    const auto planned = failures_.find(name);
+    const OsCode code =
+        planned != failures_.end() && planned->second.first == call ? planned->second.second : effect();
+    hook(true);
+    return code;
+}
+
+bool FakeDisk::InFolder(const std::string& path) const
+{
+    return folders.contains(FolderOf(path));
+}
+
+bool FakeDisk::Taken(const std::string& path) const
+{
+    const std::string bare = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
+    return names_.contains(bare) || folders.contains(bare + "/");
+}
+
+NativeFile FakeDisk::Open(std::uint64_t file)
+{
+    open_[nextHandle_] = file;
+    return nextHandle_++;
+}
+
+void FakeDisk::Name(const std::string& path, std::uint64_t file)
+{
+    names_[path] = file;
+    unflushedNames_.insert(path);
+}
+
+OsCode FakeDisk::MakeFolderExclusive(const std::string& path) noexcept
+{
+    return Step("MakeFolderExclusive", [&]() -> OsCode {
+        if (!InFolder(path))
+            return OsCodes::kNotFound;
+        if (Taken(path))
+            return OsCodes::kExists;
+        folders.insert(path);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::RemoveFolder(const std::string& path) noexcept
+{
+    return Step("RemoveFolder", [&]() -> OsCode {
+        const auto within = [&](const std::string& name) { return name != path && name.starts_with(path); };
+        if (std::any_of(names_.begin(), names_.end(), [&](const auto& name) { return within(name.first); }) ||
+            std::any_of(folders.begin(), folders.end(), within))
+            return OsCodes::kNotEmpty;
+        return folders.erase(path) == 1 ? 0 : OsCodes::kNotFound;
+    });
+}
+
+OsCode FakeDisk::CreateExclusive(const std::string& path, NativeFile& file) noexcept
+{
+    return Step("CreateExclusive", [&]() -> OsCode {
+        if (!InFolder(path))
+            return OsCodes::kNotFound;
+        if (Taken(path))
+            return OsCodes::kExists;
+        files_[nextFile_] = {};
+        Name(path, nextFile_);
+        file = Open(nextFile_++);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::WriteAll(NativeFile file, std::string_view bytes) noexcept
+{
+    return Step("WriteAll", [&]() -> OsCode {
+        const std::uint64_t id = open_.at(file);
+        for (const auto& [path, named] : names_) {
+            if (named == id && !Hidden(path))
+                violations.push_back(path + " was written to under its own name");
+        }
+        files_[id].bytes += bytes;
+        files_[id].durable = false;
+        return 0;
+    });
+}
+
+OsCode FakeDisk::Close(NativeFile file, bool /*flushLater*/) noexcept
+{
+    return Step("Close", [&]() -> OsCode {
+        open_.erase(file);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::IdentityOf(NativeFile file, FileIdentity& identity) noexcept
+{
+    return Step("IdentityOf", [&]() -> OsCode {
+        identity = {1, open_.at(file)};
+        return 0;
+    });
+}
+
+OsCode FakeDisk::IdentityAt(const std::string& path, FileIdentity& identity) noexcept
+{
+    return Step("IdentityAt", [&]() -> OsCode {
+        const auto name = names_.find(path);
+        if (name == names_.end())
+            return OsCodes::kNotFound;
+        identity = {1, name->second};
+        return 0;
+    });
+}
+
+OsCode FakeDisk::Remove(const std::string& path) noexcept
+{
+    return Step("Remove", [&]() -> OsCode {
+        return names_.erase(path) == 1 ? 0 : OsCodes::kNotFound;
+    });
+}
+
+OsCode FakeDisk::MoveToNewName(const std::string& from, const std::string& to) noexcept
+{
+    return Step("MoveToNewName", [&]() -> OsCode {
+        if (Taken(to))
+            return OsCodes::kExists;
+        if (!InFolder(to))
+            return OsCodes::kNotFound;
+        const auto source = names_.find(from);
+        if (source == names_.end())
+            return OsCodes::kNotFound;
+        Name(to, source->second);
+        names_.erase(source);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::CheckReplaceable(const std::string& path) noexcept
+{
+    return Step("CheckReplaceable", [&]() -> OsCode { return folders.contains(path + "/") ? OsCodes::kIsAFolder : 0; });
+}
+
+OsCode FakeDisk::MoveOver(const std::string& from, const std::string& to) noexcept
+{
+    return Step("MoveOver", [&]() -> OsCode {
+        if (folders.contains(to + "/"))
+            return OsCodes::kIsAFolder;
+        if (!InFolder(to))
+            return OsCodes::kNotFound;
+        const auto source = names_.find(from);
+        if (source == names_.end())
+            return OsCodes::kNotFound;
+        if (!inMemory && names_.contains(to) && !files_[source->second].durable)
+            violations.push_back(to + " was replaced by a file that had not reached the disk");
+        Name(to, source->second);
+        names_.erase(source);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::MoveFolderOver(const std::string& from, const std::string& to) noexcept
+{
+    return Step("MoveFolderOver", [&]() -> OsCode {
+        if (!folders.contains(from))
+            return OsCodes::kNotFound;
+        if (names_.contains(to.substr(0, to.size() - 1)))
+            return OsCodes::kExists;
+        const auto within = [&](const std::string& name) { return name != to && name.starts_with(to); };
+        if (std::any_of(names_.begin(), names_.end(), [&](const auto& name) { return within(name.first); }) ||
+            std::any_of(folders.begin(), folders.end(), within))
+            return OsCodes::kNotEmpty;
+        std::map<std::string, std::uint64_t> moved;
+        for (auto name = names_.begin(); name != names_.end();) {
+            if (name->first.starts_with(from)) {
+                moved[to + name->first.substr(from.size())] = name->second;
+                name = names_.erase(name);
+            } else {
+                ++name;
+            }
+        }
+        for (const auto& [path, file] : moved)
+            Name(path, file);
+        folders.erase(from);
+        folders.insert(to);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::FlushFolder(const std::string& /*folder*/) noexcept
+{
+    return Step("FlushFolder", [&]() -> OsCode {
+        for (auto& [id, file] : files_)
+            file.durable = true;
+        unflushedNames_.clear();
+        return 0;
+    });
+}
+
+OsCode FakeDisk::OpenForReading(const std::string& path, NativeFile& file) noexcept
+{
+    const auto name = names_.find(path);
+    if (name == names_.end())
+        return OsCodes::kNotFound;
+    file = Open(name->second);
+    readAt_[file] = 0;
+    return 0;
+}
+
+OsCode FakeDisk::Inspect(NativeFile file, platform::FileFacts& facts) noexcept
+{
+    facts = {true, files_.at(open_.at(file)).bytes.size()};
+    return 0;
+}
+
+OsCode FakeDisk::ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept
+{
+    const std::string& bytes = files_.at(open_.at(file)).bytes;
+    std::size_t& at = readAt_[file];
+    got = std::min(size, bytes.size() - at);
+    std::memcpy(buffer, bytes.data() + at, got);
+    at += got;
+    return 0;
+}
+
+}  // namespace orvelin::testing
