@@ -1,5 +1,6 @@
 // Orvelin: the window. Creates Form1, shows it and runs until the program ends.
 
+#include "engine/version.h"
 #include "platform/file_manager.h"
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"
@@ -13,7 +14,7 @@ int main(int argc, char** argv)
     orvelin::platform::EndCleanlyOnInterruption("orvelin");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVELIN_VERSION));
     // The program ends only through Form1: Cancel, the frame, or a run's end.
     QApplication::setQuitOnLastWindowClosed(false);
 

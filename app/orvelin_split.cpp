@@ -6,6 +6,7 @@
 #include "engine/failure.h"
 #include "engine/failure_policy.h"
 #include "engine/split_run.h"
+#include "engine/version.h"
 #include "platform/console.h"
 #include "platform/folders.h"
 #include "platform/interruption.h"
@@ -45,7 +46,7 @@ constexpr const char* kUsage =
     "With several FILEs, the highest status of theirs.\n";
 
 constexpr const char* kVersion =
-    "orvelin-split (Orvelin) 1.00\n"
+    "orvelin-split (Orvelin) " ORVELIN_VERSION "\n"
     "Copyright (c) 2026 the Orvelin authors.\n"
     "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
 

@@ -1,5 +1,6 @@
 #include "ui/qt/form1_window.h"
 
+#include "engine/version.h"
 #include "ui/qt/file_dialog.h"
 #include "ui/qt/message_box.h"
 
@@ -89,7 +90,7 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
 {
     RegisterWindowResources();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Orvelin Version 1.0"));
+    setWindowTitle(QStringLiteral("Orvelin Version " ORVELIN_VERSION_SHORT));
     setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     resize(594, 117);
 
@@ -107,7 +108,7 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
     Command1->setText(QStringLiteral("&Generate"));
     Label3 = Place<QLabel>(Frame1, "Label3", Twips(3840, 300, 3015, 255));
     Label3->setFont(DesignFont());
-    Label3->setText(QStringLiteral("Orvelin 1.0 - freeware"));
+    Label3->setText(QStringLiteral("Orvelin " ORVELIN_VERSION_SHORT " - freeware"));
     Command2 = Place<QPushButton>(Frame1, "Command2", Twips(1920, 240, 1455, 375));
     Command2->setText(QStringLiteral("&Cancel"));
     auto* enterClicks = new EnterClicksFocusedButton(this);

@@ -1,5 +1,6 @@
 #include "ui/win32/form1_window.h"
 
+#include "engine/version.h"
 #include "platform/windows/wide.h"
 #include "ui/win32/control_ids.h"
 
@@ -39,7 +40,7 @@ const Design kDesign[] = {
     {kLabel2, L"STATIC", SS_LEFT, kInstructions, false, 120, 120, 8655, 615},
     {kFrame1, L"BUTTON", BS_GROUPBOX, L"", false, kFrameLeft, kFrameTop, 8655, 735},
     {kCommand1, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, L"&Generate", true, 240, 240, 1455, 375},
-    {kLabel3, L"STATIC", SS_LEFT | SS_NOPREFIX, L"Orvelin 1.0 - freeware", true, 3840, 300, 3015, 255},
+    {kLabel3, L"STATIC", SS_LEFT | SS_NOPREFIX, L"Orvelin " ORVELIN_VERSION_SHORT " - freeware", true, 3840, 300, 3015, 255},
     {kCommand2, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, L"&Cancel", true, 1920, 240, 1455, 375},
 };
 
@@ -105,7 +106,7 @@ Form1Window::Form1Window(HINSTANCE instance, Form1::FileSystemFactory createFile
     dpi_ = ::GetDpiForSystem();
     RECT frame{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi_), 96), MulDiv(kClientHeight, static_cast<int>(dpi_), 96)};
     ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
-    window_ = ::CreateWindowExW(0, kWindowClass, L"Orvelin Version 1.0", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+    window_ = ::CreateWindowExW(0, kWindowClass, L"Orvelin Version " ORVELIN_VERSION_SHORT, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
     form_.Form_Load();
 }
