@@ -11,9 +11,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <linux/magic.h>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +39,7 @@ struct Scenario {
     std::string name;
     int events = 0;  // 0: a calendar without events
     std::vector<Command> commands;
+    bool onDisk = false;  // in a folder on the machine's disk, not in memory
 };
 
 struct Result {
@@ -139,13 +142,47 @@ std::pair<double, double> RunOnce(const Command& command, const fs::path& folder
     return {seconds, static_cast<double>(usage.ru_maxrss) / 1024.0};
 }
 
-void ResetOutput(const Command& command, const fs::path& folder)
+// Everything written so far reaches the disk, so that no run pays for the
+// one before it.
+void Settle(const fs::path& folder)
 {
-    if (command.rerun)
-        return;
-    fs::remove_all(folder / "VCS folder");
-    if (command.needsOutputFolder)
-        fs::create_directory(folder / "VCS folder");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ::syncfs(fd);
+    ::close(fd);
+}
+
+// On a disk, removing thousands of files slows the file creations that
+// follow it for seconds: an earlier output is moved aside instead, and
+// removed once all runs on the disk are over.
+void ResetOutput(const Command& command, const fs::path& folder, bool onDisk)
+{
+    if (!command.rerun) {
+        if (onDisk && fs::exists(folder / "VCS folder")) {
+            static int moved = 0;
+            fs::create_directories(folder / "earlier");
+            fs::rename(folder / "VCS folder", folder / "earlier" / std::to_string(++moved));
+        }
+        fs::remove_all(folder / "VCS folder");
+        if (command.needsOutputFolder)
+            fs::create_directory(folder / "VCS folder");
+    }
+    if (onDisk)
+        Settle(folder);
+}
+
+// The kind of file system folder is on, for the table.
+std::string FileSystemOf(const fs::path& folder)
+{
+    struct statfs info {};
+    if (::statfs(folder.c_str(), &info) != 0)
+        return "unknown";
+    switch (info.f_type) {
+    case TMPFS_MAGIC: return "tmpfs";
+    case EXT4_SUPER_MAGIC: return "ext4";
+    case XFS_SUPER_MAGIC: return "xfs";
+    case BTRFS_SUPER_MAGIC: return "btrfs";
+    default: return "another file system";
+    }
 }
 
 void CheckOutput(const Command& command, const fs::path& folder, int events)
@@ -172,13 +209,13 @@ std::vector<Result> Measure(const Scenario& scenario, const fs::path& folder, in
     std::map<std::string, std::vector<double>> seconds;
     std::map<std::string, double> peak;
     for (const Command& command : scenario.commands) {
-        ResetOutput(command, folder);
+        ResetOutput(command, folder, scenario.onDisk);
         RunOnce(command, folder);
         CheckOutput(command, folder, scenario.events);
     }
     for (int round = 0; round < runs; ++round) {
         for (const Command& command : scenario.commands) {
-            ResetOutput(command, folder);
+            ResetOutput(command, folder, scenario.onDisk);
             const auto [wall, rss] = RunOnce(command, folder);
             seconds[command.name].push_back(wall);
             peak[command.name] = std::max(peak[command.name], rss);
@@ -224,8 +261,13 @@ int main(int argc, char** argv)
     const int runs = argc > 3 ? std::max(5, std::atoi(argv[3])) : 7;
     const fs::path base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path();
     std::string pattern = (base / "orvelin-bench-XXXXXX").string();
-    const fs::path folder = ::mkdtemp(pattern.data());
-    std::printf("Calendars in %s, median of %d runs after a warm-up\n\n", folder.c_str(), runs);
+    const fs::path memoryFolder = ::mkdtemp(pattern.data());
+    // The build tree is on the machine's disk.
+    const fs::path diskFolder = bin.parent_path() / "bench-disk";
+    fs::remove_all(diskFolder);
+    fs::create_directories(diskFolder);
+    std::printf("Calendars in %s (%s) and %s (%s), median of %d runs after a warm-up\n\n", memoryFolder.c_str(),
+                FileSystemOf(memoryFolder).c_str(), diskFolder.c_str(), FileSystemOf(diskFolder).c_str(), runs);
 
     const auto tool = [&bin](const char* name) { return (bin / name).string(); };
     const Command floor{"floor", {tool("orvelin-floor"), "calendar.vcs"}};
@@ -236,7 +278,12 @@ int main(int argc, char** argv)
     const Command refusal{"orvelin-split", {tool("orvelin-split"), "calendar.vcs"}, false, false, 1};
     const Command rerunFloor{"rerun floor", {tool("orvelin-floor"), "--replace", "calendar.vcs"}, false, true};
     const Command rerun{"orvelin-split rerun", {tool("orvelin-split"), "calendar.vcs"}, false, true};
-    const fs::path calendar = folder / "calendar.vcs";
+    // On a disk, a durable run ends with its files on the disk.
+    const Command syncFloor{"floor + syncfs", {tool("orvelin-floor"), "--sync", "calendar.vcs"}};
+    const Command syncRerunFloor{"rerun floor + syncfs", {tool("orvelin-floor"), "--replace", "--sync", "calendar.vcs"},
+                                 false, true};
+    const fs::path calendar = memoryFolder / "calendar.vcs";
+    const fs::path diskCalendar = diskFolder / "calendar.vcs";
     const std::vector<std::pair<Scenario, std::function<void()>>> scenarios{
         {{"1,000", 1000, {floor, split, awk}}, [&] { WriteEvents(calendar, 1000, 300); }},
         {{"10,000", 10000, {floor, split, awk}}, [&] { WriteEvents(calendar, 10000, 300); }},
@@ -245,21 +292,25 @@ int main(int argc, char** argv)
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
+        {{"disk 10,000", 10000, {syncFloor, split}, true}, [&] { WriteEvents(diskCalendar, 10000, 300); }},
+        {{"disk 10,000 rerun", 10000, {syncRerunFloor, rerun}, true}, [] {}},
     };
 
     std::vector<Result> results;
     for (const auto& [scenario, write] : scenarios) {
+        const fs::path folder = scenario.onDisk ? diskFolder : memoryFolder;
         const bool rerunning = scenario.commands.front().rerun;
         if (!rerunning)
             fs::remove_all(folder / "VCS folder");
         write();
-        const double inputMiB = static_cast<double>(fs::file_size(calendar)) / kMiB;
+        const double inputMiB = static_cast<double>(fs::file_size(folder / "calendar.vcs")) / kMiB;
         // The large inputs take long enough that fewer runs tell as much.
         const int scenarioRuns = inputMiB > 100 ? std::max(3, runs / 2) : runs;
         for (Result& result : Measure(scenario, folder, scenarioRuns, inputMiB))
             results.push_back(result);
     }
-    fs::remove_all(folder);
+    fs::remove_all(memoryFolder);
+    fs::remove_all(diskFolder);
 
     fs::create_directories(csvPath.parent_path());
     std::ofstream csv(csvPath);
@@ -295,6 +346,10 @@ int main(int argc, char** argv)
     met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"), 1.25);
     met &= Check("refusing 380 MB of text / read floor",
                  Ratio(results, "refusal: text", "orvelin-split", "read floor"), 1.25);
+    met &= Check("on disk, 10,000 events: console split / floor + syncfs",
+                 Ratio(results, "disk 10,000", "orvelin-split", "floor + syncfs"), 1.25);
+    met &= Check("on disk, rerun: console split / rerun floor + syncfs",
+                 Ratio(results, "disk 10,000 rerun", "orvelin-split rerun", "rerun floor + syncfs"), 1.25);
     std::printf("\nCSV: %s\n", csvPath.c_str());
     return met ? 0 : 1;
 }

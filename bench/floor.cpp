@@ -1,7 +1,8 @@
 // The cost floor of a split: read the calendar whole, then write each event
 // file (header, chunk, footer) with a single write(). No checks beyond that.
 // With --replace, each file is written under a temporary name and renamed
-// over its own: the floor of a rerun over existing files.
+// over its own: the floor of a rerun over existing files. With --sync, one
+// syncfs() at the end puts everything on the disk: the floor of a durable run.
 
 #include "bench/read_whole.h"
 
@@ -15,20 +16,25 @@
 
 int main(int argc, char** argv)
 {
-    const bool replace = argc == 3 && std::string_view(argv[1]) == "--replace";
-    if (argc != 2 && !replace) {
-        std::fputs("usage: orvelin-floor [--replace] FILE\n", stderr);
+    bool replace = false;
+    bool sync = false;
+    int at = 1;
+    for (; at < argc - 1; ++at) {
+        replace |= std::string_view(argv[at]) == "--replace";
+        sync |= std::string_view(argv[at]) == "--sync";
+    }
+    if (at != argc - 1) {
+        std::fputs("usage: orvelin-floor [--replace] [--sync] FILE\n", stderr);
         return 2;
     }
-    const char* const input = argv[argc - 1];
-    const std::optional<std::string> whole = ReadWhole(input);
+    const char* const input = argv[at];
+    const std::optional<WholeFile> whole = ReadWhole(input);
     if (!whole)
         return 2;
-    const std::string& text = *whole;
 
     const std::string folder = std::string(input).substr(0, std::string(input).rfind('/') + 1) + "VCS folder/";
     ::mkdir(folder.c_str(), 0777);
-    const std::string_view all(text);
+    const std::string_view all = whole->view();
     std::size_t start = all.find("BEGIN:VEVENT");
     std::string file;
     int number = 0;
@@ -47,6 +53,12 @@ int main(int argc, char** argv)
         if (replace && ::rename(written.c_str(), path.c_str()) != 0)
             return 2;
         start = end + 10;
+    }
+    if (sync) {
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (dir < 0 || ::syncfs(dir) != 0)
+            return 2;
+        ::close(dir);
     }
     std::printf("%d Entries have been generated\n", number);
     return 0;
