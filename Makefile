@@ -11,7 +11,7 @@ JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
             fonts-liberation xvfb xauth xdotool xdg-utils groff-base \
-            desktop-file-utils appstream
+            desktop-file-utils appstream libical-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
 WINE := /usr/lib/wine/wine64

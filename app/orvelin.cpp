@@ -4,6 +4,7 @@
 #include "platform/file_manager.h"
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"
+#include "ui/form/command_line.h"
 #include "ui/qt/form1_window.h"
 
 #include <QApplication>
@@ -13,6 +14,13 @@ int main(int argc, char** argv)
     orvelin::platform::ReportFileSizeLimitAsWriteFailure();
     orvelin::platform::EndCleanlyOnInterruption("orvelin");
     QApplication app(argc, argv);
+    // Qt has taken its own options out of the command line by now.
+    orvelin::SplitOptions options;
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments())
+        arguments.push_back(argument.toStdString());
+    if (const std::optional<int> status = orvelin::ui::ParseWindowArguments(arguments, options))
+        return *status;
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
     QApplication::setApplicationVersion(QStringLiteral(ORVELIN_VERSION));
     // The program ends only through Form1: Cancel, the frame, or a run's end.
@@ -20,7 +28,7 @@ int main(int argc, char** argv)
 
     orvelin::platform::SystemFileManager fileManager;
     orvelin::ui::qt::Form1Window window([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); },
-                                        fileManager);
+                                        fileManager, options);
     QObject::connect(&window, &orvelin::ui::qt::Form1Window::programEnding, &app, &QApplication::exit,
                      Qt::QueuedConnection);
     QApplication::setWindowIcon(window.windowIcon());

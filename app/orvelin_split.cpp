@@ -3,10 +3,10 @@
 // one line "orvelin-split: FILE: message", and the exit status says how it went.
 
 #include "app/console_host.h"
+#include "app/console_options.h"
 #include "engine/failure.h"
 #include "engine/failure_policy.h"
 #include "engine/split_run.h"
-#include "engine/version.h"
 #include "platform/console.h"
 #include "platform/folders.h"
 #include "platform/interruption.h"
@@ -24,36 +24,10 @@ namespace {
 
 using namespace orvelin;
 
-enum ExitStatus { kFilesWritten = 0, kNothingToSplit = 1, kFailed = 2 };
-
-constexpr const char* kProgram = "orvelin-split";
-
-constexpr const char* kUsage =
-    "Usage: orvelin-split [OPTION]... FILE...\n"
-    "Split each vCalendar FILE into one file per event, written as 1.vcs, 2.vcs, ...\n"
-    "in the folder \"VCS folder\" beside FILE.\n"
-    "\n"
-    "      --open     open each output folder in the file manager afterwards\n"
-    "  -h, --help     display this help and exit\n"
-    "  -V, --version  output version information and exit\n"
-    "      --         end of options: every argument after it is a FILE\n"
-    "\n"
-    "Exit status:\n"
-    " 0  event files were written\n"
-    " 1  FILE held nothing to split (no event, or no end of an event)\n"
-    " 2  anything else: FILE missing or unreadable, a file that could not be\n"
-    "    written, output that could not be written, bad usage\n"
-    "With several FILEs, the highest status of theirs.\n";
-
-constexpr const char* kVersion =
-    "orvelin-split (Orvelin) " ORVELIN_VERSION "\n"
-    "Copyright (c) 2026 the Orvelin authors.\n"
-    "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
-
-struct Options {
-    bool open = false;
-    std::vector<std::string> files;
-};
+using console::kFailed;
+using console::kFilesWritten;
+using console::kNothingToSplit;
+using console::kProgram;
 
 // Writes the tool's output; text that could not be written (a closed pipe, a
 // full disk) makes the whole run a failure.
@@ -74,42 +48,6 @@ public:
 private:
     bool written_ = true;
 };
-
-void UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram, message.c_str(), kProgram);
-}
-
-// Parses the arguments; returns an exit status when there is nothing to split.
-std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Options& options)
-{
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == '-';
-        if (!isOption) {
-            options.files.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help") {
-            std::fputs(kUsage, stdout);
-            return std::fflush(stdout) == 0 ? kFilesWritten : kFailed;
-        } else if (argument == "-V" || argument == "--version") {
-            std::fputs(kVersion, stdout);
-            return std::fflush(stdout) == 0 ? kFilesWritten : kFailed;
-        } else if (argument == "--open") {
-            options.open = true;
-        } else {
-            UsageError((argument.starts_with("--") ? "unrecognized option '" : "invalid option '") + argument + "'");
-            return kFailed;
-        }
-    }
-    if (options.files.empty()) {
-        UsageError("missing FILE");
-        return kFailed;
-    }
-    return std::nullopt;
-}
 
 // Paths are UTF-8 inside the program, on every OS.
 std::filesystem::path PathOf(const std::string& utf8)
@@ -155,7 +93,7 @@ int ExitStatusOf(const RunOutcome& outcome)
     return FilesWritten(outcome) ? kFilesWritten : kFailed;
 }
 
-int Split(const std::string& file, const std::string& path, bool open, bool named, Output& output)
+int Split(const std::string& file, const std::string& path, const console::Options& options, Output& output)
 {
     // The closing stage enters the output folder: later relative FILEs must
     // still be found where the user meant them.
@@ -163,9 +101,10 @@ int Split(const std::string& file, const std::string& path, bool open, bool name
     RunState state;
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
-    console::ConsoleHost host(Utf8Of(PathOf(file).filename()), open ? &fileManager : nullptr,
+    console::ConsoleHost host(Utf8Of(PathOf(file).filename()), options.open ? &fileManager : nullptr,
                               platform::IsTerminal(stderr));
-    SplitRun run(state, host);
+    SplitRun run(state, host, options.split);
+    const bool named = options.files.size() > 1;
     std::optional<ErrorInfo> failure;
     try {
         failure = CatchAnyFailure([&] { run.RunFromFile(path); });
@@ -199,16 +138,18 @@ int Main(int argc, char** argv)
     platform::ReportFileSizeLimitAsWriteFailure();
     platform::EndCleanlyOnInterruption(kProgram);
     platform::PrepareConsole();
-    Options options;
-    if (const std::optional<int> status = ParseArguments(platform::ProgramArguments(argc, argv), options))
+    console::Options options;
+    if (const std::optional<int> status = console::ParseArguments(platform::ProgramArguments(argc, argv), options))
         return *status;
+    if (!options.split.outputFolder.empty())
+        options.split.outputFolder = UsablePath(options.split.outputFolder);
     std::vector<std::string> paths;
     for (const std::string& file : options.files)
         paths.push_back(UsablePath(file));
     Output output;
     int status = kFilesWritten;
     for (std::size_t i = 0; i < options.files.size(); ++i)
-        status = std::max(status, Split(options.files[i], paths[i], options.open, options.files.size() > 1, output));
+        status = std::max(status, Split(options.files[i], paths[i], options, output));
     return output.written() ? status : kFailed;
 }
 

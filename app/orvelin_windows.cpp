@@ -1,17 +1,23 @@
 // Orvelin on Windows: the window. Creates Form1, shows it and runs until the
 // program ends.
 
+#include "platform/console.h"
 #include "platform/file_manager.h"
 #include "platform/local_file_system.h"
+#include "ui/form/command_line.h"
 #include "ui/win32/form1_window.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand)
 {
+    orvelin::SplitOptions options;
+    if (const std::optional<int> status =
+            orvelin::ui::ParseWindowArguments(orvelin::platform::ProgramArguments(0, nullptr), options))
+        return *status;
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     orvelin::platform::SystemFileManager fileManager;
     orvelin::ui::win32::Form1Window window(
-        instance, [] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
+        instance, [] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager, options);
     return window.Run(showCommand);
 }

@@ -20,6 +20,7 @@ std::string_view DescriptionOf(ErrorNumber number)
     case ErrorNumber::NotAnOrdinaryFile: return "Not an ordinary file";
     case ErrorNumber::FileManagerNotStarted: return "The file manager could not be started";
     case ErrorNumber::FileSizeLimit: return "File too large for the file-size limit";
+    case ErrorNumber::CalendarStructure: return "The calendar's structure is not clear";
     }
     return "Unknown error";
 }

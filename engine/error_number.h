@@ -23,6 +23,7 @@ enum class ErrorNumber : int {
     NotAnOrdinaryFile = 1001,
     FileManagerNotStarted = 1002,
     FileSizeLimit = 1003,
+    CalendarStructure = 1004,
 };
 
 // The readable description that goes with a number.

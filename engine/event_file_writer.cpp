@@ -39,15 +39,26 @@ ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorIn
 
 void SplitRun::CreateVCS()
 {
+    std::unique_ptr<OutputTextStream> stream = OpenEventFile(".vcs");
+    WriteEventFile(*stream, state_.eventText);
+    CountEventFile(".vcs");
+}
+
+std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view extension)
+{
     // No event is written over another once the counter is used up.
     if (state_.fileNumber > kLastFileNumber)
         throw Failure(ErrorNumber::Overflow);
 
     state_.sourceFolder = Left(state_.sourcePath, static_cast<Position>(state_.sourcePath.size()) -
                                                       static_cast<Position>(host_.chosenFileTitle().size()));
-    state_.outputFolder = state_.sourceFolder;
-    state_.outputFolder += kOutputFolderName;
-    state_.outputFolder += PathSeparatorOf(state_.sourceFolder);
+    if (options_.outputFolder.empty()) {
+        state_.outputFolder = state_.sourceFolder;
+        state_.outputFolder += kOutputFolderName;
+        state_.outputFolder += PathSeparatorOf(state_.sourceFolder);
+    } else {
+        state_.outputFolder = options_.outputFolder;
+    }
 
     // A folder this run has just written a file into holds one: asking again
     // before every file would cost as much as writing it.
@@ -58,7 +69,7 @@ void SplitRun::CreateVCS()
 
     state_.outputPath = state_.outputFolder;
     state_.outputPath += std::to_string(state_.fileNumber);
-    state_.outputPath += ".vcs";
+    state_.outputPath += extension;
 
     std::unique_ptr<OutputTextStream> stream;
     const auto create = [this, &stream] { stream = state_.fileSystem->CreateTextFile(state_.outputPath, true); };
@@ -69,14 +80,22 @@ void SplitRun::CreateVCS()
         failure = CatchFailure(create);
     }
     // A file that could not be written is not counted: the failure reaches
-    // FindEndPos, and the stream has removed what it left incomplete.
+    // the run's guard, and the stream has removed what it left incomplete.
     if (failure)
         throw Failure(ReasonForNoFile(*failure, folderFailure));
-    WriteEventFile(*stream, state_.eventText);
+    return stream;
+}
+
+// The file is complete: it counts, and the progress line names it.
+void SplitRun::CountEventFile(std::string_view extension)
+{
     folderWritten_ = state_.outputFolder;
     ++outcome_.filesWritten;
-
-    IgnoreFailure([this] { host_.setProgress(true, "Generating file ...... " + std::to_string(state_.fileNumber) + ".vcs"); });
+    IgnoreFailure([this, extension] {
+        std::string caption = "Generating file ...... " + std::to_string(state_.fileNumber);
+        caption += extension;
+        host_.setProgress(true, caption);
+    });
     LetEventsRun();
     ++state_.fileNumber;
 }

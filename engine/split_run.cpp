@@ -1,6 +1,10 @@
 #include "engine/split_run.h"
 
+#include "engine/calendar_structure.h"
 #include "engine/failure_policy.h"
+#include "engine/standalone_file.h"
+
+#include <variant>
 
 namespace orvelin {
 namespace {
@@ -11,6 +15,7 @@ constexpr std::string_view kEndTag = "END:VEVENT";
 constexpr Position kEndTagLength = kEndTag.size();
 
 constexpr std::string_view kInfoTitle = "Orvelin";
+constexpr std::string_view kNotACalendar = "Not a valid VCalendar (.vcs) file format";
 constexpr std::string_view kReadPrefix = "Error ";
 constexpr std::string_view kStartFindPrefix = "Start Find Error ";
 constexpr std::string_view kFindPrefix = "Find Error ";
@@ -41,7 +46,11 @@ void SplitRun::RunFromFile(const std::string& path)
         state_.inputStream = state_.fileSystem->OpenTextFile(state_.sourcePath, IOMode::ForReading);
         state_.content = state_.inputStream->ReadAll();
     });
-    if (read)
+    if (!read)
+        return;
+    if (options_.standalone)
+        SplitStandalone();
+    else
         FindStartPos();
 }
 
@@ -54,20 +63,60 @@ void SplitRun::FindStartPos()
             FindEndPos();
         } else {
             outcome_.refusal = RunOutcome::Refusal::NoStartMarker;
-            host_.showMessage("Not a valid VCalendar (.vcs) file format", kInfoTitle, MessageIcon::Information);
+            host_.showMessage(kNotACalendar, kInfoTitle, MessageIcon::Information);
         }
     });
 }
 
 void SplitRun::FindEndPos()
 {
+    WriteFilesAndClose([this](int& turn) { RunChunkLoop(turn); });
+}
+
+template <typename Loop>
+void SplitRun::WriteFilesAndClose(Loop&& loop)
+{
     int turn = 0;
-    const bool loopCompleted = Guard(RunOutcome::Stage::Splitting, kFindPrefix, [&] { RunChunkLoop(turn); });
-    // A failure before any chunk was written returns to the window; a later
-    // one still reports the chunks written so far.
+    const bool loopCompleted = Guard(RunOutcome::Stage::Splitting, kFindPrefix, [&] { loop(turn); });
+    // A failure before any file was written returns to the window; a later
+    // one still reports the files written so far.
     if (!loopCompleted && turn == 0)
         return;
     Guard(RunOutcome::Stage::Closing, kFindPrefix, [this] { RunClosingStage(); });
+}
+
+void SplitRun::SplitStandalone()
+{
+    std::optional<CalendarStructure> structure;
+    Guard(RunOutcome::Stage::StartSearch, kStartFindPrefix, [&] {
+        std::variant<CalendarStructure, StructureFault> read = ReadCalendarStructure(state_.content);
+        if (const StructureFault* fault = std::get_if<StructureFault>(&read)) {
+            // Nothing is written from a calendar whose meaning is unclear.
+            outcome_.failure = RunOutcome::CaughtFailure{
+                RunOutcome::Stage::StartSearch, {static_cast<int>(ErrorNumber::CalendarStructure), fault->message}};
+            host_.showMessage(std::string(kErrorBoxPreamble) + fault->message, kErrorBoxTitle, MessageIcon::Critical);
+        } else if (std::get<CalendarStructure>(read).entries.empty()) {
+            outcome_.refusal = RunOutcome::Refusal::NoStartMarker;
+            host_.showMessage(kNotACalendar, kInfoTitle, MessageIcon::Information);
+        } else {
+            structure = std::move(std::get<CalendarStructure>(read));
+        }
+    });
+    if (!structure)
+        return;
+    WriteFilesAndClose([&](int& turn) {
+        for (; turn < static_cast<int>(structure->entries.size()); ++turn)
+            CreateStandaloneFile(*structure, structure->entries[static_cast<std::size_t>(turn)]);
+    });
+}
+
+void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const Entry& entry)
+{
+    const std::string_view extension = StandaloneExtension(structure, entry);
+    std::unique_ptr<OutputTextStream> stream = OpenEventFile(extension);
+    WriteStandaloneFile(*stream, structure, entry, state_.content);
+    stream->Close();
+    CountEventFile(extension);
 }
 
 void SplitRun::RunChunkLoop(int& turn)

@@ -10,11 +10,27 @@
 
 namespace orvelin {
 
+struct CalendarStructure;
+struct Entry;
+
+// How a run splits.
+struct SplitOptions {
+    // Each file a whole calendar that any calendar program reads with the
+    // same meaning (standalone_file.h), instead of the event file format.
+    bool standalone = false;
+    // Where the files go instead of "VCS folder" beside the chosen file
+    // (ending in a separator); made if missing.
+    std::string outputFolder;
+};
+
 // One run of the splitter over RunState through HostServices: read the chosen
 // file, cut it into event chunks, write one event file per chunk, report, end.
 class SplitRun {
 public:
-    SplitRun(RunState& state, HostServices& host) : state_(state), host_(host) {}
+    SplitRun(RunState& state, HostServices& host, SplitOptions options = {})
+        : state_(state), host_(host), options_(std::move(options))
+    {
+    }
 
     // Returns when the run goes back to the window; when the closing stage
     // completes, host.endProgram() throws ProgramEnd out of this call.
@@ -33,15 +49,26 @@ private:
     // Guarded steps whose failure, if any, the outcome records at stage.
     template <typename Steps>
     bool Guard(RunOutcome::Stage stage, std::string_view prefix, Steps&& steps);
-    void LetEventsRun();
+    // Runs loop (which counts its turns), then the closing stage, unless the
+    // loop failed before its first file.
+    template <typename Loop>
+    void WriteFilesAndClose(Loop&& loop);
     void RunChunkLoop(int& turn);
     void RunClosingStage();
+    // The standalone split of the text read: one calendar per entry.
+    void SplitStandalone();
+    void CreateStandaloneFile(const CalendarStructure& structure, const Entry& entry);
+    // The steps every event file takes before and after it is written.
+    std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view extension);
+    void CountEventFile(std::string_view extension);
+    void LetEventsRun();
     // Makes the output folder when it holds no ordinary file; the failure of
     // making it, if any (an existing folder fails too).
     std::optional<ErrorInfo> MakeOutputFolderIfEmpty();
 
     RunState& state_;
     HostServices& host_;
+    SplitOptions options_;
     // The output folder this run last wrote an event file into.
     std::string folderWritten_;
     RunOutcome outcome_;

@@ -129,6 +129,24 @@ TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
     EXPECT_EQ(Output(3), EventFile("\r\n" + kEventC));
 }
 
+// Standalone, the window looks and speaks as ever; the dialog offers .ics
+// calendars too, and the files are whole calendars.
+TEST_F(FormBehaviour, StandaloneRunsOfferIcsFilesAndWriteWholeCalendars)
+{
+    FakeToolkit standalone;
+    Form1 standaloneForm(standalone, [] { return std::make_unique<platform::LocalFileSystem>(); }, launcher,
+                         SplitOptions{.standalone = true, .outputFolder = {}});
+    WriteBytes(folder / "export.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\nEND:VCALENDAR\r\n");
+    standalone.answers.push_back(folder / "export.ics");
+    standaloneForm.Command1_Click();
+    ASSERT_EQ(standalone.dialogs.size(), 1u);
+    EXPECT_EQ(standalone.dialogs[0].filter, "VCalendar|*.vcs|iCalendar|*.ics");
+    EXPECT_EQ(standalone.boxes, (std::vector{Box{"1 Entries have been generated", "Orvelin", BoxIcon::Information,
+                                                 "Generating file ...... 1.ics"}}));
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/1.ics"),
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\nEND:VCALENDAR\r\n");
+}
+
 TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)
 {
     Generate(std::nullopt);

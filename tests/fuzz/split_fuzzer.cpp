@@ -1,7 +1,8 @@
-// libFuzzer target: the engine on arbitrary bytes, in memory, checked against
-// the model of a split.
+// libFuzzer target: the engine on arbitrary bytes, in memory, split both
+// ways and checked against the models of each.
 
 #include "tests/support/split_model.h"
+#include "tests/support/standalone_model.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,10 +11,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    const std::string difference = orvelin::testing::CompareEngineWithModel(input);
-    if (!difference.empty()) {
-        std::fprintf(stderr, "engine and model differ: %s\n", difference.c_str());
-        std::abort();
+    for (const std::string& difference : {orvelin::testing::CompareEngineWithModel(input),
+                                          orvelin::testing::CompareStandaloneWithModel(input)}) {
+        if (!difference.empty()) {
+            std::fprintf(stderr, "engine and model differ: %s\n", difference.c_str());
+            std::abort();
+        }
     }
     return 0;
 }

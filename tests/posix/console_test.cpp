@@ -160,8 +160,19 @@ TEST_F(ConsoleSplit, Options)
         {{"--bogus", "x.vcs"}, 2, "", "orvelin-split: unrecognized option '--bogus'\n" + tryHelp},
         {{"-x"}, 2, "", "orvelin-split: invalid option '-x'\n" + tryHelp},
         {{"--", "-dash.vcs"}, 0, "3 Entries have been generated\n", ""},
+        {{"x.vcs", "--output"}, 2, "", "orvelin-split: option '--output' requires an argument\n" + tryHelp},
+        {{"--o", "out", "x.vcs"}, 2, "", "orvelin-split: option '--o' is ambiguous\n" + tryHelp},
+        // Options may follow FILEs, and long ones be abbreviated or given with "=".
+        {{"cal.ics", "--stand", "-oout"}, 0, "1 Entries have been generated\n", ""},
+        {{"--standalone", "--output=out", "cal.ics"}, 0, "1 Entries have been generated\n", ""},
+        {{"--standalone", "bad.ics"}, 2, "", "orvelin-split: bad.ics: line 3: END:VTODO where END:VEVENT of line 2 was expected\n"},
+        {{"--standalone", "empty.ics"}, 1, "", "orvelin-split: empty.ics: Not a valid VCalendar (.vcs) file format\n"},
+        {{"-o", "missing/deeper", "cal.ics"}, 2, "", "orvelin-split: cal.ics: Find Error 76:  Path not found\n"},
     };
     WriteBytes(folder / "-dash.vcs", kThreeEvents);
+    WriteBytes(folder / "cal.ics", kHeader + kEvent1 + "\r\nEND:VCALENDAR\r\n");
+    WriteBytes(folder / "bad.ics", "BEGIN:VCALENDAR\nBEGIN:VEVENT\nEND:VTODO\nEND:VCALENDAR\n");
+    WriteBytes(folder / "empty.ics", kHeader + "END:VCALENDAR\r\n");
     for (const auto& c : cases) {
         const ProcessResult result = Split(c.arguments);
         const std::string shown = c.arguments.empty() ? "(none)" : c.arguments[0];
@@ -170,6 +181,7 @@ TEST_F(ConsoleSplit, Options)
         EXPECT_EQ(result.err, c.err) << shown;
     }
     EXPECT_NE(Split({"--help"}).out.find("\n 2  anything else"), std::string::npos) << "the exit statuses are told";
+    EXPECT_EQ(ReadBytes(folder / "out/1.vcs"), "BEGIN:VCALENDAR\r\nVERSION:1.0\r\n" + kEvent1 + "\r\nEND:VCALENDAR\r\n");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ bool MemoryRun::Run(const std::string& content)
 {
     disk->files[kInputPath] = content;
     try {
-        SplitRun(state, host).RunFromFile(kInputPath);
+        SplitRun(state, host, options).RunFromFile(kInputPath);
     } catch (const ProgramEnd&) {
         return true;
     }
@@ -32,10 +32,17 @@ std::string MemoryRun::File(int number) const
 
 std::size_t MemoryRun::OutputFileCount() const
 {
-    std::size_t count = 0;
-    for (const auto& [path, bytes] : disk->files)
-        count += path.starts_with(kOutputFolder) ? 1 : 0;
-    return count;
+    return OutputFiles().size();
+}
+
+std::map<std::string, std::string> MemoryRun::OutputFiles() const
+{
+    std::map<std::string, std::string> files;
+    for (const auto& [path, bytes] : disk->files) {
+        if (path.starts_with(kOutputFolder))
+            files[path.substr(std::string_view(kOutputFolder).size())] = bytes;
+    }
+    return files;
 }
 
 }  // namespace orvelin::testing

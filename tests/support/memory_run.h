@@ -1,10 +1,12 @@
 #pragma once
 
 #include "engine/run_state.h"
+#include "engine/split_run.h"
 #include "tests/support/event_file.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_host.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -23,10 +25,13 @@ struct MemoryRun {
     // Contents of output file n, or "<missing>".
     std::string File(int number) const;
     std::size_t OutputFileCount() const;
+    // The output files by name, and their contents.
+    std::map<std::string, std::string> OutputFiles() const;
 
     std::shared_ptr<MemoryFileSystem::Disk> disk = std::make_shared<MemoryFileSystem::Disk>();
     RecordingHost host{"export.vcs"};
     RunState state;
+    SplitOptions options;
 };
 
 }  // namespace orvelin::testing

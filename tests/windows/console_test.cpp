@@ -3,6 +3,7 @@
 // and the version record the executable carries.
 
 #include "tests/support/event_file.h"
+#include "tests/support/memory_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/process.h"
 
@@ -35,6 +36,25 @@ TEST(WindowsConsole, SplitsByteForByteAlsoUnderNamesOutsideTheCodePage)
         EXPECT_EQ(result.out, "2 Entries have been generated\r\n");
         EXPECT_EQ(ReadBytes(parent + "/VCS folder/1.vcs"), EventFile(kEvent1));
         EXPECT_EQ(ReadBytes(parent + "/VCS folder/2.vcs"), EventFile("\r\n" + kEvent2));
+    }
+}
+
+// Standalone files are the same bytes as the engine gives anywhere.
+TEST(WindowsConsole, StandaloneFilesAreTheSameBytesAsOnEveryOtherSystem)
+{
+    for (const std::string name : {"outlook-series.ics", "google-export.ics", "two-messages.ics"}) {
+        SCOPED_TRACE(name);
+        TempFolder folder;
+        const std::string input = ReadBytes(std::string(ORVELIN_DATA_DIR) + "/" + name);
+        WriteBytes(folder / name, input);
+        const ProcessResult result = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", name}, folder.path());
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        MemoryRun run;
+        run.options.standalone = true;
+        run.Run(input);
+        ASSERT_GT(run.OutputFileCount(), 1u);
+        for (const auto& [file, bytes] : run.OutputFiles())
+            EXPECT_EQ(ReadBytes(folder / ("VCS folder/" + file)), bytes) << file;
     }
 }
 

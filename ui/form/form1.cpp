@@ -53,9 +53,10 @@ private:
     std::chrono::steady_clock::time_point lastPump_{};
 };
 
-Form1::Form1(Toolkit& toolkit, FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager)
+Form1::Form1(Toolkit& toolkit, FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
+             SplitOptions options)
     : CommonDialog1(toolkit), toolkit_(toolkit), createFileSystem_(std::move(createFileSystem)),
-      host_(std::make_unique<WindowHost>(*this, fileManager))
+      options_(std::move(options)), host_(std::make_unique<WindowHost>(*this, fileManager))
 {
 }
 
@@ -74,7 +75,8 @@ void Form1::Command1_Click()
     if (running_ || ending_)
         return;
     state_.fileSystem = createFileSystem_();
-    CommonDialog1.setFilter("VCalendar|*.vcs");
+    // Standalone files are mostly split from calendars exported as .ics.
+    CommonDialog1.setFilter(options_.standalone ? "VCalendar|*.vcs|iCalendar|*.ics" : "VCalendar|*.vcs");
     CommonDialog1.setDialogTitle("Browse and select the VCalendar file");
     CommonDialog1.setFlags(CommonDialog::kFileMustExist);
     CommonDialog1.ShowOpen();
@@ -82,7 +84,8 @@ void Form1::Command1_Click()
         running_ = true;
         std::optional<ErrorInfo> failure;
         try {
-            failure = CatchAnyFailure([this] { SplitRun(state_, *host_).RunFromFile(CommonDialog1.fileName()); });
+            failure =
+                CatchAnyFailure([this] { SplitRun(state_, *host_, options_).RunFromFile(CommonDialog1.fileName()); });
         } catch (const ProgramEnd&) {
             // The run ended the program; the window is already closing.
         }

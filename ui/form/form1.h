@@ -3,6 +3,7 @@
 #include "engine/failure.h"
 #include "engine/file_system.h"
 #include "engine/run_state.h"
+#include "engine/split_run.h"
 #include "platform/file_manager.h"
 #include "ui/form/common_dialog.h"
 #include "ui/form/toolkit.h"
@@ -19,8 +20,10 @@ class Form1 {
 public:
     using FileSystemFactory = std::function<std::unique_ptr<FileSystem>()>;
 
-    // fileManager: who opens the output folder at the end of a run.
-    Form1(Toolkit& toolkit, FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager);
+    // fileManager: who opens the output folder at the end of a run; options:
+    // how each run splits.
+    Form1(Toolkit& toolkit, FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
+          SplitOptions options = {});
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -47,6 +50,7 @@ private:
 
     Toolkit& toolkit_;
     FileSystemFactory createFileSystem_;
+    SplitOptions options_;
     RunState state_;
     std::unique_ptr<WindowHost> host_;
     bool running_ = false;

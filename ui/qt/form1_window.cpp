@@ -85,8 +85,9 @@ const QString kInstructions = QStringLiteral(
 
 }  // namespace
 
-Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager)
-    : form(*this, std::move(createFileSystem), fileManager)
+Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
+                         SplitOptions options)
+    : form(*this, std::move(createFileSystem), fileManager, std::move(options))
 {
     RegisterWindowResources();
     setObjectName(QStringLiteral("Form1"));

@@ -18,7 +18,8 @@ class Form1Window final : public QWidget, public Toolkit {
 
 public:
     // fileManager: who opens the output folder at the end of a run.
-    Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager);
+    Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
+                SplitOptions options = {});
     ~Form1Window() override;
 
     QLabel* Label1;

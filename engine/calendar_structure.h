@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace orvelin {
+
+// Whole lines of the input, line ends included, by byte offsets.
+struct Span {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+inline constexpr std::uint32_t kNone = UINT32_MAX;
+
+// A component directly inside a calendar object (or outside any): VEVENT,
+// VTODO, VJOURNAL, VFREEBUSY, an X- component, or a VTIMEZONE.
+struct Component {
+    Span span;               // its BEGIN line through its END line
+    std::uint32_t line = 0;  // the number of its BEGIN line
+    std::string_view uid;    // its UID; none when its data() is null
+    // The time zones it names in TZID parameters: zoneNames[firstZone, +zoneCount).
+    std::uint32_t firstZone = 0;
+    std::uint32_t zoneCount = 0;
+    std::uint32_t nextInEntry = kNone;  // the entry's next component, in input order
+};
+
+// A VTIMEZONE and the TZID it defines.
+struct TimeZone {
+    std::string_view tzid;
+    Span span;
+};
+
+// A calendar object, or the components that stand outside any (bare).
+struct CalendarObject {
+    bool bare = false;
+    Span begin;                  // its BEGIN:VCALENDAR line
+    std::vector<Span> properties;  // its own property lines, in input order
+    std::vector<TimeZone> timeZones;
+    std::optional<Span> end;     // its END:VCALENDAR line; none at the end of the input
+    bool version2 = false;       // it says VERSION:2.0
+};
+
+// The components that go into one file together: one, or all of a calendar
+// object's components that share a UID.
+struct Entry {
+    std::uint32_t calendar;
+    std::uint32_t firstComponent;
+    std::uint32_t lastComponent;
+};
+
+struct CalendarStructure {
+    std::vector<CalendarObject> calendars;
+    std::vector<Component> components;
+    std::vector<Entry> entries;  // in input order of their first components
+    std::vector<std::string_view> zoneNames;
+    std::string_view lineEnd;    // the input's own: its first line end, else CR LF
+    // Unfolded texts that views point into; stable as it grows.
+    std::deque<std::string> unfolded;
+};
+
+// What leaves a calendar's structure unclear, and where.
+struct StructureFault {
+    std::size_t line;
+    std::string message;  // "line N: ..."
+};
+
+// Reads the structure of text: content lines (folded lines and vCalendar 1.0
+// quoted-printable soft breaks joined only to read them), components by
+// their BEGIN and END lines in any letter case, UIDs and TZIDs. Liberal where
+// the meaning is clear: a calendar object still open at the end of the input
+// (or when the next one begins) is closed there.
+std::variant<CalendarStructure, StructureFault> ReadCalendarStructure(std::string_view text);
+
+}  // namespace orvelin

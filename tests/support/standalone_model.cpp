@@ -1,0 +1,261 @@
+#include "tests/support/standalone_model.h"
+
+#include "engine/failure.h"
+#include "tests/support/memory_run.h"
+
+#include <algorithm>
+#include <map>
+
+namespace orvelin::testing {
+namespace {
+
+std::string Upper(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    return upper;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A content line, its folded lines joined; bytes [begin, end) of the input.
+struct Line {
+    std::string text;
+    std::size_t begin, end, number;
+};
+
+// NAME, then parameters up to the first colon outside quotes.
+std::pair<std::string_view, std::string_view> Head(std::string_view text)
+{
+    const std::size_t nameEnd = std::min(text.find_first_of(";:"), text.size());
+    std::size_t at = nameEnd;
+    for (bool quoted = false; at < text.size() && (quoted || text[at] != ':'); ++at)
+        quoted ^= text[at] == '"';
+    return {text.substr(0, nameEnd), text.substr(nameEnd, at - nameEnd)};
+}
+
+bool QuotedPrintable(std::string_view text)
+{
+    return Upper(Head(text).second).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
+std::vector<Line> Lines(std::string_view input)
+{
+    std::vector<Line> lines;
+    std::size_t at = 0;
+    std::size_t number = 1;
+    bool joinNext = false;  // the line before continues on this one
+    while (at < input.size()) {
+        std::size_t stop = at;
+        while (stop < input.size() && input[stop] != '\r' && input[stop] != '\n')
+            ++stop;
+        std::size_t next = stop;
+        if (next < input.size())
+            next += input.substr(next, 2) == "\r\n" ? 2 : 1;
+        const std::string_view content = input.substr(at, stop - at);
+        const bool folded = !lines.empty() && lines.back().end == at && (content.starts_with(' ') || content.starts_with('\t'));
+        if (joinNext || folded) {
+            if (folded)
+                lines.back().text += content.substr(1);
+            lines.back().end = next;
+        } else {
+            lines.push_back({std::string(content), at, next, number});
+        }
+        joinNext = next != stop && QuotedPrintable(lines.back().text) && content.ends_with('=');
+        at = next;
+        ++number;
+    }
+    return lines;
+}
+
+// NAME, the TZID parameter (if any) and the value of a content line.
+struct Parts {
+    std::string name;
+    std::optional<std::string> tzid;
+    std::string_view value;
+};
+
+Parts Split(std::string_view text)
+{
+    const auto [name, parameters] = Head(text);
+    Parts parts{Upper(name), std::nullopt, text.substr(std::min(name.size() + parameters.size() + 1, text.size()))};
+    std::size_t start = 1;
+    bool quoted = false;
+    for (std::size_t at = 1; at <= parameters.size(); ++at) {
+        if (at < parameters.size() && (quoted || parameters[at] != ';')) {
+            quoted ^= parameters[at] == '"';
+            continue;
+        }
+        const std::string_view parameter = parameters.substr(start, at - start);
+        start = at + 1;
+        const std::size_t equals = parameter.find('=');
+        if (parts.tzid || Upper(parameter.substr(0, equals)) != "TZID")
+            continue;
+        const std::string_view value = equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
+        parts.tzid = value.starts_with('"') ? value.substr(1, value.find('"', 1) - 1) : value.substr(0, value.find(','));
+    }
+    return parts;
+}
+
+struct Item {
+    std::size_t begin, end;
+    bool zone;
+    std::string tzid;                // a zone's
+    std::optional<std::string> uid;  // a component's
+    std::vector<std::string> zones;  // named by a component
+};
+
+struct Calendar {
+    bool bare = false;
+    std::string header, footer;
+    std::vector<std::string> properties;
+    std::vector<Item> items;
+    std::map<std::string, std::size_t> entryByUid;
+};
+
+}  // namespace
+
+ModelStandalone StandaloneByModel(std::string_view input)
+{
+    ModelStandalone model;
+    const std::vector<Line> lines = Lines(input);
+    std::string lineEnd = "\r\n";
+    for (std::size_t at = 0; at < input.size(); ++at) {
+        if (input[at] == '\r' || input[at] == '\n') {
+            lineEnd = input.substr(at, 2) == "\r\n" ? "\r\n" : input.substr(at, 1);
+            break;
+        }
+    }
+    std::vector<Calendar> calendars;
+    std::vector<std::pair<std::size_t, std::vector<std::size_t>>> entries;  // calendar, its items
+    int open = -1;          // the calendar object open now
+    int bare = -1;
+    std::vector<std::pair<std::string, std::size_t>> stack;  // open components: name, line
+    std::size_t target = 0;
+    const auto text = [&](const Line& line) { return std::string(input.substr(line.begin, line.end - line.begin)); };
+    for (const Line& line : lines) {
+        const Parts parts = Split(line.text);
+        const std::string value = Upper(Trim(parts.value));
+        if (parts.name == "BEGIN" && value == "VCALENDAR") {
+            if (!stack.empty()) {
+                model.faultLine = line.number;
+                return model;
+            }
+            calendars.push_back({false, text(line), "", {}, {}, {}});
+            open = static_cast<int>(calendars.size()) - 1;
+        } else if (parts.name == "BEGIN") {
+            if (stack.empty()) {
+                if (open < 0 && bare < 0) {
+                    calendars.push_back({true, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Orvelin 1.00//EN\r\n", "", {}, {}, {}});
+                    bare = static_cast<int>(calendars.size()) - 1;
+                }
+                target = static_cast<std::size_t>(open >= 0 ? open : bare);
+                calendars[target].items.push_back({line.begin, 0, value == "VTIMEZONE", "", std::nullopt, {}});
+            }
+            stack.emplace_back(value, line.number);
+        } else if (parts.name == "END" && stack.empty()) {
+            if (open < 0 || value != "VCALENDAR") {
+                model.faultLine = line.number;
+                return model;
+            }
+            calendars[static_cast<std::size_t>(open)].footer = text(line);
+            open = -1;
+        } else if (parts.name == "END") {
+            if (stack.back().first != value) {
+                model.faultLine = line.number;
+                return model;
+            }
+            stack.pop_back();
+            if (stack.empty()) {
+                Item& item = calendars[target].items.back();
+                item.end = line.end;
+                if (item.zone)
+                    continue;
+                const std::size_t index = calendars[target].items.size() - 1;
+                if (item.uid && calendars[target].entryByUid.contains(*item.uid)) {
+                    entries[calendars[target].entryByUid[*item.uid]].second.push_back(index);
+                    continue;
+                }
+                if (item.uid)
+                    calendars[target].entryByUid[*item.uid] = entries.size();
+                entries.push_back({target, {index}});
+            }
+        } else if (stack.empty()) {
+            if (open >= 0 && !line.text.empty())
+                calendars[static_cast<std::size_t>(open)].properties.push_back(text(line));
+        } else {
+            Item& item = calendars[target].items.back();
+            if (stack.size() == 1 && parts.name == "TZID" && item.zone && item.tzid.empty())
+                item.tzid = Trim(parts.value);
+            if (stack.size() == 1 && parts.name == "UID" && !item.zone && !item.uid)
+                item.uid = Trim(parts.value);
+            if (parts.tzid && !item.zone)
+                item.zones.push_back(*parts.tzid);
+        }
+    }
+    if (!stack.empty()) {
+        model.faultLine = stack.front().second;
+        return model;
+    }
+    for (const auto& [calendarIndex, items] : entries) {
+        const Calendar& calendar = calendars[calendarIndex];
+        const std::string end = calendar.bare ? "\r\n" : lineEnd;
+        std::vector<std::string> lines{calendar.header};
+        lines.insert(lines.end(), calendar.properties.begin(), calendar.properties.end());
+        for (const Item& zone : calendar.items) {
+            const bool named = std::any_of(items.begin(), items.end(), [&](std::size_t at) {
+                const std::vector<std::string>& zones = calendar.items[at].zones;
+                return std::find(zones.begin(), zones.end(), zone.tzid) != zones.end();
+            });
+            if (zone.zone && named)
+                lines.push_back(std::string(input.substr(zone.begin, zone.end - zone.begin)));
+        }
+        for (const std::size_t at : items)
+            lines.push_back(std::string(input.substr(calendar.items[at].begin, calendar.items[at].end - calendar.items[at].begin)));
+        lines.push_back(calendar.footer.empty() ? "END:VCALENDAR" + end : calendar.footer);
+        std::string file;
+        for (const std::string& piece : lines) {
+            if (piece.empty())
+                continue;
+            if (!file.empty() && file.back() != '\n' && file.back() != '\r')
+                file += end;
+            file += piece;
+        }
+        model.files.push_back(std::move(file));
+    }
+    return model;
+}
+
+std::string CompareStandaloneWithModel(const std::string& input)
+{
+    const ModelStandalone model = StandaloneByModel(input);
+    MemoryRun run;
+    run.options.standalone = true;
+    run.Run(input);
+    const std::map<std::string, std::string> written = run.OutputFiles();
+    std::vector<std::string> files;
+    for (std::size_t number = 1; files.size() < written.size() && number <= written.size(); ++number) {
+        for (const std::string extension : {".ics", ".vcs"}) {
+            if (const auto file = written.find(std::to_string(number) + extension); file != written.end())
+                files.push_back(file->second);
+        }
+    }
+    if (model.faultLine) {
+        const std::string expected = "line " + std::to_string(*model.faultLine) + ":";
+        const std::vector<HostCall> messages = run.host.messages();
+        if (messages.size() != 1 || messages[0].text.find(expected) == std::string::npos)
+            return "the model finds a fault at " + expected;
+    }
+    if (files != model.files)
+        return "the files differ: " + std::to_string(files.size()) + " written, " + std::to_string(model.files.size()) +
+               " by the model";
+    return "";
+}
+
+}  // namespace orvelin::testing
