@@ -32,6 +32,7 @@ struct Command {
     bool needsOutputFolder = false;  // the awk recipe cannot make it
     bool rerun = false;              // runs over the files of the run before
     int exitStatus = 0;              // 1 for a refusal
+    std::string extension = ".vcs";  // of the files it writes
 };
 
 // One input and the commands timed on it; the first command is its floor.
@@ -68,17 +69,23 @@ void WriteCalendar(const fs::path& path, Pieces&& pieces)
     }
 }
 
-// count events with a few properties and a description of descriptionBytes.
-void WriteEvents(const fs::path& path, int count, std::size_t descriptionBytes)
+// count events with a few properties and a description of descriptionBytes;
+// zoned: an iCalendar 2.0 calendar whose events start and end in a VTIMEZONE.
+void WriteEvents(const fs::path& path, int count, std::size_t descriptionBytes, bool zoned = false)
 {
     const std::string description(descriptionBytes, 'd');
+    const std::string zone = zoned ? ";TZID=Europe/Berlin" : "";
+    const std::string time = zoned ? "" : "Z";
     WriteCalendar(path, [&](const auto& put) {
-        put("BEGIN:VCALENDAR\r\nVERSION:1.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\n");
+        put(zoned ? "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\n"
+                    "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
+                    "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+                  : "BEGIN:VCALENDAR\r\nVERSION:1.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\n");
         for (int n = 1; n <= count; ++n) {
             const std::string id = std::to_string(n);
-            put("BEGIN:VEVENT\r\nUID:" + id + "@bench.orvelin\r\nDTSTART:20270104T090000Z\r\n"
-                "DTEND:20270104T100000Z\r\nSUMMARY:Planning meeting " + id + "\r\nLOCATION:Room " + id +
-                "\r\nDESCRIPTION:" + description + "\r\nEND:VEVENT\r\n");
+            put("BEGIN:VEVENT\r\nUID:" + id + "@bench.orvelin\r\nDTSTART" + zone + ":20270104T090000" + time +
+                "\r\nDTEND" + zone + ":20270104T100000" + time + "\r\nSUMMARY:Planning meeting " + id +
+                "\r\nLOCATION:Room " + id + "\r\nDESCRIPTION:" + description + "\r\nEND:VEVENT\r\n");
         }
         put("END:VCALENDAR\r\n");
     });
@@ -189,8 +196,8 @@ void CheckOutput(const Command& command, const fs::path& folder, int events)
 {
     if (events == 0)
         return;
-    const fs::path last = folder / "VCS folder" / (std::to_string(events) + ".vcs");
-    const fs::path beyond = folder / "VCS folder" / (std::to_string(events + 1) + ".vcs");
+    const fs::path last = folder / "VCS folder" / (std::to_string(events) + command.extension);
+    const fs::path beyond = folder / "VCS folder" / (std::to_string(events + 1) + command.extension);
     if (!fs::exists(last) || fs::exists(beyond)) {
         std::fprintf(stderr, "%s did not write %d files\n", command.name.c_str(), events);
         std::exit(2);
@@ -278,6 +285,8 @@ int main(int argc, char** argv)
     const Command refusal{"orvelin-split", {tool("orvelin-split"), "calendar.vcs"}, false, false, 1};
     const Command rerunFloor{"rerun floor", {tool("orvelin-floor"), "--replace", "calendar.vcs"}, false, true};
     const Command rerun{"orvelin-split rerun", {tool("orvelin-split"), "calendar.vcs"}, false, true};
+    const Command standalone{"orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
+                             false, false, 0, ".ics"};
     // On a disk, a durable run ends with its files on the disk.
     const Command syncFloor{"floor + syncfs", {tool("orvelin-floor"), "--sync", "calendar.vcs"}};
     const Command syncRerunFloor{"rerun floor + syncfs", {tool("orvelin-floor"), "--replace", "--sync", "calendar.vcs"},
@@ -289,6 +298,7 @@ int main(int argc, char** argv)
         {{"10,000", 10000, {floor, split, awk}}, [&] { WriteEvents(calendar, 10000, 300); }},
         {{"30,000", 30000, {floor, split, awk, window}}, [&] { WriteEvents(calendar, 30000, 300); }},
         {{"30,000 rerun", 30000, {rerunFloor, rerun}}, [] {}},
+        {{"30,000 zoned", 30000, {floor, standalone}}, [&] { WriteEvents(calendar, 30000, 300, true); }},
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
@@ -339,6 +349,11 @@ int main(int argc, char** argv)
     met &= Check("time per event at 30,000 / at 1,000",
                  (split30k.medianSeconds / 30000) / (split1k.medianSeconds / 1000), 1.3);
     met &= Check("30,000 events: peak RSS MiB (input + 16 MiB)", split30k.peakRssMiB, split30k.inputMiB + 16);
+    const Result& standalone30k = Find(results, "30,000 zoned", "orvelin-split --standalone");
+    met &= Check("30,000 zoned events: standalone split / floor",
+                 Ratio(results, "30,000 zoned", "orvelin-split --standalone", "floor"), 1.3);
+    met &= Check("30,000 zoned events: standalone peak RSS MiB (input + 10 MiB)", standalone30k.peakRssMiB,
+                 standalone30k.inputMiB + 10);
     met &= Check("rerun over the same names / rerun floor",
                  Ratio(results, "30,000 rerun", "orvelin-split rerun", "rerun floor"), 1.15);
     met &= Check("2,000 events of 200 KB: console split / floor",
