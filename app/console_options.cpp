@@ -2,6 +2,7 @@
 
 #include "engine/version.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <getopt.h>
 
@@ -19,6 +20,19 @@ constexpr const char* kUsage =
     "                    and the time zones it names come along; written as\n"
     "                    1.ics, 2.ics, ... (1.vcs, ... for vCalendar 1.0)\n"
     "  -o, --output=DIR  write the files into DIR instead (made if missing)\n"
+    "\n"
+    "With --standalone:\n"
+    "      --per-file=N     put up to N entries into each file (a recurring event\n"
+    "                       with its exceptions is one entry)\n"
+    "      --max-bytes=SIZE make each file as large as it may be without passing\n"
+    "                       SIZE bytes (K: 1024, M: 1024*1024); an entry larger\n"
+    "                       than that alone gets a file of its own, with a warning\n"
+    "      --names=WORD     name each file after its (first) entry: 'number'\n"
+    "                       (1.ics, 2.ics, ...; the default), 'uid' (its UID) or\n"
+    "                       'date' (its start and summary: '2026-03-01 0930\n"
+    "                       Standup.ics')\n"
+    "For a service that takes imports of at most 1 MB:\n"
+    "  orvelin-split --standalone --max-bytes=1M --names=date calendar.ics\n"
     "      --open        open each output folder in the file manager afterwards\n"
     "  -h, --help        display this help and exit\n"
     "  -V, --version     output version information and exit\n"
@@ -37,11 +51,14 @@ constexpr const char* kVersion =
     "Copyright (c) 2026 the Orvelin authors.\n"
     "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
 
-enum LongOnly { kOpen = 1000, kStandalone };
+enum LongOnly { kOpen = 1000, kStandalone, kPerFile, kMaxBytes, kNames };
 
 constexpr option kLongOptions[] = {
     {"open", no_argument, nullptr, kOpen},
     {"standalone", no_argument, nullptr, kStandalone},
+    {"per-file", required_argument, nullptr, kPerFile},
+    {"max-bytes", required_argument, nullptr, kMaxBytes},
+    {"names", required_argument, nullptr, kNames},
     {"output", required_argument, nullptr, 'o'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -74,6 +91,43 @@ std::string Wrong(const std::string& argument, int shortOption)
     return "unrecognized option '" + argument + "'";
 }
 
+// A whole number of at least 1, times a suffix's factor; nullopt otherwise.
+std::optional<std::uint64_t> Count(std::string_view text, bool suffixes)
+{
+    std::uint64_t factor = 1;
+    if (suffixes && (text.ends_with('K') || text.ends_with('M'))) {
+        factor = text.ends_with('K') ? 1024 : 1024 * 1024;
+        text.remove_suffix(1);
+    }
+    std::uint64_t value = 0;
+    if (text.empty() || text.size() > 12)
+        return std::nullopt;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (value == 0)
+        return std::nullopt;
+    return value * factor;
+}
+
+std::optional<FileNaming> Naming(std::string_view text)
+{
+    if (text == "number")
+        return FileNaming::Number;
+    if (text == "uid")
+        return FileNaming::Uid;
+    if (text == "date")
+        return FileNaming::Date;
+    return std::nullopt;
+}
+
+int InvalidValue(const std::string& option, const char* value)
+{
+    return UsageError("invalid value '" + std::string(value) + "' for --" + option);
+}
+
 }  // namespace
 
 std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Options& options)
@@ -87,6 +141,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
 
     opterr = 0;  // the messages are ours
     optind = 1;
+    bool grouped = false;  // an option only standalone files take
     for (int found = 0; (found = getopt_long(argc, argv.data(), ":ho:V", kLongOptions, nullptr)) != -1;) {
         const std::string argument = argv[optind - 1];
         switch (found) {
@@ -94,19 +149,45 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
         case 'V': return Print(kVersion);
         case kOpen: options.open = true; break;
         case kStandalone: options.split.standalone = true; break;
+        case kPerFile:
+            if (const std::optional<std::uint64_t> count = Count(optarg, false); count && *count <= UINT32_MAX)
+                options.split.perFile = static_cast<std::uint32_t>(*count);
+            else
+                return InvalidValue("per-file", optarg);
+            grouped = true;
+            break;
+        case kMaxBytes:
+            if (const std::optional<std::uint64_t> size = Count(optarg, true))
+                options.split.maxBytes = *size;
+            else
+                return InvalidValue("max-bytes", optarg);
+            grouped = true;
+            break;
+        case kNames:
+            if (const std::optional<FileNaming> naming = Naming(optarg))
+                options.split.naming = *naming;
+            else
+                return InvalidValue("names", optarg);
+            grouped = true;
+            break;
         case 'o':
             options.split.outputFolder = optarg;
             if (!options.split.outputFolder.ends_with('/') && !options.split.outputFolder.ends_with('\\'))
                 options.split.outputFolder += '/';
             break;
-        case ':':
-            return UsageError("option '" + (argument.starts_with("--") ? argument : "-" + std::string(1, static_cast<char>(optopt))) +
-                              "' requires an argument");
+        case ':': {
+            std::string message = "option '";
+            message += argument.starts_with("--") ? argument : std::string{'-', static_cast<char>(optopt)};
+            message += "' requires an argument";
+            return UsageError(message);
+        }
         default: return UsageError(Wrong(argument, optopt));
         }
     }
     for (int at = optind; at < argc; ++at)
         options.files.push_back(argv[at]);
+    if (grouped && !options.split.standalone)
+        return UsageError("--per-file, --max-bytes and --names go with --standalone");
     if (options.files.empty())
         return UsageError("missing FILE");
     return std::nullopt;

@@ -79,6 +79,22 @@ std::string ConsoleLine(std::string_view boxText)
     return std::string(boxText);
 }
 
+// "1.4 MiB", "512 KiB", "900 bytes": the unit it fills, with a decimal
+// where the number is not whole.
+std::string SizeText(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kKiB = 1024;
+    const auto [unit, name] = bytes >= kKiB * kKiB ? std::pair{kKiB * kKiB, "MiB"}
+                              : bytes >= kKiB      ? std::pair{kKiB, "KiB"}
+                                                   : std::pair{std::uint64_t{1}, "bytes"};
+    char text[32];
+    if (bytes % unit == 0)
+        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes / unit), name);
+    else
+        std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / static_cast<double>(unit), name);
+    return text;
+}
+
 bool FilesWritten(const RunOutcome& outcome)
 {
     return outcome.completed && outcome.filesWritten > 0;
@@ -114,6 +130,10 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     host.ClearProgressLine();
 
     const RunOutcome& outcome = run.outcome();
+    for (const RunOutcome::Oversized& entry : outcome.oversized) {
+        output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " + SizeText(entry.bytes) + ", over the " +
+                                 SizeText(options.split.maxBytes) + " limit");
+    }
     for (const console::ConsoleHost::Message& message : host.messages()) {
         if (message.icon == MessageIcon::Information && FilesWritten(outcome))
             output.Out(stdout, named ? file + ": " + message.text : message.text);

@@ -352,6 +352,13 @@ private:
         Component& component = structure_.components.back();
         if (direct && !component.uid.data() && IsFolded(content.name, "UID"))
             component.uid = value.data() ? value : content.name.substr(content.name.size());  // "UID" alone is a UID too
+        if (direct && component.start.empty() && IsFolded(content.name, "DTSTART")) {
+            component.start = value;
+            const std::optional<std::string_view> type = Parameter(content.parameters, "VALUE");
+            component.allDay = type && IsFolded(*type, "DATE");
+        }
+        if (direct && component.summary.empty() && IsFolded(content.name, "SUMMARY"))
+            component.summary = value;
         if (content.parameters.empty())
             return;
         if (const std::optional<std::string_view> tzid = Parameter(content.parameters, "TZID"))

@@ -25,6 +25,9 @@ struct Component {
     Span span;               // its BEGIN line through its END line
     std::uint32_t line = 0;  // the number of its BEGIN line
     std::string_view uid;    // its UID; none when its data() is null
+    std::string_view start;  // its DTSTART's value, as written; none when empty
+    bool allDay = false;     // its start is a date (VALUE=DATE)
+    std::string_view summary;  // its SUMMARY's value, as written
     // The time zones it names in TZID parameters: zoneNames[firstZone, +zoneCount).
     std::uint32_t firstZone = 0;
     std::uint32_t zoneCount = 0;

@@ -39,12 +39,13 @@ ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorIn
 
 void SplitRun::CreateVCS()
 {
-    std::unique_ptr<OutputTextStream> stream = OpenEventFile(".vcs");
+    const std::string fileName = std::to_string(state_.fileNumber) + ".vcs";
+    std::unique_ptr<OutputTextStream> stream = OpenEventFile(fileName);
     WriteEventFile(*stream, state_.eventText);
-    CountEventFile(".vcs");
+    CountEventFile(fileName);
 }
 
-std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view extension)
+std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view fileName)
 {
     // No event is written over another once the counter is used up.
     if (state_.fileNumber > kLastFileNumber)
@@ -68,8 +69,7 @@ std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view exten
         folderFailure = MakeOutputFolderIfEmpty();
 
     state_.outputPath = state_.outputFolder;
-    state_.outputPath += std::to_string(state_.fileNumber);
-    state_.outputPath += extension;
+    state_.outputPath += fileName;
 
     std::unique_ptr<OutputTextStream> stream;
     const auto create = [this, &stream] { stream = state_.fileSystem->CreateTextFile(state_.outputPath, true); };
@@ -87,13 +87,13 @@ std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view exten
 }
 
 // The file is complete: it counts, and the progress line names it.
-void SplitRun::CountEventFile(std::string_view extension)
+void SplitRun::CountEventFile(std::string_view fileName)
 {
     folderWritten_ = state_.outputFolder;
     ++outcome_.filesWritten;
-    IgnoreFailure([this, extension] {
-        std::string caption = "Generating file ...... " + std::to_string(state_.fileNumber);
-        caption += extension;
+    IgnoreFailure([this, fileName] {
+        std::string caption = "Generating file ...... ";
+        caption += fileName;
         host_.setProgress(true, caption);
     });
     LetEventsRun();

@@ -2,7 +2,9 @@
 
 #include "engine/failure.h"
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace orvelin {
 
@@ -26,6 +28,12 @@ struct RunOutcome {
     int filesWritten = 0;
     // The closing stage ran to its end.
     bool completed = false;
+    // Standalone files of one entry larger than the byte limit allows.
+    struct Oversized {
+        std::size_t line;  // of the entry's first component
+        std::uint64_t bytes;
+    };
+    std::vector<Oversized> oversized;
 };
 
 }  // namespace orvelin

@@ -104,19 +104,26 @@ void SplitRun::SplitStandalone()
     });
     if (!structure)
         return;
+    const std::vector<EntryGroup> groups =
+        GroupEntries(*structure, state_.content, options_.perFile, options_.maxBytes);
+    FileNamer namer(options_.naming);
     WriteFilesAndClose([&](int& turn) {
-        for (; turn < static_cast<int>(structure->entries.size()); ++turn)
-            CreateStandaloneFile(*structure, structure->entries[static_cast<std::size_t>(turn)]);
+        for (; turn < static_cast<int>(groups.size()); ++turn)
+            CreateStandaloneFile(*structure, groups[static_cast<std::size_t>(turn)], namer);
     });
 }
 
-void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const Entry& entry)
+void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const EntryGroup& group, FileNamer& namer)
 {
-    const std::string_view extension = StandaloneExtension(structure, entry);
-    std::unique_ptr<OutputTextStream> stream = OpenEventFile(extension);
-    WriteStandaloneFile(*stream, structure, entry, state_.content);
+    const Entry& first = structure.entries[group.first];
+    const std::string fileName =
+        namer.NameFor(structure, first, state_.fileNumber, StandaloneExtension(structure, group));
+    std::unique_ptr<OutputTextStream> stream = OpenEventFile(fileName);
+    WriteStandaloneFile(*stream, structure, group, state_.content);
     stream->Close();
-    CountEventFile(extension);
+    if (options_.maxBytes != 0 && group.bytes > options_.maxBytes)
+        outcome_.oversized.push_back({structure.components[first.firstComponent].line, group.bytes});
+    CountEventFile(fileName);
 }
 
 void SplitRun::RunChunkLoop(int& turn)

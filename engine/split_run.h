@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/failure.h"
+#include "engine/file_names.h"
 #include "engine/host_services.h"
 #include "engine/run_outcome.h"
 #include "engine/run_state.h"
@@ -11,7 +12,8 @@
 namespace orvelin {
 
 struct CalendarStructure;
-struct Entry;
+struct EntryGroup;
+class FileNamer;
 
 // How a run splits.
 struct SplitOptions {
@@ -21,6 +23,11 @@ struct SplitOptions {
     // Where the files go instead of "VCS folder" beside the chosen file
     // (ending in a separator); made if missing.
     std::string outputFolder;
+    // Standalone only: at most so many entries and (unless 0) bytes a file,
+    // and what the files are named after.
+    std::uint32_t perFile = 1;
+    std::uint64_t maxBytes = 0;
+    FileNaming naming = FileNaming::Number;
 };
 
 // One run of the splitter over RunState through HostServices: read the chosen
@@ -57,10 +64,10 @@ private:
     void RunClosingStage();
     // The standalone split of the text read: one calendar per entry.
     void SplitStandalone();
-    void CreateStandaloneFile(const CalendarStructure& structure, const Entry& entry);
+    void CreateStandaloneFile(const CalendarStructure& structure, const EntryGroup& group, FileNamer& namer);
     // The steps every event file takes before and after it is written.
-    std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view extension);
-    void CountEventFile(std::string_view extension);
+    std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view fileName);
+    void CountEventFile(std::string_view fileName);
     void LetEventsRun();
     // Makes the output folder when it holds no ordinary file; the failure of
     // making it, if any (an existing folder fails too).

@@ -2,8 +2,6 @@
 
 #include "engine/version.h"
 
-#include <vector>
-
 namespace orvelin {
 namespace {
 
@@ -16,80 +14,151 @@ bool EndsInLineEnd(std::string_view text)
     return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
-// Writes whole lines; a last line without its line end gets one before
-// anything follows it.
-class LineWriter {
+// A file's pieces in order, each but the last ending in a line end: what is
+// written and what is counted is one and the same.
+class Pieces {
 public:
-    LineWriter(OutputTextStream& stream, std::string_view lineEnd) : stream_(stream), lineEnd_(lineEnd) {}
-
-    void Write(std::string_view lines)
+    Pieces(const CalendarStructure& structure, std::string_view text, std::uint32_t calendar)
+        : structure_(structure), text_(text), calendar_(structure.calendars[calendar]),
+          // Around lines of its own, a calendar of the program's own has CR LF.
+          lineEnd_(calendar_.bare ? std::string_view("\r\n") : structure.lineEnd)
     {
-        if (lines.empty())
-            return;
-        if (lineEndOwed_)
-            stream_.Write(lineEnd_);
-        stream_.Write(lines);
-        lineEndOwed_ = !EndsInLineEnd(lines);
     }
 
-    // A line of the program's own.
-    void WriteLine(std::string_view line)
+    const CalendarObject& calendar() const { return calendar_; }
+
+    // Emits one piece and the line end it lacks, if any; the bytes emitted.
+    template <typename Emit>
+    std::uint64_t Line(std::string_view piece, Emit&& emit) const
     {
-        if (lineEndOwed_)
-            stream_.Write(lineEnd_);
-        stream_.Write(line);
-        stream_.Write(lineEnd_);
-        lineEndOwed_ = false;
+        emit(piece);
+        if (EndsInLineEnd(piece) || piece.empty())
+            return piece.size();
+        emit(lineEnd_);
+        return piece.size() + lineEnd_.size();
+    }
+    template <typename Emit>
+    std::uint64_t Line(const Span& span, Emit&& emit) const
+    {
+        return Line(text_.substr(span.begin, span.end - span.begin), emit);
+    }
+
+    // The header, the properties and the END line: what every file of the
+    // calendar object holds.
+    template <typename Emit>
+    std::uint64_t Frame(Emit&& emit, bool header) const
+    {
+        std::uint64_t bytes = 0;
+        if (!header) {
+            if (calendar_.end) {
+                const Span& end = *calendar_.end;
+                emit(text_.substr(end.begin, end.end - end.begin));
+                return end.end - end.begin;
+            }
+            emit(kEndLine);
+            emit(lineEnd_);
+            return kEndLine.size() + lineEnd_.size();
+        }
+        bytes += calendar_.bare ? Line(kOwnHeader, emit) : Line(calendar_.begin, emit);
+        for (const Span& property : calendar_.properties)
+            bytes += Line(property, emit);
+        return bytes;
+    }
+
+    // Marks the time zones the entry's components name; the bytes of those
+    // not marked before, emitted when emitting.
+    template <typename Emit>
+    std::uint64_t NameZones(const Entry& entry, std::vector<bool>& named, Emit&& emit) const
+    {
+        std::uint64_t bytes = 0;
+        for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure_.components[at].nextInEntry) {
+            const Component& component = structure_.components[at];
+            for (std::uint32_t zone = component.firstZone; zone < component.firstZone + component.zoneCount; ++zone) {
+                for (std::size_t defined = 0; defined < calendar_.timeZones.size(); ++defined) {
+                    if (!named[defined] && calendar_.timeZones[defined].tzid == structure_.zoneNames[zone]) {
+                        named[defined] = true;
+                        bytes += Line(calendar_.timeZones[defined].span, emit);
+                    }
+                }
+            }
+        }
+        return bytes;
+    }
+
+    template <typename Emit>
+    std::uint64_t Components(const Entry& entry, Emit&& emit) const
+    {
+        std::uint64_t bytes = 0;
+        for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure_.components[at].nextInEntry)
+            bytes += Line(structure_.components[at].span, emit);
+        return bytes;
     }
 
 private:
-    OutputTextStream& stream_;
+    const CalendarStructure& structure_;
+    std::string_view text_;
+    const CalendarObject& calendar_;
     std::string_view lineEnd_;
-    bool lineEndOwed_ = false;
 };
 
-std::string_view Of(std::string_view text, const Span& span)
-{
-    return text.substr(span.begin, span.end - span.begin);
-}
+constexpr auto kCountOnly = [](std::string_view) {};
 
 }  // namespace
 
-std::string_view StandaloneExtension(const CalendarStructure& structure, const Entry& entry)
+std::vector<EntryGroup> GroupEntries(const CalendarStructure& structure, std::string_view text, std::uint32_t perFile,
+                                     std::uint64_t maxBytes)
 {
-    const CalendarObject& calendar = structure.calendars[entry.calendar];
+    std::vector<EntryGroup> groups;
+    std::vector<bool> named;
+    for (std::uint32_t at = 0; at < structure.entries.size(); ++at) {
+        const Entry& entry = structure.entries[at];
+        const Pieces pieces(structure, text, entry.calendar);
+        if (!groups.empty()) {
+            EntryGroup& group = groups.back();
+            const bool sameCalendar = structure.entries[group.first].calendar == entry.calendar;
+            if (sameCalendar && group.count < perFile) {
+                std::vector<bool> withEntry = named;
+                const std::uint64_t bytes = group.bytes + pieces.NameZones(entry, withEntry, kCountOnly) +
+                                            pieces.Components(entry, kCountOnly);
+                if (maxBytes == 0 || bytes <= maxBytes) {
+                    group.bytes = bytes;
+                    ++group.count;
+                    named.swap(withEntry);
+                    continue;
+                }
+            }
+        }
+        named.assign(pieces.calendar().timeZones.size(), false);
+        groups.push_back({at, 1,
+                          pieces.Frame(kCountOnly, true) + pieces.Frame(kCountOnly, false) +
+                              pieces.NameZones(entry, named, kCountOnly) + pieces.Components(entry, kCountOnly)});
+    }
+    return groups;
+}
+
+std::string_view StandaloneExtension(const CalendarStructure& structure, const EntryGroup& group)
+{
+    const CalendarObject& calendar = structure.calendars[structure.entries[group.first].calendar];
     return calendar.bare || calendar.version2 ? ".ics" : ".vcs";
 }
 
-void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& structure, const Entry& entry,
+void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& structure, const EntryGroup& group,
                          std::string_view text)
 {
-    const CalendarObject& calendar = structure.calendars[entry.calendar];
-    // Around lines of its own, a calendar of the program's own has CR LF.
-    LineWriter out(stream, calendar.bare ? std::string_view("\r\n") : structure.lineEnd);
-    out.Write(calendar.bare ? kOwnHeader : Of(text, calendar.begin));
-    for (const Span& property : calendar.properties)
-        out.Write(Of(text, property));
-
-    std::vector<bool> named(calendar.timeZones.size());
-    for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure.components[at].nextInEntry) {
-        const Component& component = structure.components[at];
-        for (std::uint32_t zone = component.firstZone; zone < component.firstZone + component.zoneCount; ++zone) {
-            for (std::size_t defined = 0; defined < calendar.timeZones.size(); ++defined)
-                named[defined] = named[defined] || calendar.timeZones[defined].tzid == structure.zoneNames[zone];
-        }
-    }
-    for (std::size_t zone = 0; zone < calendar.timeZones.size(); ++zone) {
+    const auto write = [&stream](std::string_view piece) { stream.Write(piece); };
+    const Pieces pieces(structure, text, structure.entries[group.first].calendar);
+    pieces.Frame(write, true);
+    std::vector<bool> named(pieces.calendar().timeZones.size());
+    for (std::uint32_t at = group.first; at < group.first + group.count; ++at)
+        pieces.NameZones(structure.entries[at], named, kCountOnly);
+    // The time zones in input order, not in the order the entries name them.
+    for (std::size_t zone = 0; zone < named.size(); ++zone) {
         if (named[zone])
-            out.Write(Of(text, calendar.timeZones[zone].span));
+            pieces.Line(pieces.calendar().timeZones[zone].span, write);
     }
-
-    for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure.components[at].nextInEntry)
-        out.Write(Of(text, structure.components[at].span));
-    if (calendar.end)
-        out.Write(Of(text, *calendar.end));
-    else
-        out.WriteLine(kEndLine);
+    for (std::uint32_t at = group.first; at < group.first + group.count; ++at)
+        pieces.Components(structure.entries[at], write);
+    pieces.Frame(write, false);
 }
 
 }  // namespace orvelin

@@ -78,7 +78,10 @@ private:
     {
         switch (Between(0, 5)) {
         case 0: return "UID:" + std::to_string(Between(1, 4)) + LineEnd();
-        case 1: return "DTSTART;TZID=" + std::string(Chance(50) ? Zone() : "\"" + std::string(Zone()) + "\"") + ":1" + LineEnd();
+        case 1: {
+            const std::string zone = Zone();
+            return "DTSTART;TZID=" + (Chance(50) ? zone : '"' + zone + '"') + ":1" + LineEnd();
+        }
         case 2: return "DTEND;TZ" + LineEnd() + " ID=" + Zone() + ":1" + LineEnd();
         case 3: return "NOTE;ENCODING=QUOTED-PRINTABLE:a=" + LineEnd() + "END:VEVENT" + LineEnd();
         default: return "SUMMARY:" + std::to_string(Between(0, 99999)) + (Chance(30) ? Bytes() : "") + LineEnd();

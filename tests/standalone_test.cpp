@@ -102,6 +102,113 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
     }
 }
 
+// Files of several entries, sized for an importer, and named for people:
+// every file of every case, byte for byte.
+TEST(Standalone, FilesSizedAndNamedAsAsked)
+{
+    struct Options {
+        std::uint32_t perFile = 1;
+        std::uint64_t maxBytes = 0;
+        FileNaming naming = FileNaming::Number;
+    };
+    struct SizedCase {
+        const char* what;
+        Options options;
+        std::string input;
+        std::map<std::string, std::string> files;
+        std::vector<std::size_t> oversized;  // lines of entries alone over the limit
+    };
+    const std::string a = Event("a");
+    const std::string b = Event("b");
+    const std::string master = Event("s", {"DTSTART;TZID=Europe/Berlin:20260301T090000", "RRULE:FREQ=DAILY"});
+    const std::string exception = Event("s", {"RECURRENCE-ID;TZID=Europe/Berlin:20260302T090000"});
+    const std::string two = kHeader + a + b + kFooter;
+    const std::string second = Lines({"BEGIN:VCALENDAR", "VERSION:2.0", "METHOD:CANCEL"});
+    const auto named = [](std::string_view uid, std::initializer_list<std::string_view> properties = {}) {
+        return Event(uid, properties);
+    };
+    const std::string timed = named("t", {"DTSTART:20260301T093000Z", "SUMMARY:Standup"});
+    const std::string allDay = named("d", {"DTSTART;VALUE=DATE:20260525", "SUMMARY:Memorial Day"});
+    const std::string unnamed = named("u", {"DTSTART:20260301T093000"});
+    const std::string escaped = named("e", {"DTSTART:20260301T120000", "SUMMARY:Lunch\\, team \\; \"bring\" a/b"});
+    const std::string startless = named("n", {"SUMMARY:No start"});
+    std::string eAcute;
+    for (int n = 0; n < 60; ++n)
+        eAcute += "\xC3\xA9";
+    const std::string utf8 = named("8", {"DTSTART:20260301T093000", "SUMMARY:x" + eAcute});
+    std::string cut = "2026-03-01 0930 x";
+    while (cut.size() + 2 <= 100)
+        cut += "\xC3\xA9";
+    const std::vector<SizedCase> cases{
+        {"--per-file 2: a series is one entry, whole in one file",
+         {2},
+         kHeader + kBerlin + a + master + b + exception + Event("c") + kFooter,
+         {{"1.ics", kHeader + kBerlin + a + master + exception + kFooter}, {"2.ics", kHeader + b + Event("c") + kFooter}},
+         {}},
+        {"--per-file 5: a new calendar object starts a new file",
+         {5},
+         two + second + Event("c") + kFooter,
+         {{"1.ics", two}, {"2.ics", second + Event("c") + kFooter}},
+         {}},
+        {"--max-bytes exactly at a file's size",
+         {9, two.size()},
+         two,
+         {{"1.ics", two}},
+         {}},
+        {"--max-bytes one byte under it",
+         {9, two.size() - 1},
+         two,
+         {{"1.ics", kHeader + a + kFooter}, {"2.ics", kHeader + b + kFooter}},
+         {}},
+        {"a series larger than the limit gets a file of its own",
+         {9, (kHeader + a + kFooter).size()},
+         kHeader + kBerlin + a + master + exception + b + kFooter,
+         {{"1.ics", kHeader + a + kFooter},
+          {"2.ics", kHeader + kBerlin + master + exception + kFooter},
+          {"3.ics", kHeader + b + kFooter}},
+         {15}},
+        {"--names uid: forbidden characters, reserved names, dots and spaces, clashes in any letter case, no UID",
+         {1, 0, FileNaming::Uid},
+         kHeader + named("a/b:c*?<>|\"d") + named("CON") + named("nul.x") + named("..hidden ") + named("Same") +
+             named("same") + Lines({"BEGIN:VTODO", "END:VTODO"}) + kFooter,
+         {{"a_b_c______d.ics", kHeader + named("a/b:c*?<>|\"d") + kFooter},
+          {"CON_.ics", kHeader + named("CON") + kFooter},
+          {"nul.x_.ics", kHeader + named("nul.x") + kFooter},
+          {"hidden.ics", kHeader + named("..hidden ") + kFooter},
+          {"Same.ics", kHeader + named("Same") + kFooter},
+          {"same (2).ics", kHeader + named("same") + kFooter},
+          {"7.ics", kHeader + Lines({"BEGIN:VTODO", "END:VTODO"}) + kFooter}},
+         {}},
+        {"--names date: timed and all-day starts, no summary, escapes, no start, UTF-8 cut on a boundary",
+         {1, 0, FileNaming::Date},
+         kHeader + timed + allDay + unnamed + escaped + startless + utf8 + kFooter,
+         {{"2026-03-01 0930 Standup.ics", kHeader + timed + kFooter},
+          {"2026-05-25 Memorial Day.ics", kHeader + allDay + kFooter},
+          {"2026-03-01 0930.ics", kHeader + unnamed + kFooter},
+          {"2026-03-01 1200 Lunch, team ; _bring_ a_b.ics", kHeader + escaped + kFooter},
+          {"5.ics", kHeader + startless + kFooter},
+          {cut + ".ics", kHeader + utf8 + kFooter}},
+         {}},
+        {"--names date with --per-file: the first entry names the file",
+         {2, 0, FileNaming::Date},
+         kHeader + timed + allDay + kFooter,
+         {{"2026-03-01 0930 Standup.ics", kHeader + timed + allDay + kFooter}},
+         {}},
+    };
+    for (const SizedCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryRun run;
+        run.options = {.standalone = true, .outputFolder = {}, .perFile = c.options.perFile,
+                       .maxBytes = c.options.maxBytes, .naming = c.options.naming};
+        EXPECT_TRUE(run.Run(c.input));
+        EXPECT_EQ(run.OutputFiles(), c.files);
+        std::vector<std::size_t> oversized;
+        for (const RunOutcome::Oversized& entry : run.outcome.oversized)
+            oversized.push_back(entry.line);
+        EXPECT_EQ(oversized, c.oversized);
+    }
+}
+
 // Where the structure leaves the meaning unclear, one box names the line
 // and nothing is written; a calendar without entries is refused.
 TEST(Standalone, AnUnclearStructureIsReportedAndNothingWritten)

@@ -168,6 +168,13 @@ TEST_F(ConsoleSplit, Options)
         {{"--standalone", "bad.ics"}, 2, "", "orvelin-split: bad.ics: line 3: END:VTODO where END:VEVENT of line 2 was expected\n"},
         {{"--standalone", "empty.ics"}, 1, "", "orvelin-split: empty.ics: Not a valid VCalendar (.vcs) file format\n"},
         {{"-o", "missing/deeper", "cal.ics"}, 2, "", "orvelin-split: cal.ics: Find Error 76:  Path not found\n"},
+        {{"--standalone", "--per-file", "0", "x.vcs"}, 2, "", "orvelin-split: invalid value '0' for --per-file\n" + tryHelp},
+        {{"--standalone", "--max-bytes=1Q", "x.vcs"}, 2, "", "orvelin-split: invalid value '1Q' for --max-bytes\n" + tryHelp},
+        {{"--standalone", "--names", "colour", "x.vcs"}, 2, "", "orvelin-split: invalid value 'colour' for --names\n" + tryHelp},
+        {{"--per-file=2", "x.vcs"}, 2, "", "orvelin-split: --per-file, --max-bytes and --names go with --standalone\n" + tryHelp},
+        // An entry alone over the limit: written all the same, with a warning.
+        {{"--standalone", "--max-bytes=100", "cal.ics"}, 0, "1 Entries have been generated\n",
+         "orvelin-split: cal.ics: entry at line 3: 114 bytes, over the 100 bytes limit\n"},
     };
     WriteBytes(folder / "-dash.vcs", kThreeEvents);
     WriteBytes(folder / "cal.ics", kHeader + kEvent1 + "\r\nEND:VCALENDAR\r\n");

@@ -16,12 +16,15 @@ MemoryRun::MemoryRun()
 bool MemoryRun::Run(const std::string& content)
 {
     disk->files[kInputPath] = content;
+    SplitRun run(state, host, options);
+    bool ended = false;
     try {
-        SplitRun(state, host, options).RunFromFile(kInputPath);
+        run.RunFromFile(kInputPath);
     } catch (const ProgramEnd&) {
-        return true;
+        ended = true;
     }
-    return false;
+    outcome = run.outcome();
+    return ended;
 }
 
 std::string MemoryRun::File(int number) const

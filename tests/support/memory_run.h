@@ -32,6 +32,7 @@ struct MemoryRun {
     RecordingHost host{"export.vcs"};
     RunState state;
     SplitOptions options;
+    RunOutcome outcome;  // of the last run
 };
 
 }  // namespace orvelin::testing

@@ -39,22 +39,30 @@ TEST(WindowsConsole, SplitsByteForByteAlsoUnderNamesOutsideTheCodePage)
     }
 }
 
-// Standalone files are the same bytes as the engine gives anywhere.
-TEST(WindowsConsole, StandaloneFilesAreTheSameBytesAsOnEveryOtherSystem)
+// Standalone files get the same names and bytes as the engine gives anywhere.
+TEST(WindowsConsole, StandaloneFilesAreTheSameAsOnEveryOtherSystem)
 {
-    for (const std::string name : {"outlook-series.ics", "google-export.ics", "two-messages.ics"}) {
-        SCOPED_TRACE(name);
-        TempFolder folder;
-        const std::string input = ReadBytes(std::string(ORVELIN_DATA_DIR) + "/" + name);
-        WriteBytes(folder / name, input);
-        const ProcessResult result = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", name}, folder.path());
-        EXPECT_EQ(result.exitStatus, 0) << result.err;
-        MemoryRun run;
-        run.options.standalone = true;
-        run.Run(input);
-        ASSERT_GT(run.OutputFileCount(), 1u);
-        for (const auto& [file, bytes] : run.OutputFiles())
-            EXPECT_EQ(ReadBytes(folder / ("VCS folder/" + file)), bytes) << file;
+    for (const bool grouped : {false, true}) {
+        for (const std::string name : {"outlook-series.ics", "google-export.ics", "two-messages.ics"}) {
+            SCOPED_TRACE(name + (grouped ? " named by date, two entries a file" : ""));
+            TempFolder folder;
+            const std::string input = ReadBytes(std::string(ORVELIN_DATA_DIR) + "/" + name);
+            WriteBytes(folder / name, input);
+            std::vector<std::string> command{ORVELIN_SPLIT_PATH, "--standalone", name};
+            MemoryRun run;
+            run.options.standalone = true;
+            if (grouped) {
+                command.insert(command.end(), {"--names=date", "--per-file", "2"});
+                run.options.naming = FileNaming::Date;
+                run.options.perFile = 2;
+            }
+            const ProcessResult result = RunProcess(command, folder.path());
+            EXPECT_EQ(result.exitStatus, 0) << result.err;
+            run.Run(input);
+            ASSERT_GT(run.OutputFileCount(), 0u);
+            for (const auto& [file, bytes] : run.OutputFiles())
+                EXPECT_EQ(ReadBytes(folder / ("VCS folder/" + file)), bytes) << file;
+        }
     }
 }
 
