@@ -132,7 +132,8 @@ TEST_F(Window, StartsWithTheDesignedLayout)
     EXPECT_EQ(form.Command1->text(), "&Generate");
     EXPECT_EQ(form.Command2->text(), "&Cancel");
     EXPECT_EQ(form.Frame1->title(), "");
-    EXPECT_FALSE(form.Label3->text().isEmpty());
+    EXPECT_EQ(form.Label3->text(), "Orvelin 1.0 - MIT licence");
+    EXPECT_LE(form.Label3->fontMetrics().horizontalAdvance(form.Label3->text()), form.Label3->width()) << "unclipped";
 
     for (QLabel* label : {form.Label2, form.Label3}) {
         EXPECT_EQ(label->font().family(), "Arial");
@@ -303,7 +304,7 @@ TEST_F(Window, TheRealDialogAndBoxes)
         EXPECT_EQ(shown.mode, QFileDialog::ExistingFile) << "only an existing file can be chosen";
         EXPECT_EQ(shown.box, "Not a valid VCalendar (.vcs) file format") << "the cancel kept the earlier file";
         EXPECT_EQ(shown.icon, QMessageBox::Information);
-        EXPECT_EQ(shown.label3, "Orvelin 1.0 - freeware");
+        EXPECT_EQ(shown.label3, "Orvelin 1.0 - MIT licence");
     }
     EXPECT_EQ(form.form.CommonDialog1.fileTitle(), "plain.vcs");
 

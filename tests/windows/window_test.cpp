@@ -224,7 +224,7 @@ TEST(WindowLook, StartsWithTheDesignedLook)
         {kLabel2, {8, 8, 585, 49}, nullptr},
         {kFrame1, {8, 56, 585, 105}, L""},
         {kCommand1, {24, 72, 121, 97}, L"&Generate"},
-        {kLabel3, {264, 76, 465, 93}, L"Orvelin 1.0 - freeware"},
+        {kLabel3, {264, 76, 465, 93}, L"Orvelin 1.0 - MIT licence"},
         {kCommand2, {136, 72, 233, 97}, L"&Cancel"},
     };
     for (const auto& control : design) {
@@ -252,6 +252,17 @@ TEST(WindowLook, StartsWithTheDesignedLook)
         EXPECT_EQ(font.lfHeight, -11) << id << ": 8.25 pt at 96 dots per inch";
         EXPECT_GE(font.lfWeight, FW_BOLD) << id;
     }
+    // The credit line fits its label unclipped.
+    const HWND credit = Control(kLabel3);
+    const HDC context = ::GetDC(credit);
+    const HGDIOBJ previous = ::SelectObject(context, reinterpret_cast<HFONT>(::SendMessageW(credit, WM_GETFONT, 0, 0)));
+    const std::wstring creditText = TextOf(credit);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(context, creditText.c_str(), static_cast<int>(creditText.size()), &extent);
+    ::SelectObject(context, previous);
+    ::ReleaseDC(credit, context);
+    EXPECT_LE(extent.cx, 465 - 264);
+
     LOGFONTW buttonFont{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(kCommand1), WM_GETFONT, 0, 0)), sizeof buttonFont,
                  &buttonFont);

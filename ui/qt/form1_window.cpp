@@ -1,6 +1,6 @@
 #include "ui/qt/form1_window.h"
 
-#include "engine/version.h"
+#include "ui/form/captions.h"
 #include "ui/qt/file_dialog.h"
 #include "ui/qt/message_box.h"
 
@@ -79,9 +79,6 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const QString kInstructions = QStringLiteral(
-    "Click \"Generate\" and select the VCalendar (.vcs) file that you wish to split into individual (.vcs) files.    "
-    "The files will be generated in the same location as the selected file under a folder titled -VCS folder.  ");
 
 }  // namespace
 
@@ -91,7 +88,7 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
 {
     RegisterWindowResources();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Orvelin Version " ORVELIN_VERSION_SHORT));
+    setWindowTitle(FromUtf8(kWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     resize(594, 117);
 
@@ -102,14 +99,14 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
     Label2->setFont(DesignFont());
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setText(kInstructions);
+    Label2->setText(FromUtf8(kInstructions));
 
     Frame1 = Place<QGroupBox>(this, "Frame1", Twips(120, 840, 8655, 735));
     Command1 = Place<QPushButton>(Frame1, "Command1", Twips(240, 240, 1455, 375));
     Command1->setText(QStringLiteral("&Generate"));
     Label3 = Place<QLabel>(Frame1, "Label3", Twips(3840, 300, 3015, 255));
     Label3->setFont(DesignFont());
-    Label3->setText(QStringLiteral("Orvelin " ORVELIN_VERSION_SHORT " - freeware"));
+    Label3->setText(FromUtf8(kCreditLine));
     Command2 = Place<QPushButton>(Frame1, "Command2", Twips(1920, 240, 1455, 375));
     Command2->setText(QStringLiteral("&Cancel"));
     auto* enterClicks = new EnterClicksFocusedButton(this);

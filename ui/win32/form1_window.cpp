@@ -1,7 +1,7 @@
 #include "ui/win32/form1_window.h"
 
-#include "engine/version.h"
 #include "platform/windows/wide.h"
+#include "ui/form/captions.h"
 #include "ui/win32/control_ids.h"
 
 #include <commdlg.h>
@@ -16,9 +16,6 @@ constexpr int kClientWidth = 594;  // at 96 dots per inch
 constexpr int kClientHeight = 117;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 
-const wchar_t kInstructions[] =
-    L"Click \"Generate\" and select the VCalendar (.vcs) file that you wish to split into individual (.vcs) files.    "
-    L"The files will be generated in the same location as the selected file under a folder titled -VCS folder.  ";
 
 // Where each control stands, designed in twips (15 to a pixel at 96 dots per
 // inch), relative to its container; the controls inside Frame1 are the
@@ -27,7 +24,7 @@ struct Design {
     ControlId id;
     const wchar_t* windowClass;
     DWORD style;
-    const wchar_t* caption;
+    std::string_view caption;  // UTF-8
     bool insideFrame;
     int left, top, width, height;
 };
@@ -36,12 +33,12 @@ constexpr int kFrameLeft = 120;
 constexpr int kFrameTop = 840;
 
 const Design kDesign[] = {
-    {kLabel1, L"STATIC", SS_LEFT, L"", false, 0, 0, 8895, 735},
+    {kLabel1, L"STATIC", SS_LEFT, "", false, 0, 0, 8895, 735},
     {kLabel2, L"STATIC", SS_LEFT, kInstructions, false, 120, 120, 8655, 615},
-    {kFrame1, L"BUTTON", BS_GROUPBOX, L"", false, kFrameLeft, kFrameTop, 8655, 735},
-    {kCommand1, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, L"&Generate", true, 240, 240, 1455, 375},
-    {kLabel3, L"STATIC", SS_LEFT | SS_NOPREFIX, L"Orvelin " ORVELIN_VERSION_SHORT " - freeware", true, 3840, 300, 3015, 255},
-    {kCommand2, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, L"&Cancel", true, 1920, 240, 1455, 375},
+    {kFrame1, L"BUTTON", BS_GROUPBOX, "", false, kFrameLeft, kFrameTop, 8655, 735},
+    {kCommand1, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Generate", true, 240, 240, 1455, 375},
+    {kLabel3, L"STATIC", SS_LEFT | SS_NOPREFIX, kCreditLine, true, 3840, 300, 3015, 255},
+    {kCommand2, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Cancel", true, 1920, 240, 1455, 375},
 };
 
 int Scaled(int twips, UINT dpi)
@@ -106,7 +103,7 @@ Form1Window::Form1Window(HINSTANCE instance, Form1::FileSystemFactory createFile
     dpi_ = ::GetDpiForSystem();
     RECT frame{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi_), 96), MulDiv(kClientHeight, static_cast<int>(dpi_), 96)};
     ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
-    window_ = ::CreateWindowExW(0, kWindowClass, L"Orvelin Version " ORVELIN_VERSION_SHORT, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+    window_ = ::CreateWindowExW(0, kWindowClass, platform::Widen(kWindowCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
     form_.Form_Load();
 }
@@ -161,7 +158,7 @@ void Form1Window::CreateControls()
     designFont_ = CreateDesignFont(dpi_);
     dialogFont_ = CreateDialogFont(dpi_);
     for (const Design& control : kDesign) {
-        const HWND child = ::CreateWindowExW(0, control.windowClass, control.caption,
+        const HWND child = ::CreateWindowExW(0, control.windowClass, platform::Widen(control.caption).c_str(),
                                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | control.style, 0, 0, 0, 0,
                                              window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                              instance_, nullptr);
