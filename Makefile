@@ -11,9 +11,9 @@ JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
             fonts-liberation xvfb xauth xdotool xdg-utils groff-base \
-            desktop-file-utils appstream libical-dev
+            desktop-file-utils appstream libical-dev dpkg-dev lintian
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest nsis
 WINE := /usr/lib/wine/wine64
 # Wine keeps its own Windows in the build folder; it says nothing unless asked.
 WINE_ENV := WINEPREFIX=$(CURDIR)/$(WINDOWS_DIR)/wine WINEDEBUG=-all
@@ -21,8 +21,9 @@ SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
 PREFIX       ?= /usr/local
 INSTALL_DIR  ?= build-install
+PACKAGE_DIR  ?= build-package
 
-.PHONY: all deps install-packages build run install test test-plain test-sanitize windows test-windows bench fuzz clean
+.PHONY: all deps install-packages build run install package test test-plain test-sanitize windows test-windows bench fuzz clean
 
 all: build
 
@@ -55,6 +56,12 @@ install: deps
 	cmake --build $(INSTALL_DIR) -j $(JOBS)
 	cmake --install $(INSTALL_DIR) --strip --prefix $(PREFIX)
 
+# The Debian package, from a stripped Release build: $(PACKAGE_DIR)/orvelin_<version>_amd64.deb.
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DORVELIN_BUILD_TESTS=OFF
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
+
 test: test-plain test-sanitize test-windows
 
 test-plain: build
@@ -73,7 +80,7 @@ windows: deps
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=Release -DORVELIN_WERROR=ON
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
-	cmake --build $(WINDOWS_DIR) --target windows-zip
+	cmake --build $(WINDOWS_DIR) --target windows-zip windows-installer
 
 # The Windows suites, run under Wine on a virtual display (the window's tests
 # drive real windows), one at a time: windows and focus are shared.
@@ -99,4 +106,4 @@ fuzz: deps
 	    -print_final_stats=1 corpus $(CURDIR)/tests/fuzz/corpus
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(INSTALL_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(INSTALL_DIR) $(PACKAGE_DIR)

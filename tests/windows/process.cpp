@@ -24,9 +24,15 @@ HANDLE Capture(const std::string& path)
 
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory)
 {
-    std::wstring line;
+    std::string line;
     for (const std::string& argument : command)
-        line += (line.empty() ? L"\"" : L" \"") + Wide(argument) + L"\"";
+        line += (line.empty() ? "\"" : " \"") + argument + "\"";
+    return RunCommandLine(line, workingDirectory);
+}
+
+ProcessResult RunCommandLine(const std::string& commandLine, const std::string& workingDirectory)
+{
+    std::wstring line = Wide(commandLine);
     TempFolder capture;
     const HANDLE out = Capture(capture / "out");
     const HANDLE err = Capture(capture / "err");
@@ -43,7 +49,7 @@ ProcessResult RunProcess(const std::vector<std::string>& command, const std::str
     ::CloseHandle(out);
     ::CloseHandle(err);
     if (!started)
-        throw std::runtime_error("cannot start " + command[0]);
+        throw std::runtime_error("cannot start " + commandLine);
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 0;
     ::GetExitCodeProcess(process.hProcess, &status);

@@ -1,0 +1,117 @@
+// The Windows installer, silent, in a Wine prefix where Orvelin is not
+// installed: its files, shortcuts and uninstall entry, the installed console
+// tool at work, an install over it, and a silent uninstall that leaves
+// nothing of Orvelin behind.
+
+#include "tests/support/event_file.h"
+#include "tests/support/temp_folder.h"
+#include "tests/windows/process.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+namespace orvelin::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvelin";
+
+fs::path KnownFolder(const KNOWNFOLDERID& id)
+{
+    wchar_t* path = nullptr;
+    ::SHGetKnownFolderPath(id, 0, nullptr, &path);
+    fs::path folder(path);
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+std::string Utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+// A value of the uninstall entry as text, or nullopt.
+std::optional<std::wstring> Entry(const wchar_t* name)
+{
+    wchar_t value[1024];
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_DWORD)
+        return std::wstring(value);
+    DWORD number = 0;
+    std::memcpy(&number, value, sizeof number);
+    return std::to_wstring(number);
+}
+
+bool EntryExists()
+{
+    HKEY key = nullptr;
+    const bool exists = ::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (exists)
+        ::RegCloseKey(key);
+    return exists;
+}
+
+TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
+{
+    const fs::path installed = KnownFolder(FOLDERID_LocalAppData) / "Programs" / "Orvelin";
+    const fs::path startMenu = KnownFolder(FOLDERID_Programs);
+    const fs::path shortcuts[] = {startMenu / "Orvelin.lnk", startMenu / "Orvelin (standalone files).lnk"};
+    ASSERT_FALSE(fs::exists(installed)) << "Orvelin is installed already";
+    ASSERT_FALSE(EntryExists());
+
+    TempFolder folder;
+    for (int time = 1; time <= 2; ++time) {
+        SCOPED_TRACE(time == 1 ? "installed" : "installed again over it");
+        ASSERT_EQ(RunCommandLine("\"" + std::string(ORVELIN_INSTALLER_PATH) + "\" /S", folder.path()).exitStatus, 0);
+        for (const char* file : {"orvelin.exe", "orvelin-split.exe", "README.txt", "LICENSE.txt", "uninstall.exe"})
+            EXPECT_TRUE(fs::is_regular_file(installed / file)) << file;
+        for (const fs::path& shortcut : shortcuts)
+            EXPECT_TRUE(fs::is_regular_file(shortcut)) << shortcut;
+        EXPECT_EQ(Entry(L"DisplayName"), L"Orvelin");
+        EXPECT_EQ(Entry(L"DisplayVersion"), L"1.00");
+        EXPECT_EQ(Entry(L"Publisher"), L"The Orvelin authors");
+        EXPECT_EQ(Entry(L"DisplayIcon"), (installed / "orvelin.exe").wstring());
+        EXPECT_EQ(Entry(L"UninstallString"), L"\"" + (installed / "uninstall.exe").wstring() + L"\"");
+        EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + (installed / "uninstall.exe").wstring() + L"\" /S");
+        EXPECT_GT(std::stoul(Entry(L"EstimatedSize").value_or(L"0")), 0ul);
+    }
+    // The standalone shortcut starts the window with --standalone (a link
+    // keeps its arguments as UTF-16).
+    const std::string link = ReadBytes(Utf8(shortcuts[1]));
+    const std::wstring_view argument = L"--standalone";
+    EXPECT_NE(link.find(std::string(reinterpret_cast<const char*>(argument.data()), argument.size() * 2)),
+              std::string::npos);
+
+    const std::string event = "BEGIN:VEVENT\r\nSUMMARY:Installed\r\nEND:VEVENT";
+    WriteBytes(folder / "cal.vcs", "BEGIN:VCALENDAR\r\n" + event + "\r\nEND:VCALENDAR\r\n");
+    const ProcessResult split = RunProcess({Utf8(installed / "orvelin-split.exe"), "cal.vcs"}, folder.path());
+    EXPECT_EQ(split.exitStatus, 0) << split.err;
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/1.vcs"), EventFile(event));
+
+    const std::wstring quiet = Entry(L"QuietUninstallString").value_or(L"");
+    ASSERT_EQ(RunCommandLine(Utf8(fs::path(quiet)), folder.path()).exitStatus, 0);
+    // The uninstaller goes on from a copy of itself, to remove its own file.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (fs::exists(installed) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(fs::exists(installed));
+    for (const fs::path& shortcut : shortcuts)
+        EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
+    EXPECT_FALSE(EntryExists());
+}
+
+}  // namespace
+}  // namespace orvelin::testing
