@@ -22,16 +22,16 @@ inline constexpr std::uint32_t kNone = UINT32_MAX;
 // A component directly inside a calendar object (or outside any): VEVENT,
 // VTODO, VJOURNAL, VFREEBUSY, an X- component, or a VTIMEZONE.
 struct Component {
-    Span span;               // its BEGIN line through its END line
-    std::uint32_t line = 0;  // the number of its BEGIN line
-    std::string_view uid;    // its UID; none when its data() is null
-    std::string_view start;  // its DTSTART's value, as written; none when empty
-    bool allDay = false;     // its start is a date (VALUE=DATE)
+    Span span;                 // its BEGIN line through its END line
+    std::string_view uid;      // its UID; none when its data() is null
+    std::string_view start;    // its DTSTART's value, as written; none when empty
     std::string_view summary;  // its SUMMARY's value, as written
+    std::uint32_t line = 0;    // the number of its BEGIN line
     // The time zones it names in TZID parameters: zoneNames[firstZone, +zoneCount).
     std::uint32_t firstZone = 0;
     std::uint32_t zoneCount = 0;
     std::uint32_t nextInEntry = kNone;  // the entry's next component, in input order
+    bool allDay = false;                // its start is a date (VALUE=DATE)
 };
 
 // A VTIMEZONE and the TZID it defines.
@@ -60,7 +60,8 @@ struct Entry {
 
 struct CalendarStructure {
     std::vector<CalendarObject> calendars;
-    std::vector<Component> components;
+    // A deque: tens of thousands of components are never moved to grow.
+    std::deque<Component> components;
     std::vector<Entry> entries;  // in input order of their first components
     std::vector<std::string_view> zoneNames;
     std::string_view lineEnd;    // the input's own: its first line end, else CR LF

@@ -130,6 +130,9 @@ std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& 
     if (stem.empty())
         stem = std::to_string(number);
     std::string name = stem + std::string(extension);
+    // Numbers alone never clash.
+    if (naming_ == FileNaming::Number)
+        return name;
     for (int again = 2; !taken_.insert(Upper(name)).second; ++again)
         name = stem + " (" + std::to_string(again) + ")" + std::string(extension);
     return name;

@@ -104,12 +104,11 @@ void SplitRun::SplitStandalone()
     });
     if (!structure)
         return;
-    const std::vector<EntryGroup> groups =
-        GroupEntries(*structure, state_.content, options_.perFile, options_.maxBytes);
+    EntryGrouper groups(*structure, state_.content, options_.perFile, options_.maxBytes);
     FileNamer namer(options_.naming);
     WriteFilesAndClose([&](int& turn) {
-        for (; turn < static_cast<int>(groups.size()); ++turn)
-            CreateStandaloneFile(*structure, groups[static_cast<std::size_t>(turn)], namer);
+        for (std::optional<EntryGroup> group; (group = groups.Next()); ++turn)
+            CreateStandaloneFile(*structure, *group, namer);
     });
 }
 

@@ -105,35 +105,33 @@ constexpr auto kCountOnly = [](std::string_view) {};
 
 }  // namespace
 
-std::vector<EntryGroup> GroupEntries(const CalendarStructure& structure, std::string_view text, std::uint32_t perFile,
-                                     std::uint64_t maxBytes)
+std::optional<EntryGroup> EntryGrouper::Next()
 {
-    std::vector<EntryGroup> groups;
-    std::vector<bool> named;
-    for (std::uint32_t at = 0; at < structure.entries.size(); ++at) {
-        const Entry& entry = structure.entries[at];
-        const Pieces pieces(structure, text, entry.calendar);
-        if (!groups.empty()) {
-            EntryGroup& group = groups.back();
-            const bool sameCalendar = structure.entries[group.first].calendar == entry.calendar;
-            if (sameCalendar && group.count < perFile) {
-                std::vector<bool> withEntry = named;
-                const std::uint64_t bytes = group.bytes + pieces.NameZones(entry, withEntry, kCountOnly) +
-                                            pieces.Components(entry, kCountOnly);
-                if (maxBytes == 0 || bytes <= maxBytes) {
-                    group.bytes = bytes;
-                    ++group.count;
-                    named.swap(withEntry);
-                    continue;
-                }
-            }
-        }
-        named.assign(pieces.calendar().timeZones.size(), false);
-        groups.push_back({at, 1,
-                          pieces.Frame(kCountOnly, true) + pieces.Frame(kCountOnly, false) +
-                              pieces.NameZones(entry, named, kCountOnly) + pieces.Components(entry, kCountOnly)});
+    if (next_ >= structure_.entries.size())
+        return std::nullopt;
+    const Entry& first = structure_.entries[next_];
+    const Pieces pieces(structure_, text_, first.calendar);
+    EntryGroup group{next_, 1, 0};
+    std::vector<bool> named(pieces.calendar().timeZones.size());
+    if (maxBytes_ != 0) {
+        group.bytes = pieces.Frame(kCountOnly, true) + pieces.Frame(kCountOnly, false) +
+                      pieces.NameZones(first, named, kCountOnly) + pieces.Components(first, kCountOnly);
     }
-    return groups;
+    for (++next_; next_ < structure_.entries.size() && group.count < perFile_; ++next_, ++group.count) {
+        const Entry& entry = structure_.entries[next_];
+        if (entry.calendar != first.calendar)
+            break;
+        if (maxBytes_ == 0)
+            continue;
+        std::vector<bool> withEntry = named;
+        const std::uint64_t bytes =
+            group.bytes + pieces.NameZones(entry, withEntry, kCountOnly) + pieces.Components(entry, kCountOnly);
+        if (bytes > maxBytes_)
+            break;
+        group.bytes = bytes;
+        named.swap(withEntry);
+    }
+    return group;
 }
 
 std::string_view StandaloneExtension(const CalendarStructure& structure, const EntryGroup& group)

@@ -4,6 +4,7 @@
 #include "engine/file_system.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -16,12 +17,29 @@ struct EntryGroup {
     std::uint64_t bytes = 0;  // the size of its file
 };
 
-// How the entries are cut into files, in input order: each file holds at
-// most perFile entries (a whole recurring series is one) and, where maxBytes
-// is not 0, at most maxBytes bytes; each calendar object starts a new file.
-// An entry that alone passes maxBytes still gets a file of its own.
-std::vector<EntryGroup> GroupEntries(const CalendarStructure& structure, std::string_view text, std::uint32_t perFile,
-                                     std::uint64_t maxBytes);
+// Cuts the entries into files, in input order: each file holds at most
+// perFile entries (a whole recurring series is one) and, where maxBytes is
+// not 0, at most maxBytes bytes (then each group knows its file's size); each
+// calendar object starts a new file. An entry that alone passes maxBytes
+// still gets a file of its own.
+class EntryGrouper {
+public:
+    EntryGrouper(const CalendarStructure& structure, std::string_view text, std::uint32_t perFile,
+                 std::uint64_t maxBytes)
+        : structure_(structure), text_(text), perFile_(perFile), maxBytes_(maxBytes)
+    {
+    }
+
+    // The next file's entries; nullopt after the last.
+    std::optional<EntryGroup> Next();
+
+private:
+    const CalendarStructure& structure_;
+    std::string_view text_;
+    std::uint32_t perFile_;
+    std::uint64_t maxBytes_;
+    std::uint32_t next_ = 0;
+};
 
 // The file of a group ends in ".ics" for an iCalendar 2.0 calendar object
 // (and for components outside any), ".vcs" otherwise.
