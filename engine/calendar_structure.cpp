@@ -120,11 +120,12 @@ public:
         std::size_t contentEnd = PhysicalEnd(at_, endLength);
         line.text = text_.substr(start, contentEnd - start);
         line.number = number_;
-        const bool quotedPrintable = ContainsFolded(Parse(line.text).parameters, "QUOTED-PRINTABLE");
         std::string* joined = nullptr;
         for (at_ = contentEnd + endLength, ++number_; at_ < text_.size(); ++number_) {
             const bool folded = text_[at_] == ' ' || text_[at_] == '\t';
-            const bool softBreak = quotedPrintable && contentEnd > start && text_[contentEnd - 1] == '=';
+            // The QUOTED-PRINTABLE parameter may itself stand on a folded line.
+            const bool softBreak = contentEnd > start && text_[contentEnd - 1] == '=' &&
+                                   ContainsFolded(Parse(joined ? *joined : line.text).parameters, "QUOTED-PRINTABLE");
             if (endLength == 0 || (!folded && !softBreak))
                 break;
             const std::size_t next = at_;

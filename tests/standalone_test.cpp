@@ -220,6 +220,9 @@ TEST(Standalone, AnUnclearStructureIsReportedAndNothingWritten)
         {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VALARM", "END:VALARM"}), ErrorBox("line 4: BEGIN:VEVENT is never ended")},
         {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VCALENDAR"}),
          ErrorBox("line 5: BEGIN:VCALENDAR inside BEGIN:VEVENT")},
+        // A soft line break whose QUOTED-PRINTABLE stands on a folded line takes END:VEVENT into the note.
+        {kHeader + Lines({"BEGIN:VEVENT", "NOTE;ENCODING=", " QUOTED-PRINTABLE:a=", "END:VEVENT"}) + kFooter,
+         ErrorBox("line 8: END:VCALENDAR where END:VEVENT of line 4 was expected")},
         {kHeader + kBerlin + kFooter, InfoBox("Not a valid VCalendar (.vcs) file format")},
     };
     for (const auto& [input, box] : cases) {
