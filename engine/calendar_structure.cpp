@@ -1,36 +1,13 @@
 #include "engine/calendar_structure.h"
 
+#include "engine/letter_case.h"
+#include "engine/text_search.h"
+
 #include <cstring>
 #include <functional>
 
 namespace orvelin {
 namespace {
-
-constexpr char Upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// ASCII letters in either case are the same; sought is upper case.
-bool IsFolded(std::string_view text, std::string_view sought)
-{
-    if (text.size() != sought.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (Upper(text[i]) != sought[i])
-            return false;
-    }
-    return true;
-}
-
-bool ContainsFolded(std::string_view text, std::string_view sought)
-{
-    for (std::size_t at = 0; at + sought.size() <= text.size(); ++at) {
-        if (IsFolded(text.substr(at, sought.size()), sought))
-            return true;
-    }
-    return false;
-}
 
 std::string_view TrimEnd(std::string_view text)
 {
@@ -84,7 +61,7 @@ std::optional<std::string_view> Parameter(std::string_view parameters, std::stri
             ++at;
         }
         std::string_view value = parameters.substr(valueStart, at - valueStart);
-        if (!IsFolded(name, sought))
+        if (!EqualIgnoringCase(name, sought))
             continue;
         if (value.starts_with('"'))
             return value.substr(1, value.find('"', 1) - 1);
@@ -125,7 +102,7 @@ public:
             const bool folded = text_[at_] == ' ' || text_[at_] == '\t';
             // The QUOTED-PRINTABLE parameter may itself stand on a folded line.
             const bool softBreak = contentEnd > start && text_[contentEnd - 1] == '=' &&
-                                   ContainsFolded(Parse(joined ? *joined : line.text).parameters, "QUOTED-PRINTABLE");
+                                   InStr(1, Parse(joined ? *joined : line.text).parameters, "QUOTED-PRINTABLE", CompareMode::Text) != 0;
             if (endLength == 0 || (!folded && !softBreak))
                 break;
             const std::size_t next = at_;
@@ -261,9 +238,9 @@ private:
     {
         const ContentLine content = Parse(line.text);
         const std::string_view value = TrimEnd(content.value);
-        if (IsFolded(content.name, "BEGIN"))
+        if (EqualIgnoringCase(content.name, "BEGIN"))
             return Begin(line, value);
-        if (IsFolded(content.name, "END"))
+        if (EqualIgnoringCase(content.name, "END"))
             return End(line, value);
         if (open_.empty())
             TakeCalendarLine(line, content, value);
@@ -274,7 +251,7 @@ private:
 
     std::optional<StructureFault> Begin(const Line& line, std::string_view name)
     {
-        const bool calendar = IsFolded(name, "VCALENDAR");
+        const bool calendar = EqualIgnoringCase(name, "VCALENDAR");
         if (calendar && !open_.empty())
             return Fault(line.number, "BEGIN:VCALENDAR inside BEGIN:" + std::string(open_.front().name));
         if (calendar) {
@@ -286,7 +263,7 @@ private:
         }
         if (open_.empty()) {
             target_ = calendar_ != kNone ? calendar_ : BareCalendar();
-            inTimeZone_ = IsFolded(name, "VTIMEZONE");
+            inTimeZone_ = EqualIgnoringCase(name, "VTIMEZONE");
             if (inTimeZone_) {
                 zone_ = {{}, {line.span.begin, 0}};
             } else {
@@ -303,13 +280,13 @@ private:
     std::optional<StructureFault> End(const Line& line, std::string_view name)
     {
         if (open_.empty()) {
-            if (calendar_ == kNone || !IsFolded(name, "VCALENDAR"))
+            if (calendar_ == kNone || !EqualIgnoringCase(name, "VCALENDAR"))
                 return Fault(line.number, "END:" + std::string(name) + " closes nothing");
             structure_.calendars[calendar_].end = line.span;
             calendar_ = kNone;
             return std::nullopt;
         }
-        if (!FoldedEqual(name, open_.back().name)) {
+        if (!EqualIgnoringCase(name, open_.back().name)) {
             return Fault(line.number, "END:" + std::string(name) + " where END:" + std::string(open_.back().name) +
                                           " of line " + std::to_string(open_.back().line) + " was expected");
         }
@@ -317,17 +294,6 @@ private:
         if (open_.empty())
             Close(line.span.end);
         return std::nullopt;
-    }
-
-    static bool FoldedEqual(std::string_view a, std::string_view b)
-    {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (Upper(a[i]) != Upper(b[i]))
-                return false;
-        }
-        return true;
     }
 
     // Lines of a calendar object outside any component are its properties;
@@ -338,7 +304,7 @@ private:
             return;
         CalendarObject& calendar = structure_.calendars[calendar_];
         calendar.properties.push_back(line.span);
-        if (IsFolded(content.name, "VERSION"))
+        if (EqualIgnoringCase(content.name, "VERSION"))
             calendar.version2 = value == "2.0";
     }
 
@@ -346,19 +312,19 @@ private:
     {
         const bool direct = open_.size() == 1;
         if (inTimeZone_) {
-            if (direct && zone_.tzid.empty() && IsFolded(content.name, "TZID"))
+            if (direct && zone_.tzid.empty() && EqualIgnoringCase(content.name, "TZID"))
                 zone_.tzid = value;
             return;
         }
         Component& component = structure_.components.back();
-        if (direct && !component.uid.data() && IsFolded(content.name, "UID"))
+        if (direct && !component.uid.data() && EqualIgnoringCase(content.name, "UID"))
             component.uid = value.data() ? value : content.name.substr(content.name.size());  // "UID" alone is a UID too
-        if (direct && component.start.empty() && IsFolded(content.name, "DTSTART")) {
+        if (direct && component.start.empty() && EqualIgnoringCase(content.name, "DTSTART")) {
             component.start = value;
             const std::optional<std::string_view> type = Parameter(content.parameters, "VALUE");
-            component.allDay = type && IsFolded(*type, "DATE");
+            component.allDay = type && EqualIgnoringCase(*type, "DATE");
         }
-        if (direct && component.summary.empty() && IsFolded(content.name, "SUMMARY"))
+        if (direct && component.summary.empty() && EqualIgnoringCase(content.name, "SUMMARY"))
             component.summary = value;
         if (content.parameters.empty())
             return;

@@ -1,5 +1,7 @@
 #include "engine/file_names.h"
 
+#include "engine/letter_case.h"
+
 #include <algorithm>
 #include <array>
 
@@ -7,14 +9,6 @@ namespace orvelin {
 namespace {
 
 constexpr std::size_t kLongestName = 100;
-
-std::string Upper(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    return upper;
-}
 
 bool IsDigits(std::string_view text)
 {
@@ -94,7 +88,7 @@ bool Reserved(std::string_view name)
     static constexpr std::array<std::string_view, 22> kReserved{
         "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
         "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-    const std::string stem = Upper(Trimmed(name.substr(0, name.find('.'))));
+    const std::string stem = UpperAscii(Trimmed(name.substr(0, name.find('.'))));
     return std::find(kReserved.begin(), kReserved.end(), stem) != kReserved.end();
 }
 
@@ -133,7 +127,7 @@ std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& 
     // Numbers alone never clash.
     if (naming_ == FileNaming::Number)
         return name;
-    for (int again = 2; !taken_.insert(Upper(name)).second; ++again)
+    for (int again = 2; !taken_.insert(UpperAscii(name)).second; ++again)
         name = stem + " (" + std::to_string(again) + ")" + std::string(extension);
     return name;
 }

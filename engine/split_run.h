@@ -13,7 +13,6 @@ namespace orvelin {
 
 struct CalendarStructure;
 struct EntryGroup;
-class FileNamer;
 
 // How a run splits.
 struct SplitOptions {

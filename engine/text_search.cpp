@@ -1,30 +1,12 @@
 #include "engine/text_search.h"
 
 #include "engine/failure.h"
+#include "engine/letter_case.h"
 
 #include <cstring>
 
 namespace orvelin {
 namespace {
-
-constexpr unsigned char FoldCase(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-constexpr unsigned char LowerCase(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-bool EqualFolded(const char* text, std::string_view sought)
-{
-    for (std::size_t i = 0; i < sought.size(); ++i) {
-        if (FoldCase(static_cast<unsigned char>(text[i])) != FoldCase(static_cast<unsigned char>(sought[i])))
-            return false;
-    }
-    return true;
-}
 
 // The next byte equal to one value in [from, end), or end.
 const char* NextByte(const char* from, const char* end, unsigned char value)
@@ -39,8 +21,7 @@ const char* NextByte(const char* from, const char* end, unsigned char value)
 std::size_t AnchorOf(std::string_view sought)
 {
     for (std::size_t at = 0; at < sought.size(); ++at) {
-        const auto c = static_cast<unsigned char>(sought[at]);
-        if (FoldCase(c) == LowerCase(c))
+        if (UpperAscii(sought[at]) == LowerAscii(sought[at]))
             return at;
     }
     return 0;
@@ -60,14 +41,14 @@ std::size_t FindFolded(std::string_view text, std::size_t from, std::string_view
     // Where the anchor of a candidate that still fits whole may be.
     const char* const first = begin + from + anchor;
     const char* const end = begin + (text.size() - sought.size() + 1) + anchor;
-    const unsigned char upper = FoldCase(static_cast<unsigned char>(sought[anchor]));
-    const unsigned char lower = LowerCase(upper);
+    const auto upper = static_cast<unsigned char>(UpperAscii(sought[anchor]));
+    const auto lower = static_cast<unsigned char>(LowerAscii(sought[anchor]));
     const char* nextUpper = NextByte(first, end, upper);
     const char* nextLower = upper == lower ? end : NextByte(first, end, lower);
     while (nextUpper != end || nextLower != end) {
         const bool upperFirst = nextUpper < nextLower;
         const char* found = upperFirst ? nextUpper : nextLower;
-        if (EqualFolded(found - anchor, sought))
+        if (EqualIgnoringCase({found - anchor, sought.size()}, sought))
             return static_cast<std::size_t>(found - anchor - begin);
         if (upperFirst)
             nextUpper = NextByte(found + 1, end, upper);
