@@ -66,14 +66,9 @@ private:
     bool done_ = false;  // staged or discarded
 };
 
-// Longer paths than this no system call takes on POSIX.
-constexpr std::size_t kLongestPath = 4096;
-
 EventFileStore::EventFileStore(FilePrimitives& os, Interruptions& interruptions)
     : os_(os), interruptions_(interruptions)
 {
-    from_.reserve(kLongestPath);
-    to_.reserve(kLongestPath);
     interruptions_.SetCleanup(this);
 }
 
@@ -143,6 +138,10 @@ std::unique_ptr<OutputTextStream> EventFileStore::Create(const std::string& path
     if (code != 0)
         throw FailureFromOsError(code);
     inProgress_ = stream.get();
+    // Room for putting this file in place without allocating: its staging
+    // path is longer than its final one.
+    from_.reserve(stream->path_.size());
+    to_.reserve(stream->path_.size());
     return stream;
 }
 
@@ -255,8 +254,8 @@ OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
     for (; folder.placed < folder.staged.size(); ++folder.placed) {
         const InterruptionDeferred deferred(interruptions_);
         const Staged& file = folder.staged[folder.placed];
-        if (!Join(from_, folder.staging, file.name) || !Join(to_, folder.path, file.name))
-            continue;
+        Join(from_, folder.staging, file.name);
+        Join(to_, folder.path, file.name);
         const OsCode code = file.overwrite && flushed ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
         if (code != 0) {
             os_.Remove(from_);
@@ -273,13 +272,11 @@ OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
     return failure;
 }
 
-bool EventFileStore::Join(std::string& path, const std::string& folder, const std::string& name) noexcept
+// Within the room Create made: allocates nothing.
+void EventFileStore::Join(std::string& path, const std::string& folder, const std::string& name) noexcept
 {
-    if (folder.size() + name.size() > path.capacity())
-        return false;  // no system call would take it
     path.assign(folder);
     path.append(name);
-    return true;
 }
 
 OsCode EventFileStore::CommitFolder(Folder& folder)

@@ -74,12 +74,13 @@ private:
     OsCode PutInPlace(Folder& folder) noexcept;
     OsCode CommitFolder(Folder& folder);
 
-    bool Join(std::string& path, const std::string& folder, const std::string& name) noexcept;
+    void Join(std::string& path, const std::string& folder, const std::string& name) noexcept;
 
     FilePrimitives& os_;
     Interruptions& interruptions_;
-    // Room to put paths together in while files are put in place: an
-    // interruption may be doing it, and may not allocate.
+    // Room to put paths together in while files are put in place, made as
+    // large as the longest when each file is created: an interruption may be
+    // putting them in place, and may not allocate.
     std::string from_;
     std::string to_;
     // Everything an interruption reads changes only while it is deferred.

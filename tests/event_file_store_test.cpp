@@ -236,5 +236,27 @@ TEST_F(EventFiles, AFolderFilledMeanwhileIsKept)
     ExpectNothingLeftOrBroken();
 }
 
+// A path longer than PATH_MAX is fine on Windows: its file still goes in
+// place, at a commit and when an interruption puts it there.
+TEST_F(EventFiles, LongPathsGoInPlace)
+{
+    const std::string folder = "/" + std::string(5000, 'f') + "/";
+    for (const bool interrupted : {false, true}) {
+        SCOPED_TRACE(interrupted ? "interrupted" : "committed");
+        Reset(kStarts[1]);
+        disk->folders.insert(folder);
+        platform::LocalFileSystem files(disk, interruptions);
+        auto stream = files.CreateTextFile(folder + "1.vcs", true);
+        stream->Write(kContents[0]);
+        stream->Close();
+        if (interrupted)
+            interruptions.Interrupt();
+        else
+            files.Commit();
+        EXPECT_EQ(disk->At(folder + "1.vcs"), kContents[0]);
+        ExpectNothingLeftOrBroken();
+    }
+}
+
 }  // namespace
 }  // namespace orvelin::testing
