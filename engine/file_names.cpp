@@ -68,7 +68,8 @@ std::string_view Shortened(std::string_view name)
     if (name.size() <= kLongestName)
         return name;
     std::size_t cut = kLongestName;
-    while (IsUtf8(name) && cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+    const bool utf8 = IsUtf8(name);
+    while (utf8 && cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
         --cut;
     return name.substr(0, cut);
 }

@@ -43,26 +43,29 @@ public:
         return Line(text_.substr(span.begin, span.end - span.begin), emit);
     }
 
-    // The header, the properties and the END line: what every file of the
-    // calendar object holds.
+    // The header and the properties, which every file of the calendar object begins with.
     template <typename Emit>
-    std::uint64_t Frame(Emit&& emit, bool header) const
+    std::uint64_t Header(Emit&& emit) const
     {
-        std::uint64_t bytes = 0;
-        if (!header) {
-            if (calendar_.end) {
-                const Span& end = *calendar_.end;
-                emit(text_.substr(end.begin, end.end - end.begin));
-                return end.end - end.begin;
-            }
-            emit(kEndLine);
-            emit(lineEnd_);
-            return kEndLine.size() + lineEnd_.size();
-        }
-        bytes += calendar_.bare ? Line(kOwnHeader, emit) : Line(calendar_.begin, emit);
+        std::uint64_t bytes = calendar_.bare ? Line(kOwnHeader, emit) : Line(calendar_.begin, emit);
         for (const Span& property : calendar_.properties)
             bytes += Line(property, emit);
         return bytes;
+    }
+
+    // The END line: the input's own as it stands (at the input's end it may
+    // have no line end), else one of the program's.
+    template <typename Emit>
+    std::uint64_t End(Emit&& emit) const
+    {
+        if (calendar_.end) {
+            const std::string_view end = text_.substr(calendar_.end->begin, calendar_.end->end - calendar_.end->begin);
+            emit(end);
+            return end.size();
+        }
+        emit(kEndLine);
+        emit(lineEnd_);
+        return kEndLine.size() + lineEnd_.size();
     }
 
     // Marks the time zones the entry's components name; the bytes of those
@@ -114,7 +117,7 @@ std::optional<EntryGroup> EntryGrouper::Next()
     EntryGroup group{next_, 1, 0};
     std::vector<bool> named(pieces.calendar().timeZones.size());
     if (maxBytes_ != 0) {
-        group.bytes = pieces.Frame(kCountOnly, true) + pieces.Frame(kCountOnly, false) +
+        group.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) +
                       pieces.NameZones(first, named, kCountOnly) + pieces.Components(first, kCountOnly);
     }
     for (++next_; next_ < structure_.entries.size() && group.count < perFile_; ++next_, ++group.count) {
@@ -145,7 +148,7 @@ void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& stru
 {
     const auto write = [&stream](std::string_view piece) { stream.Write(piece); };
     const Pieces pieces(structure, text, structure.entries[group.first].calendar);
-    pieces.Frame(write, true);
+    pieces.Header(write);
     std::vector<bool> named(pieces.calendar().timeZones.size());
     for (std::uint32_t at = group.first; at < group.first + group.count; ++at)
         pieces.NameZones(structure.entries[at], named, kCountOnly);
@@ -156,7 +159,7 @@ void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& stru
     }
     for (std::uint32_t at = group.first; at < group.first + group.count; ++at)
         pieces.Components(structure.entries[at], write);
-    pieces.Frame(write, false);
+    pieces.End(write);
 }
 
 }  // namespace orvelin
