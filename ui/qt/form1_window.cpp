@@ -79,7 +79,6 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-
 }  // namespace
 
 Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
