@@ -251,7 +251,7 @@ double Ratio(const std::vector<Result>& results, const std::string& scenario, co
 bool Check(const char* target, double value, double limit)
 {
     const bool met = value <= limit;
-    std::printf("  %-58s %8.3f <= %-8.3f %s\n", target, value, limit, met ? "met" : "NOT MET");
+    std::printf("  %-62s %8.3f <= %-8.3f %s\n", target, value, limit, met ? "met" : "NOT MET");
     return met;
 }
 
@@ -325,14 +325,14 @@ int main(int argc, char** argv)
     fs::create_directories(csvPath.parent_path());
     std::ofstream csv(csvPath);
     csv << "input,events,command,median_seconds,ratio_to_floor,us_per_event,peak_rss_mib,input_mib\n";
-    std::printf("%-15s %-20s %10s %9s %9s %13s\n", "input", "command", "median s", "x floor", "us/event",
+    std::printf("%-17s %-26s %10s %9s %9s %13s\n", "input", "command", "median s", "x floor", "us/event",
                 "peak RSS MiB");
     for (const auto& [scenario, write] : scenarios) {
         for (const Command& command : scenario.commands) {
             const Result& r = Find(results, scenario.name, command.name);
             const double ratio = Ratio(results, scenario.name, command.name, scenario.commands.front().name);
             const double perEvent = r.events > 0 ? r.medianSeconds * 1e6 / r.events : 0;
-            std::printf("%-15s %-20s %10.4f %9.2f %9.2f %13.1f\n", r.scenario.c_str(), r.command.c_str(),
+            std::printf("%-17s %-26s %10.4f %9.2f %9.2f %13.1f\n", r.scenario.c_str(), r.command.c_str(),
                         r.medianSeconds, ratio, perEvent, r.peakRssMiB);
             csv << '"' << r.scenario << "\"," << r.events << ',' << r.command << ',' << r.medianSeconds << ',' << ratio
                 << ',' << perEvent << ',' << r.peakRssMiB << ',' << r.inputMiB << '\n';
