@@ -5,87 +5,146 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <utility>
 
 namespace orvelin {
 namespace {
 
-std::string_view TrimEnd(std::string_view text)
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kQuotedPrintable = "QUOTED-PRINTABLE";
+constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
+// A name is made of at most 100 bytes of a summary: this much of the value
+// as written is plenty, even quoted-printable.
+constexpr std::size_t kSummaryRead = 4096;
+
+std::string_view TrimEnd(std::string_view text, std::string_view strays = " \t")
 {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    while (!text.empty() && strays.find(text.back()) != std::string_view::npos)
         text.remove_suffix(1);
     return text;
 }
 
-// A content line's parts: NAME;PARAMETERS:VALUE (a colon inside a quoted
-// parameter value does not end the parameters).
-struct ContentLine {
-    std::string_view name;
-    std::string_view parameters;  // from the first ";", or empty
-    std::string_view value;
+// A content line's parts, NAME;PARAMETERS:VALUE, found as the text grows
+// (folded lines are joined one by one): the name ends at the first ";" or
+// ":", the parameters at the first ":" outside double quotes.
+class HeadScan {
+public:
+    // Reads on in text, which holds what it held at the last call and more.
+    void Advance(std::string_view text)
+    {
+        for (; at_ < text.size(); ++at_) {
+            const char c = text[at_];
+            if (nameEnd_ == kWhole) {
+                if (c != ';' && c != ':')
+                    continue;
+                nameEnd_ = at_;
+            }
+            if (!quoted_ && c == ':') {
+                parametersEnd_ = at_;
+                return;
+            }
+            quoted_ ^= c == '"';
+        }
+    }
+
+    bool complete() const { return parametersEnd_ != kWhole; }
+    std::string_view Name(std::string_view text) const { return text.substr(0, nameEnd_); }
+    std::string_view Parameters(std::string_view text) const
+    {
+        if (nameEnd_ == kWhole)
+            return {};
+        return text.substr(nameEnd_, (complete() ? parametersEnd_ : text.size()) - nameEnd_);
+    }
+    std::string_view Value(std::string_view text) const
+    {
+        return complete() ? text.substr(parametersEnd_ + 1) : std::string_view();
+    }
+
+    // Whether the parameters so far name QUOTED-PRINTABLE; each byte is looked at once.
+    bool QuotedPrintable(std::string_view text)
+    {
+        const std::string_view parameters = Parameters(text);
+        if (!quotedPrintable_ && parameters.size() >= kQuotedPrintable.size()) {
+            const std::size_t from = searched_ > kQuotedPrintable.size() ? searched_ - kQuotedPrintable.size() : 0;
+            quotedPrintable_ =
+                InStr(1, parameters.substr(from), kQuotedPrintable, CompareMode::Text) != 0;
+            searched_ = parameters.size();
+        }
+        return quotedPrintable_;
+    }
+
+private:
+    std::size_t at_ = 0;
+    std::size_t nameEnd_ = kWhole;
+    std::size_t parametersEnd_ = kWhole;
+    bool quoted_ = false;
+    std::size_t searched_ = 0;
+    bool quotedPrintable_ = false;
 };
 
-ContentLine Parse(std::string_view text)
-{
-    ContentLine line;
-    std::size_t at = 0;
-    while (at < text.size() && text[at] != ';' && text[at] != ':')
-        ++at;
-    line.name = text.substr(0, at);
-    const std::size_t parameters = at;
-    bool quoted = false;
-    while (at < text.size() && (quoted || text[at] != ':')) {
-        quoted ^= text[at] == '"';
-        ++at;
-    }
-    line.parameters = text.substr(parameters, at - parameters);
-    line.value = at < text.size() ? text.substr(at + 1) : std::string_view();
-    return line;
-}
+}  // namespace
 
-// The first value of the parameter sought (upper case), unquoted.
-std::optional<std::string_view> Parameter(std::string_view parameters, std::string_view sought)
+std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view sought)
 {
-    std::size_t at = 0;
-    while (at < parameters.size()) {
-        ++at;  // the ";"
-        const std::size_t nameStart = at;
-        while (at < parameters.size() && parameters[at] != '=' && parameters[at] != ';')
-            ++at;
-        const std::string_view name = parameters.substr(nameStart, at - nameStart);
-        if (at < parameters.size() && parameters[at] == '=')
-            ++at;
-        const std::size_t valueStart = at;
+    for (std::size_t at = 0; at < parameters.size();) {
+        const std::size_t start = ++at;  // past the ";"
         bool quoted = false;
         while (at < parameters.size() && (quoted || parameters[at] != ';')) {
             quoted ^= parameters[at] == '"';
             ++at;
         }
-        std::string_view value = parameters.substr(valueStart, at - valueStart);
-        if (!EqualIgnoringCase(name, sought))
+        const std::string_view parameter = parameters.substr(start, at - start);
+        const std::size_t equals = parameter.find('=');
+        if (!EqualIgnoringCase(parameter.substr(0, equals), sought))
             continue;
+        const std::string_view value = equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
         if (value.starts_with('"'))
             return value.substr(1, value.find('"', 1) - 1);
-        return value.substr(0, value.find(','));
+        return value;
     }
     return std::nullopt;
 }
 
+namespace {
+
 // One content line: where it lies (line ends included), the number of its
-// first line, and its text with folded lines joined, without its line end.
+// first line, and its parts with folded lines and soft line breaks joined.
 struct Line {
     Span span;
     std::size_t number = 0;
-    std::string_view text;
+    std::string_view name;
+    std::string_view parameters;
+    std::string_view value;  // as much of it as was wanted
+    bool blank = true;       // nothing but a line end
+    bool joined = false;     // the parts lie in the reader's room, until the next line
+};
+
+// What the reader needs to know of where it is.
+class LineContext {
+public:
+    // How many bytes of the value of a line named name are wanted.
+    virtual std::size_t ValueWanted(std::string_view name) const = 0;
+    // The name of the component that lines belong to now ("VCALENDAR" between
+    // components), or "" outside any.
+    virtual std::string_view Enclosing() const = 0;
+
+protected:
+    ~LineContext() = default;
 };
 
 // Reads content lines. Line ends are CR LF, LF or CR; a line starting with a
 // space or a tab continues the one before (folding); so does the line after
-// a vCalendar 1.0 quoted-printable value ending in "=".
+// a vCalendar 1.0 quoted-printable value ending in "=" (a soft line break),
+// unless that line ends the component. Only the name and parameters of a
+// long line are copied to join it, and of its value only what is wanted.
 class LineReader {
 public:
-    LineReader(std::string_view text, std::deque<std::string>& unfolded)
-        : text_(text), unfolded_(unfolded), nextCr_(Find('\r', 0)), nextLf_(Find('\n', 0))
+    LineReader(std::string_view text, const LineContext& context)
+        : text_(text), context_(context), nextCr_(Find('\r', 0)), nextLf_(Find('\n', 0))
     {
+        if (text_.starts_with(kByteOrderMark))
+            at_ = kByteOrderMark.size();
     }
 
     bool Next(Line& line)
@@ -95,27 +154,53 @@ public:
         const std::size_t start = at_;
         std::size_t endLength = 0;
         std::size_t contentEnd = PhysicalEnd(at_, endLength);
-        line.text = text_.substr(start, contentEnd - start);
-        line.number = number_;
-        std::string* joined = nullptr;
-        for (at_ = contentEnd + endLength, ++number_; at_ < text_.size(); ++number_) {
+        const std::string_view first = text_.substr(start, contentEnd - start);
+        line.number = number_++;
+        at_ = contentEnd + endLength;
+        HeadScan head;
+        head.Advance(first);
+        std::string_view joined = first;
+        std::size_t limit = head.complete() ? Limit(head, first) : kWhole;
+        bool copying = false;
+        bool dropped = false;  // bytes beyond limit were left out
+        bool blank = first.empty();
+        while (endLength != 0 && at_ < text_.size()) {
             const bool folded = text_[at_] == ' ' || text_[at_] == '\t';
-            // The QUOTED-PRINTABLE parameter may itself stand on a folded line.
-            const bool softBreak = contentEnd > start && text_[contentEnd - 1] == '=' &&
-                                   InStr(1, Parse(joined ? *joined : line.text).parameters, "QUOTED-PRINTABLE", CompareMode::Text) != 0;
-            if (endLength == 0 || (!folded && !softBreak))
+            if (!folded && !SoftBreak(head, joined, start, contentEnd))
                 break;
-            const std::size_t next = at_;
-            contentEnd = PhysicalEnd(next, endLength);
-            if (folded) {
-                if (!joined)
-                    joined = &unfolded_.emplace_back(line.text);
-                joined->append(text_.substr(next + 1, contentEnd - next - 1));
-            }
+            const std::size_t next = at_ + (folded ? 1 : 0);
+            contentEnd = PhysicalEnd(at_, endLength);
             at_ = contentEnd + endLength;
+            ++number_;
+            const std::string_view more = text_.substr(next, contentEnd - next);
+            blank &= !folded || more.empty();
+            // The text after a soft break joins only a value, without its "=".
+            if (!folded && !head.complete())
+                continue;
+            if (!copying) {
+                room_.assign(joined.substr(0, std::min(joined.size(), limit)));
+                dropped = room_.size() < joined.size();
+                copying = true;
+            }
+            if (!folded && !dropped)
+                room_.pop_back();
+            const std::size_t room = limit - std::min(limit, room_.size());
+            dropped |= more.size() > room;
+            room_.append(more.substr(0, std::min(more.size(), room)));
+            if (!head.complete()) {
+                head.Advance(room_);
+                if (head.complete() && room_.size() > (limit = Limit(head, room_))) {
+                    room_.resize(limit);
+                    dropped = true;
+                }
+            }
+            joined = room_;
         }
-        if (joined)
-            line.text = *joined;
+        line.blank = blank;
+        line.joined = copying;
+        line.name = head.Name(joined);
+        line.parameters = head.Parameters(joined);
+        line.value = head.Value(joined);
         line.span = {start, at_};
         return true;
     }
@@ -124,6 +209,33 @@ public:
     std::string_view lineEnd() const { return lineEnd_.empty() ? std::string_view("\r\n") : lineEnd_; }
 
 private:
+    // How long the joined text may grow: the name, the parameters and as
+    // much of the value as is wanted.
+    std::size_t Limit(const HeadScan& head, std::string_view text) const
+    {
+        const std::size_t wanted = context_.ValueWanted(head.Name(text));
+        const std::size_t valueStart = text.size() - head.Value(text).size();
+        return wanted == kWhole ? kWhole : valueStart + wanted;
+    }
+
+    // Whether the physical line that ended at contentEnd ends in a soft line
+    // break: a quoted-printable value ending in "=", not followed by the END
+    // line of the component it belongs to.
+    bool SoftBreak(HeadScan& head, std::string_view joined, std::size_t start, std::size_t contentEnd)
+    {
+        if (contentEnd <= start || text_[contentEnd - 1] != '=' || !head.QuotedPrintable(joined))
+            return false;
+        const std::string_view enclosing = context_.Enclosing();
+        if (enclosing.empty())
+            return true;
+        std::size_t endLength = 0;
+        const std::string_view next = text_.substr(at_, PhysicalEnd(at_, endLength) - at_);
+        HeadScan nextHead;
+        nextHead.Advance(next);
+        return !(EqualIgnoringCase(nextHead.Name(next), "END") &&
+                 EqualIgnoringCase(TrimEnd(nextHead.Value(next), " \t:"), enclosing));
+    }
+
     // Where the line from at ends (before its line end), and the line end's length.
     std::size_t PhysicalEnd(std::size_t at, std::size_t& endLength)
     {
@@ -147,13 +259,14 @@ private:
     }
 
     std::string_view text_;
-    std::deque<std::string>& unfolded_;
+    const LineContext& context_;
     std::size_t at_ = 0;
     std::size_t number_ = 1;
     // The next CR and LF at or after at_ (or the text's size): each found once.
     std::size_t nextCr_;
     std::size_t nextLf_;
     std::string_view lineEnd_;
+    std::string room_;  // where a folded line is joined
 };
 
 // A calendar object's entries by UID, four bytes a slot: the UIDs themselves
@@ -205,9 +318,13 @@ private:
     std::size_t used_ = 0;
 };
 
-class StructureReader {
+class StructureReader final : public LineContext {
 public:
-    explicit StructureReader(std::string_view text) : lines_(text, structure_.unfolded) {}
+    explicit StructureReader(std::string_view text) : lines_(text, *this)
+    {
+        if (text.starts_with(kByteOrderMark))
+            structure_.byteOrderMark = text.substr(0, kByteOrderMark.size());
+    }
 
     std::variant<CalendarStructure, StructureFault> Read()
     {
@@ -222,6 +339,22 @@ public:
         return std::move(structure_);
     }
 
+    std::size_t ValueWanted(std::string_view name) const override
+    {
+        for (const std::string_view whole : {"BEGIN", "END", "VERSION", "UID", "DTSTART", "TZID"}) {
+            if (EqualIgnoringCase(name, whole))
+                return kWhole;
+        }
+        return EqualIgnoringCase(name, "SUMMARY") ? kSummaryRead : 0;
+    }
+
+    std::string_view Enclosing() const override
+    {
+        if (!open_.empty())
+            return open_.back().name;
+        return calendar_ != kNone ? "VCALENDAR" : "";
+    }
+
 private:
     // A component open at the moment, outermost first.
     struct Open {
@@ -234,18 +367,22 @@ private:
         return {line, "line " + std::to_string(line) + ": " + message};
     }
 
+    // A view that outlives the line it comes from.
+    std::string_view Keep(const Line& line, std::string_view view)
+    {
+        return line.joined ? structure_.unfolded.emplace_back(view) : view;
+    }
+
     std::optional<StructureFault> Take(const Line& line)
     {
-        const ContentLine content = Parse(line.text);
-        const std::string_view value = TrimEnd(content.value);
-        if (EqualIgnoringCase(content.name, "BEGIN"))
-            return Begin(line, value);
-        if (EqualIgnoringCase(content.name, "END"))
-            return End(line, value);
+        if (EqualIgnoringCase(line.name, "BEGIN"))
+            return Begin(line, Keep(line, TrimEnd(line.value, " \t:")));
+        if (EqualIgnoringCase(line.name, "END"))
+            return End(line, TrimEnd(line.value, " \t:"));
         if (open_.empty())
-            TakeCalendarLine(line, content, value);
+            TakeCalendarLine(line);
         else
-            TakeComponentLine(content, value);
+            TakeComponentLine(line);
         return std::nullopt;
     }
 
@@ -298,49 +435,53 @@ private:
 
     // Lines of a calendar object outside any component are its properties;
     // outside any calendar object they go nowhere.
-    void TakeCalendarLine(const Line& line, const ContentLine& content, std::string_view value)
+    void TakeCalendarLine(const Line& line)
     {
-        if (calendar_ == kNone || line.text.empty())
+        if (calendar_ == kNone || line.blank)
             return;
         CalendarObject& calendar = structure_.calendars[calendar_];
         calendar.properties.push_back(line.span);
-        if (EqualIgnoringCase(content.name, "VERSION"))
-            calendar.version2 = value == "2.0";
+        if (EqualIgnoringCase(line.name, "VERSION"))
+            calendar.version2 = TrimEnd(line.value) == "2.0";
     }
 
-    void TakeComponentLine(const ContentLine& content, std::string_view value)
+    void TakeComponentLine(const Line& line)
     {
         const bool direct = open_.size() == 1;
+        const std::string_view value = TrimEnd(line.value);
         if (inTimeZone_) {
-            if (direct && zone_.tzid.empty() && EqualIgnoringCase(content.name, "TZID"))
-                zone_.tzid = value;
+            if (direct && zone_.tzid.empty() && EqualIgnoringCase(line.name, "TZID"))
+                zone_.tzid = Keep(line, value);
             return;
         }
         Component& component = structure_.components.back();
-        if (direct && !component.uid.data() && EqualIgnoringCase(content.name, "UID"))
-            component.uid = value.data() ? value : content.name.substr(content.name.size());  // "UID" alone is a UID too
-        if (direct && component.start.empty() && EqualIgnoringCase(content.name, "DTSTART")) {
-            component.start = value;
-            const std::optional<std::string_view> type = Parameter(content.parameters, "VALUE");
+        if (direct && !component.uid.data() && EqualIgnoringCase(line.name, "UID"))
+            component.uid = line.value.data() ? Keep(line, value) : line.name.substr(line.name.size());  // "UID" alone is a UID too
+        if (direct && component.start.empty() && EqualIgnoringCase(line.name, "DTSTART")) {
+            component.start = Keep(line, value);
+            const std::optional<std::string_view> type = ParameterValue(line.parameters, "VALUE");
             component.allDay = type && EqualIgnoringCase(*type, "DATE");
         }
-        if (direct && component.summary.empty() && EqualIgnoringCase(content.name, "SUMMARY"))
-            component.summary = value;
-        if (content.parameters.empty())
+        if (direct && component.summary.empty() && EqualIgnoringCase(line.name, "SUMMARY")) {
+            component.summary = Keep(line, value);
+            component.summaryParameters = Keep(line, line.parameters);
+        }
+        if (line.parameters.empty())
             return;
-        if (const std::optional<std::string_view> tzid = Parameter(content.parameters, "TZID"))
-            NameZone(*tzid);
+        if (const std::optional<std::string_view> tzid = ParameterValue(line.parameters, "TZID"))
+            NameZone(Keep(line, *tzid));
     }
 
+    // Each time zone once per component, however often it is named.
     void NameZone(std::string_view tzid)
     {
-        Component& component = structure_.components.back();
-        for (std::uint32_t at = component.firstZone; at < structure_.zoneNames.size(); ++at) {
-            if (structure_.zoneNames[at] == tzid)
-                return;
-        }
+        const auto index = static_cast<std::uint32_t>(structure_.components.size() - 1);
+        auto [namer, added] = lastNamer_.try_emplace(tzid, index);
+        if (!added && namer->second == index)
+            return;
+        namer->second = index;
         structure_.zoneNames.push_back(tzid);
-        ++component.zoneCount;
+        ++structure_.components.back().zoneCount;
     }
 
     // A component directly inside a calendar object (or outside any) ends:
@@ -349,7 +490,11 @@ private:
     {
         if (inTimeZone_) {
             zone_.span.end = end;
-            structure_.calendars[target_].timeZones.push_back(zone_);
+            const auto index = static_cast<std::uint32_t>(structure_.timeZones.size());
+            structure_.timeZones.push_back(zone_);
+            auto [known, added] = structure_.calendars[target_].zonesByTzid.try_emplace(zone_.tzid, index, index);
+            if (!added)
+                structure_.timeZones[std::exchange(known->second.second, index)].nextSameTzid = index;
             return;
         }
         const auto index = static_cast<std::uint32_t>(structure_.components.size() - 1);
@@ -390,6 +535,8 @@ private:
     TimeZone zone_;
     UidIndex uids_;  // entries of the open calendar object
     UidIndex bareUids_;
+    // The component that last named each time zone.
+    std::unordered_map<std::string_view, std::uint32_t> lastNamer_;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -20,14 +21,15 @@ struct Span {
 inline constexpr std::uint32_t kNone = UINT32_MAX;
 
 // A component directly inside a calendar object (or outside any): VEVENT,
-// VTODO, VJOURNAL, VFREEBUSY, an X- component, or a VTIMEZONE.
+// VTODO, VJOURNAL, VFREEBUSY or an X- component.
 struct Component {
     Span span;                 // its BEGIN line through its END line
-    std::string_view uid;      // its UID; none when its data() is null
+    std::string_view uid;      // its UID; none when data() is null
     std::string_view start;    // its DTSTART's value, as written; none when empty
-    std::string_view summary;  // its SUMMARY's value, as written
+    std::string_view summary;  // the start of its SUMMARY's value, as written (soft line breaks joined)
+    std::string_view summaryParameters;  // ";ENCODING=...;CHARSET=..." of its SUMMARY
     std::uint32_t line = 0;    // the number of its BEGIN line
-    // The time zones it names in TZID parameters: zoneNames[firstZone, +zoneCount).
+    // The time zones it names in TZID parameters, each once: zoneNames[firstZone, +zoneCount).
     std::uint32_t firstZone = 0;
     std::uint32_t zoneCount = 0;
     std::uint32_t nextInEntry = kNone;  // the entry's next component, in input order
@@ -38,6 +40,7 @@ struct Component {
 struct TimeZone {
     std::string_view tzid;
     Span span;
+    std::uint32_t nextSameTzid = kNone;  // its calendar object's next VTIMEZONE of this TZID
 };
 
 // A calendar object, or the components that stand outside any (bare).
@@ -45,9 +48,10 @@ struct CalendarObject {
     bool bare = false;
     Span begin;                  // its BEGIN:VCALENDAR line
     std::vector<Span> properties;  // its own property lines, in input order
-    std::vector<TimeZone> timeZones;
     std::optional<Span> end;     // its END:VCALENDAR line; none at the end of the input
     bool version2 = false;       // it says VERSION:2.0
+    // Its VTIMEZONEs by TZID: the first and the last of each (CalendarStructure::timeZones).
+    std::unordered_map<std::string_view, std::pair<std::uint32_t, std::uint32_t>> zonesByTzid;
 };
 
 // The components that go into one file together: one, or all of a calendar
@@ -62,9 +66,11 @@ struct CalendarStructure {
     std::vector<CalendarObject> calendars;
     // A deque: tens of thousands of components are never moved to grow.
     std::deque<Component> components;
+    std::vector<TimeZone> timeZones;  // of every calendar object, in input order
     std::vector<Entry> entries;  // in input order of their first components
     std::vector<std::string_view> zoneNames;
     std::string_view lineEnd;    // the input's own: its first line end, else CR LF
+    std::string_view byteOrderMark;  // the input's UTF-8 one, which every file then begins with
     // Unfolded texts that views point into; stable as it grows.
     std::deque<std::string> unfolded;
 };
@@ -79,7 +85,15 @@ struct StructureFault {
 // quoted-printable soft breaks joined only to read them), components by
 // their BEGIN and END lines in any letter case, UIDs and TZIDs. Liberal where
 // the meaning is clear: a calendar object still open at the end of the input
-// (or when the next one begins) is closed there.
+// (or when the next one begins) is closed there; a UTF-8 byte-order mark
+// opens the text; a quoted-printable value ending in "=" right before the
+// END line of its component leaves that line alone; stray colons and spaces
+// after a BEGIN or END value are not part of it.
 std::variant<CalendarStructure, StructureFault> ReadCalendarStructure(std::string_view text);
+
+// The value of the parameter named sought (in any letter case) in the
+// parameters of a content line (";NAME=VALUE;..."): everything up to the
+// next ";" outside double quotes, unquoted; nullopt when there is none.
+std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view sought);
 
 }  // namespace orvelin

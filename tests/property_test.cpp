@@ -24,7 +24,7 @@ public:
 
     std::string Calendar()
     {
-        std::string text;
+        std::string text = Chance(10) ? "\xEF\xBB\xBF" : "";
         if (Chance(80))
             text += "BEGIN:VCALENDAR" + LineEnd() + "VERSION:1.0" + LineEnd();
         const int pieces = Between(0, 12);
@@ -60,7 +60,9 @@ private:
     std::string Marker(std::string marker)
     {
         const int variant = tidy_ && Chance(95) ? 0 : Between(0, 9);
-        if (variant == 7)
+        if (variant == 6)
+            marker += Chance(50) ? ":" : " : ";
+        else if (variant == 7)
             for (char& c : marker)
                 c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         else if (variant == 8)
@@ -70,13 +72,17 @@ private:
         return marker;
     }
 
-    std::string Zone() { return std::array{"Europe/Berlin", "America/New_York", "/global/zone"}[Between(0, 2)]; }
+    std::string Zone()
+    {
+        return std::array{"Europe/Berlin", "America/New_York", "/global/zone", "Amsterdam, Berlin, Rome"}[Between(0, 3)];
+    }
 
     // A property; some name a time zone or share a UID, some are folded, and
-    // some quoted-printable values run on over a line that looks like a marker.
+    // some quoted-printable values run on over a line that looks like a
+    // marker, or make a UID of two lines.
     std::string Property()
     {
-        switch (Between(0, 5)) {
+        switch (Between(0, 6)) {
         case 0: return "UID:" + std::to_string(Between(1, 4)) + LineEnd();
         case 1: {
             const std::string zone = Zone();
@@ -84,6 +90,7 @@ private:
         }
         case 2: return "DTEND;TZ" + LineEnd() + " ID=" + Zone() + ":1" + LineEnd();
         case 3: return "NOTE;ENCODING=QUOTED-PRINTABLE:a=" + LineEnd() + "END:VEVENT" + LineEnd();
+        case 4: return "UID;QUOTED-PRINTABLE:" + std::to_string(Between(1, 2)) + "=" + LineEnd() + "x" + LineEnd();
         default: return "SUMMARY:" + std::to_string(Between(0, 99999)) + (Chance(30) ? Bytes() : "") + LineEnd();
         }
     }

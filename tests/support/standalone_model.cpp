@@ -45,34 +45,75 @@ bool QuotedPrintable(std::string_view text)
     return Upper(Head(text).second).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
-std::vector<Line> Lines(std::string_view input)
+std::string_view TrimStrays(std::string_view text)
 {
-    std::vector<Line> lines;
-    std::size_t at = 0;
-    std::size_t number = 1;
-    bool joinNext = false;  // the line before continues on this one
-    while (at < input.size()) {
-        std::size_t stop = at;
-        while (stop < input.size() && input[stop] != '\r' && input[stop] != '\n')
-            ++stop;
-        std::size_t next = stop;
-        if (next < input.size())
-            next += input.substr(next, 2) == "\r\n" ? 2 : 1;
-        const std::string_view content = input.substr(at, stop - at);
-        const bool folded = !lines.empty() && lines.back().end == at && (content.starts_with(' ') || content.starts_with('\t'));
-        if (joinNext || folded) {
-            if (folded)
-                lines.back().text += content.substr(1);
-            lines.back().end = next;
-        } else {
-            lines.push_back({std::string(content), at, next, number});
-        }
-        joinNext = next != stop && QuotedPrintable(lines.back().text) && content.ends_with('=');
-        at = next;
-        ++number;
-    }
-    return lines;
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == ':'))
+        text.remove_suffix(1);
+    return text;
 }
+
+// Content lines one by one: the line after a quoted-printable value ending in
+// "=" continues it (without the "="), unless it ends the component the value
+// is in (enclosing, in upper case).
+class LineReader {
+public:
+    explicit LineReader(std::string_view input) : input_(input) {}
+
+    bool Next(Line& line, const std::string& enclosing)
+    {
+        if (at_ >= input_.size())
+            return false;
+        std::string_view content = Physical();
+        line = {std::string(content), at_, next_, number_};
+        for (Advance(); at_ < input_.size(); Advance()) {
+            const std::string_view more = Physical();
+            const bool folded = more.starts_with(' ') || more.starts_with('\t');
+            const bool soft = !folded && content.ends_with('=') && QuotedPrintable(line.text) && !Ends(more, enclosing);
+            if (!folded && !soft)
+                break;
+            const auto [name, parameters] = Head(line.text);
+            if (folded) {
+                line.text += more.substr(1);
+            } else if (name.size() + parameters.size() < line.text.size()) {
+                line.text.pop_back();
+                line.text += more;
+            }
+            line.end = next_;
+            content = more;
+        }
+        return true;
+    }
+
+private:
+    // The physical line at at_, without its line end; next_ is where the next begins.
+    std::string_view Physical()
+    {
+        std::size_t stop = at_;
+        while (stop < input_.size() && input_[stop] != '\r' && input_[stop] != '\n')
+            ++stop;
+        next_ = stop;
+        if (next_ < input_.size())
+            next_ += input_.substr(next_, 2) == "\r\n" ? 2 : 1;
+        return input_.substr(at_, stop - at_);
+    }
+    void Advance()
+    {
+        at_ = next_;
+        ++number_;
+    }
+    static bool Ends(std::string_view text, const std::string& enclosing)
+    {
+        const auto [name, parameters] = Head(text);
+        const std::string_view value = text.substr(std::min(name.size() + parameters.size() + 1, text.size()));
+        return !enclosing.empty() && Upper(name) == "END" && parameters.size() + name.size() < text.size() &&
+               Upper(TrimStrays(value)) == enclosing;
+    }
+
+    std::string_view input_;
+    std::size_t at_ = 0;
+    std::size_t next_ = 0;
+    std::size_t number_ = 1;
+};
 
 // NAME, the TZID parameter (if any) and the value of a content line.
 struct Parts {
@@ -98,7 +139,7 @@ Parts Split(std::string_view text)
         if (parts.tzid || Upper(parameter.substr(0, equals)) != "TZID")
             continue;
         const std::string_view value = equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
-        parts.tzid = value.starts_with('"') ? value.substr(1, value.find('"', 1) - 1) : value.substr(0, value.find(','));
+        parts.tzid = value.starts_with('"') ? value.substr(1, value.find('"', 1) - 1) : value;
     }
     return parts;
 }
@@ -123,8 +164,16 @@ struct Calendar {
 
 ModelStandalone StandaloneByModel(std::string_view input)
 {
+    // A byte-order mark opens every file as it opened the input.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (input.starts_with(kByteOrderMark)) {
+        ModelStandalone model = StandaloneByModel(input.substr(kByteOrderMark.size()));
+        for (std::string& file : model.files)
+            file.insert(0, kByteOrderMark);
+        return model;
+    }
     ModelStandalone model;
-    const std::vector<Line> lines = Lines(input);
+    LineReader lines(input);
     std::string lineEnd = "\r\n";
     for (std::size_t at = 0; at < input.size(); ++at) {
         if (input[at] == '\r' || input[at] == '\n') {
@@ -139,9 +188,10 @@ ModelStandalone StandaloneByModel(std::string_view input)
     std::vector<std::pair<std::string, std::size_t>> stack;  // open components: name, line
     std::size_t target = 0;
     const auto text = [&](const Line& line) { return std::string(input.substr(line.begin, line.end - line.begin)); };
-    for (const Line& line : lines) {
+    Line line;
+    while (lines.Next(line, !stack.empty() ? stack.back().first : open >= 0 ? "VCALENDAR" : "")) {
         const Parts parts = Split(line.text);
-        const std::string value = Upper(Trim(parts.value));
+        const std::string value = Upper(TrimStrays(parts.value));
         if (parts.name == "BEGIN" && value == "VCALENDAR") {
             if (!stack.empty()) {
                 model.faultLine = line.number;
