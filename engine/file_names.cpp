@@ -1,6 +1,7 @@
 #include "engine/file_names.h"
 
 #include "engine/letter_case.h"
+#include "engine/unicode_text.h"
 
 #include <algorithm>
 #include <array>
@@ -29,9 +30,14 @@ std::string DateOf(const Component& component)
     return date + " " + std::string(start.substr(9, 4));
 }
 
-// A SUMMARY's text: "\," "\;" "\\" stand for themselves, "\n" for a line break.
-std::string Unescaped(std::string_view value)
+// A SUMMARY's text as UTF-8: quoted-printable decoded, in its CHARSET, and
+// "\," "\;" "\\" standing for themselves, "\n" for a line break.
+std::string SummaryOf(const Component& component)
 {
+    const std::string_view parameters = component.summaryParameters;
+    const bool quotedPrintable = UpperAscii(parameters).find("QUOTED-PRINTABLE") != std::string::npos;
+    const std::string bytes = quotedPrintable ? DecodeQuotedPrintable(component.summary) : std::string(component.summary);
+    const std::string value = Utf8From(bytes, ParameterValue(parameters, "CHARSET").value_or(""));
     std::string text;
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (value[at] == '\\' && at + 1 < value.size()) {
@@ -44,67 +50,59 @@ std::string Unescaped(std::string_view value)
     return text;
 }
 
-bool IsUtf8(std::string_view text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || at + length > text.size())
-            return false;
-        for (std::size_t next = 1; next < length; ++next) {
-            if ((static_cast<unsigned char>(text[at + next]) & 0xC0) != 0x80)
-                return false;
-        }
-        at += length;
-    }
-    return true;
-}
-
-// At most kLongestName bytes, cut on a character boundary of its UTF-8; a
-// name that is not UTF-8 (a summary in an 8-bit code page) is cut where the
-// limit falls.
+// At most kLongestName bytes, cut on a character boundary.
 std::string_view Shortened(std::string_view name)
 {
     if (name.size() <= kLongestName)
         return name;
     std::size_t cut = kLongestName;
-    const bool utf8 = IsUtf8(name);
-    while (utf8 && cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
         --cut;
     return name.substr(0, cut);
 }
 
-std::string_view Trimmed(std::string_view name)
+std::string_view Trimmed(std::string_view name, std::string_view strays = ". ")
 {
-    while (!name.empty() && (name.front() == '.' || name.front() == ' '))
+    while (!name.empty() && strays.find(name.front()) != std::string_view::npos)
         name.remove_prefix(1);
-    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+    while (!name.empty() && strays.find(name.back()) != std::string_view::npos)
         name.remove_suffix(1);
     return name;
 }
 
-// Windows's device names, with any extension.
-bool Reserved(std::string_view name)
+// Where a "_" makes the name no device's: after the part before its first
+// dot (trailing spaces aside) when Windows takes that part for a device;
+// npos otherwise.
+std::size_t DeviceNameEnd(std::string_view name)
 {
-    static constexpr std::array<std::string_view, 22> kReserved{
-        "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-        "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-    const std::string stem = UpperAscii(Trimmed(name.substr(0, name.find('.'))));
-    return std::find(kReserved.begin(), kReserved.end(), stem) != kReserved.end();
+    static constexpr std::array<std::string_view, 30> kDevices{
+        "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2", "COM3", "COM4",
+        "COM5", "COM6", "COM7", "COM8", "COM9",   "LPT1",    "LPT2", "LPT3", "LPT4", "LPT5",
+        "LPT6", "LPT7", "LPT8", "LPT9", "COM\xC2\xB9", "COM\xC2\xB2", "COM\xC2\xB3",
+        "LPT\xC2\xB9", "LPT\xC2\xB2", "LPT\xC2\xB3"};
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.remove_suffix(1);
+    const std::string upper = UpperCaseForNames(stem);
+    return std::find(kDevices.begin(), kDevices.end(), upper) != kDevices.end() ? stem.size() : std::string_view::npos;
 }
 
-// A name every OS takes, or "" when nothing of it is left.
-std::string Safe(std::string_view name)
+// A name every OS takes (text is UTF-8), or "" when nothing of it is left.
+std::string Safe(std::string_view text)
 {
-    std::string safe(name);
-    for (char& c : safe) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
-            c = '_';
-    }
-    safe = std::string(Trimmed(Shortened(safe)));
-    if (!safe.empty() && Reserved(safe))
-        safe += '_';
+    std::string safe;
+    ForEachCodePoint(text, [&safe](char32_t code, std::string_view bytes) {
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        const bool forbidden = code < 0x80 && std::string_view("/\\:*?\"<>|").find(static_cast<char>(code)) !=
+                                                  std::string_view::npos;
+        if (control || forbidden)
+            safe += '_';
+        else
+            safe += bytes;
+    });
+    safe = std::string(Trimmed(Shortened(Trimmed(safe))));
+    if (const std::size_t device = DeviceNameEnd(safe); device != std::string::npos)
+        safe = safe.substr(0, device) + "_" + safe.substr(device);
     return safe;
 }
 
@@ -116,10 +114,10 @@ std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& 
     const Component& component = structure.components[first.firstComponent];
     std::string stem;
     if (naming_ == FileNaming::Uid) {
-        stem = Safe(component.uid);
+        stem = Safe(Utf8From(component.uid, ""));
     } else if (naming_ == FileNaming::Date) {
         const std::string date = DateOf(component);
-        const std::string summary = Unescaped(component.summary);
+        const std::string summary = SummaryOf(component);
         stem = date.empty() ? std::string() : Safe(summary.empty() ? date : date + " " + summary);
     }
     if (stem.empty())
@@ -128,9 +126,17 @@ std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& 
     // Numbers alone never clash.
     if (naming_ == FileNaming::Number)
         return name;
-    for (int again = 2; !taken_.insert(UpperAscii(name)).second; ++again)
-        name = stem + " (" + std::to_string(again) + ")" + std::string(extension);
-    return name;
+    std::string upper = UpperCaseForNames(name);
+    if (taken_.insert(upper).second)
+        return name;
+    int& again = nextAgain_.try_emplace(std::move(upper), 2).first->second;
+    for (;; ++again) {
+        std::string candidate = stem + " (" + std::to_string(again) + ")" + std::string(extension);
+        if (taken_.insert(UpperCaseForNames(candidate)).second) {
+            ++again;
+            return candidate;
+        }
+    }
 }
 
 }  // namespace orvelin

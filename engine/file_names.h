@@ -2,9 +2,10 @@
 
 #include "engine/calendar_structure.h"
 
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace orvelin {
 
@@ -12,13 +13,16 @@ namespace orvelin {
 // UID, or that entry's start and summary.
 enum class FileNaming { Number, Uid, Date };
 
-// Gives each file of a run its name. Names are the same on every OS (a
-// character that Windows or POSIX forbids becomes "_", leading and trailing
-// dots and spaces go, a name Windows reserves gets a "_", at most 100 bytes,
-// cut on a UTF-8 character boundary) and unique without regard to letter
-// case: a later file whose name is taken gets " (2)", " (3)", ... before its
-// extension. An entry without what its name is made of is named as Number
-// would name it. A name depends on nothing but the input and the options.
+// Gives each file its name. Names are UTF-8 and the same on every OS: a
+// summary is decoded from quoted-printable and its CHARSET (text in no known
+// charset that is not UTF-8 is read as windows-1252), a character that
+// Windows or POSIX forbids becomes "_", leading and trailing dots and spaces
+// go, a name is cut to 100 bytes on a character boundary, and one that
+// Windows takes for a device ("nul.x") gets a "_" after the device's name. Names are unique the way Windows compares them (letter case
+// ignored throughout Unicode): a later file whose name is taken gets " (2)",
+// " (3)", ... before its extension. An entry without what its name is made
+// of is named as Number would name it. A name depends on nothing but the
+// input, the options and the names given before.
 class FileNamer {
 public:
     explicit FileNamer(FileNaming naming) : naming_(naming) {}
@@ -27,7 +31,9 @@ public:
 
 private:
     FileNaming naming_;
-    std::set<std::string> taken_;  // in upper case
+    std::unordered_set<std::string> taken_;  // in upper case
+    // The next " (N)" to try for a name taken (in upper case).
+    std::unordered_map<std::string, int> nextAgain_;
 };
 
 }  // namespace orvelin

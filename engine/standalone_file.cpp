@@ -2,6 +2,8 @@
 
 #include "engine/version.h"
 
+#include <algorithm>
+
 namespace orvelin {
 namespace {
 
@@ -25,8 +27,6 @@ public:
     {
     }
 
-    const CalendarObject& calendar() const { return calendar_; }
-
     // Emits one piece and the line end it lacks, if any; the bytes emitted.
     template <typename Emit>
     std::uint64_t Line(std::string_view piece, Emit&& emit) const
@@ -43,11 +43,14 @@ public:
         return Line(text_.substr(span.begin, span.end - span.begin), emit);
     }
 
-    // The header and the properties, which every file of the calendar object begins with.
+    // What every file of the calendar object begins with: the byte-order
+    // mark, the header and the properties.
     template <typename Emit>
     std::uint64_t Header(Emit&& emit) const
     {
-        std::uint64_t bytes = calendar_.bare ? Line(kOwnHeader, emit) : Line(calendar_.begin, emit);
+        emit(structure_.byteOrderMark);
+        std::uint64_t bytes = structure_.byteOrderMark.size();
+        bytes += calendar_.bare ? Line(kOwnHeader, emit) : Line(calendar_.begin, emit);
         for (const Span& property : calendar_.properties)
             bytes += Line(property, emit);
         return bytes;
@@ -68,24 +71,22 @@ public:
         return kEndLine.size() + lineEnd_.size();
     }
 
-    // Marks the time zones the entry's components name; the bytes of those
-    // not marked before, emitted when emitting.
-    template <typename Emit>
-    std::uint64_t NameZones(const Entry& entry, std::vector<bool>& named, Emit&& emit) const
+    // Calls use(index) for each VTIMEZONE of the calendar object that a
+    // component of entry names (a time zone named twice, twice).
+    template <typename Use>
+    void ZonesNamed(const Entry& entry, Use&& use) const
     {
-        std::uint64_t bytes = 0;
         for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure_.components[at].nextInEntry) {
             const Component& component = structure_.components[at];
-            for (std::uint32_t zone = component.firstZone; zone < component.firstZone + component.zoneCount; ++zone) {
-                for (std::size_t defined = 0; defined < calendar_.timeZones.size(); ++defined) {
-                    if (!named[defined] && calendar_.timeZones[defined].tzid == structure_.zoneNames[zone]) {
-                        named[defined] = true;
-                        bytes += Line(calendar_.timeZones[defined].span, emit);
-                    }
-                }
+            for (std::uint32_t name = component.firstZone; name < component.firstZone + component.zoneCount; ++name) {
+                const auto defined = calendar_.zonesByTzid.find(structure_.zoneNames[name]);
+                if (defined == calendar_.zonesByTzid.end())
+                    continue;
+                for (std::uint32_t zone = defined->second.first; zone != kNone;
+                     zone = structure_.timeZones[zone].nextSameTzid)
+                    use(zone);
             }
         }
-        return bytes;
     }
 
     template <typename Emit>
@@ -106,58 +107,106 @@ private:
 
 constexpr auto kCountOnly = [](std::string_view) {};
 
+// Groups entries into files. The time zones a file holds so far are
+// stamped with the file's mark; an entry tried for the file stamps those it
+// would add with a mark of its own, so that trying costs only what the entry
+// names, however many time zones the calendar has.
+class Planner {
+public:
+    Planner(const CalendarStructure& structure, std::string_view text, FileLimits limits, StandalonePlan& plan)
+        : structure_(structure), text_(text), limits_(limits), plan_(plan), stamps_(structure.timeZones.size(), 0)
+    {
+    }
+
+    PlannedFile Next(std::uint32_t firstEntry)
+    {
+        const Entry& first = structure_.entries[firstEntry];
+        const Pieces pieces(structure_, text_, first.calendar);
+        PlannedFile file{firstEntry, 1, 0, {}, static_cast<std::uint32_t>(plan_.zones.size()), 0};
+        fileMark_ = ++marks_;
+        file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + Try(pieces, first) +
+                     pieces.Components(first, kCountOnly);
+        Keep();
+        for (std::uint32_t next = firstEntry + 1; next < structure_.entries.size() && file.entries < limits_.entries;
+             ++next) {
+            const Entry& entry = structure_.entries[next];
+            if (entry.calendar != first.calendar)
+                break;
+            const std::uint64_t bytes = file.bytes + Try(pieces, entry) + pieces.Components(entry, kCountOnly);
+            if (limits_.bytes != 0 && bytes > limits_.bytes)
+                break;
+            file.bytes = bytes;
+            ++file.entries;
+            Keep();
+        }
+        file.zoneCount = static_cast<std::uint32_t>(plan_.zones.size()) - file.firstZone;
+        std::sort(plan_.zones.begin() + file.firstZone, plan_.zones.end());
+        return file;
+    }
+
+private:
+    // The time zones entry would add to the file, and their bytes.
+    std::uint64_t Try(const Pieces& pieces, const Entry& entry)
+    {
+        const std::uint32_t mark = ++marks_;
+        std::uint64_t bytes = 0;
+        tried_.clear();
+        pieces.ZonesNamed(entry, [&](std::uint32_t zone) {
+            if (stamps_[zone] == fileMark_ || stamps_[zone] == mark)
+                return;
+            stamps_[zone] = mark;
+            tried_.push_back(zone);
+            bytes += pieces.Line(structure_.timeZones[zone].span, kCountOnly);
+        });
+        return bytes;
+    }
+
+    // The entry tried last goes into the file, and its time zones with it.
+    void Keep()
+    {
+        for (const std::uint32_t zone : tried_)
+            stamps_[zone] = fileMark_;
+        plan_.zones.insert(plan_.zones.end(), tried_.begin(), tried_.end());
+    }
+
+    const CalendarStructure& structure_;
+    std::string_view text_;
+    FileLimits limits_;
+    StandalonePlan& plan_;
+    std::vector<std::uint32_t> stamps_;
+    std::vector<std::uint32_t> tried_;
+    std::uint32_t marks_ = 0;
+    std::uint32_t fileMark_ = 0;
+};
+
 }  // namespace
 
-std::optional<EntryGroup> EntryGrouper::Next()
+StandalonePlan PlanStandaloneFiles(const CalendarStructure& structure, std::string_view text, FileLimits limits,
+                                   FileNamer& namer, std::int32_t firstNumber)
 {
-    if (next_ >= structure_.entries.size())
-        return std::nullopt;
-    const Entry& first = structure_.entries[next_];
-    const Pieces pieces(structure_, text_, first.calendar);
-    EntryGroup group{next_, 1, 0};
-    std::vector<bool> named(pieces.calendar().timeZones.size());
-    if (maxBytes_ != 0) {
-        group.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) +
-                      pieces.NameZones(first, named, kCountOnly) + pieces.Components(first, kCountOnly);
+    StandalonePlan plan;
+    Planner planner(structure, text, limits, plan);
+    for (std::uint32_t next = 0; next < structure.entries.size();) {
+        PlannedFile file = planner.Next(next);
+        const Entry& first = structure.entries[file.firstEntry];
+        const CalendarObject& calendar = structure.calendars[first.calendar];
+        const std::int32_t number = firstNumber + static_cast<std::int32_t>(plan.files.size());
+        file.name = namer.NameFor(structure, first, number, calendar.bare || calendar.version2 ? ".ics" : ".vcs");
+        next += file.entries;
+        plan.files.push_back(std::move(file));
     }
-    for (++next_; next_ < structure_.entries.size() && group.count < perFile_; ++next_, ++group.count) {
-        const Entry& entry = structure_.entries[next_];
-        if (entry.calendar != first.calendar)
-            break;
-        if (maxBytes_ == 0)
-            continue;
-        std::vector<bool> withEntry = named;
-        const std::uint64_t bytes =
-            group.bytes + pieces.NameZones(entry, withEntry, kCountOnly) + pieces.Components(entry, kCountOnly);
-        if (bytes > maxBytes_)
-            break;
-        group.bytes = bytes;
-        named.swap(withEntry);
-    }
-    return group;
+    return plan;
 }
 
-std::string_view StandaloneExtension(const CalendarStructure& structure, const EntryGroup& group)
-{
-    const CalendarObject& calendar = structure.calendars[structure.entries[group.first].calendar];
-    return calendar.bare || calendar.version2 ? ".ics" : ".vcs";
-}
-
-void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& structure, const EntryGroup& group,
-                         std::string_view text)
+void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& structure, const StandalonePlan& plan,
+                         const PlannedFile& file, std::string_view text)
 {
     const auto write = [&stream](std::string_view piece) { stream.Write(piece); };
-    const Pieces pieces(structure, text, structure.entries[group.first].calendar);
+    const Pieces pieces(structure, text, structure.entries[file.firstEntry].calendar);
     pieces.Header(write);
-    std::vector<bool> named(pieces.calendar().timeZones.size());
-    for (std::uint32_t at = group.first; at < group.first + group.count; ++at)
-        pieces.NameZones(structure.entries[at], named, kCountOnly);
-    // The time zones in input order, not in the order the entries name them.
-    for (std::size_t zone = 0; zone < named.size(); ++zone) {
-        if (named[zone])
-            pieces.Line(pieces.calendar().timeZones[zone].span, write);
-    }
-    for (std::uint32_t at = group.first; at < group.first + group.count; ++at)
+    for (std::uint32_t at = file.firstZone; at < file.firstZone + file.zoneCount; ++at)
+        pieces.Line(structure.timeZones[plan.zones[at]].span, write);
+    for (std::uint32_t at = file.firstEntry; at < file.firstEntry + file.entries; ++at)
         pieces.Components(structure.entries[at], write);
     pieces.End(write);
 }

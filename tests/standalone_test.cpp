@@ -173,7 +173,7 @@ TEST(Standalone, FilesSizedAndNamedAsAsked)
              named("same") + Lines({"BEGIN:VTODO", "END:VTODO"}) + kFooter,
          {{"a_b_c______d.ics", kHeader + named("a/b:c*?<>|\"d") + kFooter},
           {"CON_.ics", kHeader + named("CON") + kFooter},
-          {"nul.x_.ics", kHeader + named("nul.x") + kFooter},
+          {"nul_.x.ics", kHeader + named("nul.x") + kFooter},
           {"hidden.ics", kHeader + named("..hidden ") + kFooter},
           {"Same.ics", kHeader + named("Same") + kFooter},
           {"same (2).ics", kHeader + named("same") + kFooter},
@@ -220,9 +220,10 @@ TEST(Standalone, AnUnclearStructureIsReportedAndNothingWritten)
         {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VALARM", "END:VALARM"}), ErrorBox("line 4: BEGIN:VEVENT is never ended")},
         {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VCALENDAR"}),
          ErrorBox("line 5: BEGIN:VCALENDAR inside BEGIN:VEVENT")},
-        // A soft line break whose QUOTED-PRINTABLE stands on a folded line takes END:VEVENT into the note.
-        {kHeader + Lines({"BEGIN:VEVENT", "NOTE;ENCODING=", " QUOTED-PRINTABLE:a=", "END:VEVENT"}) + kFooter,
-         ErrorBox("line 8: END:VCALENDAR where END:VEVENT of line 4 was expected")},
+        // A soft line break whose QUOTED-PRINTABLE stands on a folded line takes BEGIN:VALARM into the note.
+        {kHeader + Lines({"BEGIN:VEVENT", "NOTE;ENCODING=", " QUOTED-PRINTABLE:a=", "BEGIN:VALARM", "END:VALARM"}) +
+             kFooter,
+         ErrorBox("line 8: END:VALARM where END:VEVENT of line 4 was expected")},
         {kHeader + kBerlin + kFooter, InfoBox("Not a valid VCalendar (.vcs) file format")},
     };
     for (const auto& [input, box] : cases) {
