@@ -1,7 +1,9 @@
 #include "app/console_options.h"
 
+#include "engine/letter_case.h"
 #include "engine/version.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <getopt.h>
@@ -27,17 +29,20 @@ constexpr const char* kUsage =
     "\n"
     "With --standalone:\n"
     "      --per-file=N     put up to N entries into each file (a recurring event\n"
-    "                       with its exceptions is one entry)\n"
+    "                       with its exceptions is one entry; 1 unless --max-bytes\n"
+    "                       is given alone)\n"
     "      --max-bytes=SIZE make each file as large as it may be without passing\n"
-    "                       SIZE bytes (K: 1024, M: 1024*1024); an entry larger\n"
-    "                       than that alone gets a file of its own, with a warning\n"
+    "                       SIZE bytes; KB, MB, GB are 1000, 1000^2, 1000^3 and\n"
+    "                       K, M, G (or KiB, MiB, GiB) 1024, 1024^2, 1024^3; an\n"
+    "                       entry larger than that alone gets a file of its own,\n"
+    "                       with a warning\n"
     "      --names=WORD     name each file after its (first) entry: 'number'\n"
     "                       (1.ics, 2.ics, ...; the default), 'uid' (its UID) or\n"
     "                       'date' (its start and summary: '2026-03-01 0930\n"
     "                       Standup.ics')\n"
     "\n"
     "For a service that takes imports of at most 1 MB:\n"
-    "  orvelin-split --standalone --max-bytes=1M --names=date calendar.ics\n"
+    "  orvelin-split --standalone --max-bytes=1MB --names=date calendar.ics\n"
     "\n"
     "Exit status:\n"
     " 0  event files were written\n"
@@ -92,25 +97,42 @@ std::string Wrong(const std::string& argument, int shortOption)
     return "unrecognized option '" + argument + "'";
 }
 
-// A whole number of at least 1, times a suffix's factor; nullopt otherwise.
-std::optional<std::uint64_t> Count(std::string_view text, bool suffixes)
+// A whole number of at least 1 that fits in 64 bits; nullopt otherwise.
+std::optional<std::uint64_t> Count(std::string_view digits)
 {
-    std::uint64_t factor = 1;
-    if (suffixes && (text.ends_with('K') || text.ends_with('M'))) {
-        factor = text.ends_with('K') ? 1024 : 1024 * 1024;
-        text.remove_suffix(1);
-    }
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
     std::uint64_t value = 0;
-    if (text.empty() || text.size() > 12)
-        return std::nullopt;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
+    for (const char c : digits) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10)
             return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        value = value * 10 + digit;
     }
-    if (value == 0)
+    return value == 0 ? std::nullopt : std::optional(value);
+}
+
+// A size: a count and a unit as GNU split reads them ("1MB" is 1000^2 bytes,
+// "1M" and "1MiB" are 1024^2, in either letter case); nullopt where it is
+// none or does not fit in 64 bits. binary tells which unit it was.
+std::optional<std::uint64_t> Size(std::string_view text, bool& binary)
+{
+    const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
+    const std::string unit = UpperAscii(text.substr(digits));
+    const std::optional<std::uint64_t> count = Count(text.substr(0, digits));
+    const std::size_t power = unit.empty() ? 0 : std::string_view("KMG").find(unit[0]) + 1;
+    const std::string_view kind = unit.empty() ? "" : std::string_view(unit).substr(1);
+    if (!count || (!unit.empty() && (power == 0 || (kind != "" && kind != "B" && kind != "IB"))))
         return std::nullopt;
-    return value * factor;
+    binary = !unit.empty() && kind != "B";
+    std::uint64_t size = *count;
+    for (std::size_t n = 0; n < power; ++n) {
+        const std::uint64_t base = binary ? 1024 : 1000;
+        if (size > UINT64_MAX / base)
+            return std::nullopt;
+        size *= base;
+    }
+    return size;
 }
 
 std::optional<FileNaming> Naming(std::string_view text)
@@ -143,6 +165,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
     opterr = 0;  // the messages are ours
     optind = 1;
     bool grouped = false;  // an option only standalone files take
+    bool perFileGiven = false;
     for (int found = 0; (found = getopt_long(argc, argv.data(), ":ho:V", kLongOptions, nullptr)) != -1;) {
         const std::string argument = argv[optind - 1];
         switch (found) {
@@ -151,14 +174,14 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
         case kOpen: options.open = true; break;
         case kStandalone: options.split.standalone = true; break;
         case kPerFile:
-            if (const std::optional<std::uint64_t> count = Count(optarg, false); count && *count <= UINT32_MAX)
+            if (const std::optional<std::uint64_t> count = Count(optarg); count && *count <= FileLimits::kAnyNumber)
                 options.split.perFile = static_cast<std::uint32_t>(*count);
             else
                 return InvalidValue("per-file", optarg);
-            grouped = true;
+            grouped = perFileGiven = true;
             break;
         case kMaxBytes:
-            if (const std::optional<std::uint64_t> size = Count(optarg, true))
+            if (const std::optional<std::uint64_t> size = Size(optarg, options.binaryUnits))
                 options.split.maxBytes = *size;
             else
                 return InvalidValue("max-bytes", optarg);
@@ -189,6 +212,9 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
         options.files.push_back(argv[at]);
     if (grouped && !options.split.standalone)
         return UsageError("--per-file, --max-bytes and --names go with --standalone");
+    // A size alone: each file as large as it may be.
+    if (options.split.maxBytes != 0 && !perFileGiven)
+        options.split.perFile = FileLimits::kAnyNumber;
     if (options.files.empty())
         return UsageError("missing FILE");
     return std::nullopt;

@@ -15,6 +15,8 @@ inline constexpr const char* kProgram = "orvelin-split";
 struct Options {
     bool open = false;
     SplitOptions split;  // its output folder as given, ending in a separator
+    // --max-bytes was given in units of 1024 (K, KiB, ...), not of 1000.
+    bool binaryUnits = false;
     std::vector<std::string> files;
 };
 

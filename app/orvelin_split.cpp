@@ -14,7 +14,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <deque>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -79,19 +82,23 @@ std::string ConsoleLine(std::string_view boxText)
     return std::string(boxText);
 }
 
-// "1.4 MiB", "512 KiB", "900 bytes": the unit it fills, with a decimal
-// where the number is not whole.
-std::string SizeText(std::uint64_t bytes)
+// "1.4 MiB", "512 KiB", "900 bytes" (or "1.4 MB", "512 kB" in units of
+// 1000): the unit it fills, with a decimal where the number is not whole.
+std::string SizeText(std::uint64_t bytes, bool binary)
 {
-    constexpr std::uint64_t kKiB = 1024;
-    const auto [unit, name] = bytes >= kKiB * kKiB ? std::pair{kKiB * kKiB, "MiB"}
-                              : bytes >= kKiB      ? std::pair{kKiB, "KiB"}
-                                                   : std::pair{std::uint64_t{1}, "bytes"};
+    const std::uint64_t kilo = binary ? 1024 : 1000;
+    const char* const names[] = {"bytes", binary ? "KiB" : "kB", binary ? "MiB" : "MB", binary ? "GiB" : "GB"};
+    std::uint64_t unit = 1;
+    std::size_t name = 0;
+    while (name < 3 && bytes >= unit * kilo) {
+        unit *= kilo;
+        ++name;
+    }
     char text[32];
     if (bytes % unit == 0)
-        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes / unit), name);
+        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes / unit), names[name]);
     else
-        std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / static_cast<double>(unit), name);
+        std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / static_cast<double>(unit), names[name]);
     return text;
 }
 
@@ -109,7 +116,39 @@ int ExitStatusOf(const RunOutcome& outcome)
     return FilesWritten(outcome) ? kFilesWritten : kFailed;
 }
 
-int Split(const std::string& file, const std::string& path, const console::Options& options, Output& output)
+// What this program run has written into each output folder, known by its
+// identity however it is spelled: later FILEs continue there.
+class Ledgers {
+public:
+    explicit Ledgers(FileNaming naming) : naming_(naming) {}
+
+    // The ledger of folder, if a FILE before wrote into it.
+    FolderLedger* Find(const std::string& folder)
+    {
+        const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder);
+        for (auto& [known, ledger] : ledgers_) {
+            if (identity && known == *identity)
+                return &ledger;
+        }
+        return nullptr;
+    }
+    // A new ledger, for folder once it exists.
+    FolderLedger& Start() { return fresh_.emplace(naming_); }
+    void Keep(const std::string& folder)
+    {
+        if (const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder); identity && fresh_)
+            ledgers_.emplace_back(*identity, std::move(*fresh_));
+        fresh_.reset();
+    }
+
+private:
+    FileNaming naming_;
+    std::deque<std::pair<platform::FileIdentity, FolderLedger>> ledgers_;
+    std::optional<FolderLedger> fresh_;
+};
+
+int Split(const std::string& file, const std::string& path, const console::Options& options, Ledgers& ledgers,
+          Output& output)
 {
     // The closing stage enters the output folder: later relative FILEs must
     // still be found where the user meant them.
@@ -117,9 +156,11 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     RunState state;
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
-    console::ConsoleHost host(Utf8Of(PathOf(file).filename()), options.open ? &fileManager : nullptr,
-                              platform::IsTerminal(stderr));
-    SplitRun run(state, host, options.split);
+    const std::string title = Utf8Of(PathOf(file).filename());
+    console::ConsoleHost host(title, options.open ? &fileManager : nullptr, platform::IsTerminal(stderr));
+    const std::string outputFolder = OutputFolderFor(path, title, options.split.outputFolder);
+    FolderLedger* earlier = ledgers.Find(outputFolder);
+    SplitRun run(state, host, options.split, earlier ? earlier : &ledgers.Start());
     const bool named = options.files.size() > 1;
     std::optional<ErrorInfo> failure;
     try {
@@ -128,17 +169,26 @@ int Split(const std::string& file, const std::string& path, const console::Optio
         // The closing stage completed.
     }
     host.ClearProgressLine();
+    if (!earlier)
+        ledgers.Keep(outputFolder);
 
     const RunOutcome& outcome = run.outcome();
     for (const RunOutcome::Oversized& entry : outcome.oversized) {
-        output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " + SizeText(entry.bytes) + ", over the " +
-                                 SizeText(options.split.maxBytes) + " limit");
+        output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " +
+                                 SizeText(entry.bytes, options.binaryUnits) + ", over the " +
+                                 SizeText(options.split.maxBytes, options.binaryUnits) + " limit");
     }
     for (const console::ConsoleHost::Message& message : host.messages()) {
-        if (message.icon == MessageIcon::Information && FilesWritten(outcome))
-            output.Out(stdout, named ? file + ": " + message.text : message.text);
-        else
+        if (message.icon == MessageIcon::Information && FilesWritten(outcome)) {
+            // Entries that share files: the console says how many files.
+            const std::string files = outcome.entriesWritten == static_cast<std::uint64_t>(outcome.filesWritten)
+                                          ? ""
+                                          : " in " + std::to_string(outcome.filesWritten) +
+                                                (outcome.filesWritten == 1 ? " file" : " files");
+            output.Out(stdout, (named ? file + ": " : "") + message.text + files);
+        } else {
             output.Problem(file, ConsoleLine(message.text));
+        }
     }
     if (failure) {
         output.Problem(file, "Run-time error '" + std::to_string(failure->number) + "': " + failure->description);
@@ -166,23 +216,39 @@ int Main(int argc, char** argv)
     std::vector<std::string> paths;
     for (const std::string& file : options.files)
         paths.push_back(UsablePath(file));
+    // No file written may replace one of them.
+    options.split.inputs = paths;
     Output output;
+    Ledgers ledgers(options.split.naming);
     int status = kFilesWritten;
     for (std::size_t i = 0; i < options.files.size(); ++i)
-        status = std::max(status, Split(options.files[i], paths[i], options, output));
+        status = std::max(status, Split(options.files[i], paths[i], options, ledgers, output));
     return output.written() ? status : kFailed;
+}
+
+constexpr std::string_view kOutOfMemory = "orvelin-split: Out of memory\n";
+
+// A process so short of memory that not even the failure can be thrown ends
+// here; every other way to end up here is a thrown exception left uncaught.
+[[noreturn]] void EndWhenNothingCanBeThrown()
+{
+    if (std::current_exception())
+        std::abort();
+    std::fwrite(kOutOfMemory.data(), 1, kOutOfMemory.size(), stderr);
+    std::_Exit(kFailed);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    std::set_terminate(EndWhenNothingCanBeThrown);
     // Memory may run out before any run can report it: say so, and fail.
     try {
         return Main(argc, argv);
     } catch (const std::bad_alloc&) {
         ReleaseMemoryReserve();
-        std::fputs("orvelin-split: Out of memory\n", stderr);
+        std::fwrite(kOutOfMemory.data(), 1, kOutOfMemory.size(), stderr);
         return kFailed;
     }
 }

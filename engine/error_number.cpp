@@ -21,6 +21,7 @@ std::string_view DescriptionOf(ErrorNumber number)
     case ErrorNumber::FileManagerNotStarted: return "The file manager could not be started";
     case ErrorNumber::FileSizeLimit: return "File too large for the file-size limit";
     case ErrorNumber::CalendarStructure: return "The calendar's structure is not clear";
+    case ErrorNumber::WouldReplaceInput: return "An event file would replace a file being split";
     }
     return "Unknown error";
 }

@@ -24,6 +24,7 @@ enum class ErrorNumber : int {
     FileManagerNotStarted = 1002,
     FileSizeLimit = 1003,
     CalendarStructure = 1004,
+    WouldReplaceInput = 1005,
 };
 
 // The readable description that goes with a number.

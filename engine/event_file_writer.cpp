@@ -1,6 +1,8 @@
 #include "engine/failure_policy.h"
 #include "engine/split_run.h"
 
+#include <algorithm>
+
 namespace orvelin {
 namespace {
 
@@ -37,29 +39,40 @@ ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorIn
 
 }  // namespace
 
+std::string OutputFolderFor(std::string_view sourcePath, std::string_view fileTitle, std::string_view outputFolder)
+{
+    if (!outputFolder.empty())
+        return std::string(outputFolder);
+    const std::string_view sourceFolder =
+        Left(sourcePath, static_cast<Position>(sourcePath.size()) - static_cast<Position>(fileTitle.size()));
+    std::string folder(sourceFolder);
+    folder += kOutputFolderName;
+    folder += PathSeparatorOf(sourceFolder);
+    return folder;
+}
+
 void SplitRun::CreateVCS()
 {
+    // No event is written over another once the plain split's counter is used up.
+    if (state_.fileNumber > kLastFileNumber)
+        throw Failure(ErrorNumber::Overflow);
     const std::string fileName = std::to_string(state_.fileNumber) + ".vcs";
     std::unique_ptr<OutputTextStream> stream = OpenEventFile(fileName);
     WriteEventFile(*stream, state_.eventText);
-    CountEventFile(fileName);
+    CountEventFile(fileName, 1);
+}
+
+void SplitRun::SetOutputFolder()
+{
+    const std::string fileTitle = host_.chosenFileTitle();
+    state_.sourceFolder = Left(state_.sourcePath, static_cast<Position>(state_.sourcePath.size()) -
+                                                      static_cast<Position>(fileTitle.size()));
+    state_.outputFolder = OutputFolderFor(state_.sourcePath, fileTitle, options_.outputFolder);
 }
 
 std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view fileName)
 {
-    // No event is written over another once the counter is used up.
-    if (state_.fileNumber > kLastFileNumber)
-        throw Failure(ErrorNumber::Overflow);
-
-    state_.sourceFolder = Left(state_.sourcePath, static_cast<Position>(state_.sourcePath.size()) -
-                                                      static_cast<Position>(host_.chosenFileTitle().size()));
-    if (options_.outputFolder.empty()) {
-        state_.outputFolder = state_.sourceFolder;
-        state_.outputFolder += kOutputFolderName;
-        state_.outputFolder += PathSeparatorOf(state_.sourceFolder);
-    } else {
-        state_.outputFolder = options_.outputFolder;
-    }
+    SetOutputFolder();
 
     // A folder this run has just written a file into holds one: asking again
     // before every file would cost as much as writing it.
@@ -87,10 +100,11 @@ std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view fileN
 }
 
 // The file is complete: it counts, and the progress line names it.
-void SplitRun::CountEventFile(std::string_view fileName)
+void SplitRun::CountEventFile(std::string_view fileName, std::uint32_t entries)
 {
     folderWritten_ = state_.outputFolder;
     ++outcome_.filesWritten;
+    outcome_.entriesWritten += entries;
     IgnoreFailure([this, fileName] {
         std::string caption = "Generating file ...... ";
         caption += fileName;
@@ -98,6 +112,7 @@ void SplitRun::CountEventFile(std::string_view fileName)
     });
     LetEventsRun();
     ++state_.fileNumber;
+    ledger_.nextNumber = std::max(ledger_.nextNumber, state_.fileNumber);
 }
 
 void SplitRun::LetEventsRun()

@@ -1,5 +1,6 @@
 #include "engine/failure.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace orvelin {
@@ -8,9 +9,10 @@ namespace {
 // Address space only: its pages are never touched. Large enough for the
 // allocator to grow its heap again once it is freed. A process too short of
 // memory to take it goes without: running out is still reported, only with
-// less room to do it in.
+// less room to do it in. Taken with malloc: a nothrow new that fails still
+// throws inside, which ends a process too short of memory to throw.
 constexpr std::size_t kMemoryReserve = 4 * 1024 * 1024;
-std::unique_ptr<char[]> memoryReserve(new (std::nothrow) char[kMemoryReserve]);
+std::unique_ptr<void, void (*)(void*)> memoryReserve(std::malloc(kMemoryReserve), &std::free);
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvelin {
 
@@ -47,6 +48,12 @@ public:
     // when this returns; a service may hold completed files back until then.
     // Fails when that cannot be done for one of them.
     virtual void Commit() = 0;
+    // The names in folder under which one of files is found: the same file
+    // (or, for a link among files, what it leads to), however either is
+    // spelled; none when folder is missing.
+    virtual std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) = 0;
+    // Whether the two paths name one and the same file (links not followed).
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 };
 
 }  // namespace orvelin

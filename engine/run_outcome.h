@@ -26,6 +26,8 @@ struct RunOutcome {
     // The first failure shown, if any.
     std::optional<CaughtFailure> failure;
     int filesWritten = 0;
+    // The entries in them: a standalone file may hold several.
+    std::uint64_t entriesWritten = 0;
     // The closing stage ran to its end.
     bool completed = false;
     // Standalone files of one entry larger than the byte limit allows.

@@ -2,7 +2,8 @@
 
 #include "engine/calendar_structure.h"
 #include "engine/failure_policy.h"
-#include "engine/standalone_file.h"
+#include "engine/letter_case.h"
+#include "engine/unicode_text.h"
 
 #include <variant>
 
@@ -33,9 +34,10 @@ bool SplitRun::Guard(RunOutcome::Stage stage, std::string_view prefix, Steps&& s
 
 void SplitRun::RunFromFile(const std::string& path)
 {
-    // Each run counts its own files, so it never reports, opens or continues
-    // the numbering of an earlier run that returned to the window.
-    state_.fileNumber = 1;
+    // Each run counts its own files, and never continues the numbering of an
+    // earlier run that returned to the window; only one into a folder that an
+    // earlier run of the program wrote into does, so as to replace none of its files.
+    state_.fileNumber = ledger_.nextNumber;
     outcome_ = {};
     state_.sourcePath = path;
     if (!state_.fileSystem->FileExists(state_.sourcePath))
@@ -70,7 +72,30 @@ void SplitRun::FindStartPos()
 
 void SplitRun::FindEndPos()
 {
-    WriteFilesAndClose([this](int& turn) { RunChunkLoop(turn); });
+    WriteFilesAndClose([this](int& turn) {
+        RefuseToReplaceInputs([this, chunks = std::optional<std::int32_t>()](std::string_view name) mutable {
+            // "N.vcs", N one of this run's numbers.
+            const std::size_t digits = name.find_first_not_of("0123456789");
+            if (digits == 0 || digits > 9 || name[0] == '0' || !EqualIgnoringCase(name.substr(digits), ".vcs"))
+                return std::optional<std::string>();
+            const std::int32_t number = std::stoi(std::string(name.substr(0, digits)));
+            if (!chunks)
+                chunks = CountChunks();
+            if (number < state_.fileNumber || number >= state_.fileNumber + *chunks)
+                return std::optional<std::string>();
+            return std::optional(std::to_string(number) + ".vcs");
+        });
+        RunChunkLoop(turn);
+    });
+}
+
+std::int32_t SplitRun::CountChunks() const
+{
+    std::int32_t chunks = 0;
+    for (Position at = state_.startPos; (at = InStr(at, state_.content, kEndTag, CompareMode::Exact)) != 0;
+         at += kEndTagLength)
+        ++chunks;
+    return chunks;
 }
 
 template <typename Loop>
@@ -83,6 +108,19 @@ void SplitRun::WriteFilesAndClose(Loop&& loop)
     if (!loopCompleted && turn == 0)
         return;
     Guard(RunOutcome::Stage::Closing, kFindPrefix, [this] { RunClosingStage(); });
+}
+
+template <typename PlannedAs>
+void SplitRun::RefuseToReplaceInputs(PlannedAs&& plannedAs)
+{
+    std::vector<std::string> inputs = options_.inputs;
+    inputs.push_back(state_.sourcePath);
+    SetOutputFolder();
+    for (const std::string& name : state_.fileSystem->NamesOf(inputs, state_.outputFolder)) {
+        const std::optional<std::string> planned = plannedAs(name);
+        if (planned && state_.fileSystem->SameFile(state_.outputFolder + *planned, state_.outputFolder + name))
+            throw Failure(ErrorNumber::WouldReplaceInput, *planned + " would replace a file being split");
+    }
 }
 
 void SplitRun::SplitStandalone()
@@ -104,25 +142,37 @@ void SplitRun::SplitStandalone()
     });
     if (!structure)
         return;
-    EntryGrouper groups(*structure, state_.content, options_.perFile, options_.maxBytes);
-    FileNamer namer(options_.naming);
     WriteFilesAndClose([&](int& turn) {
-        for (std::optional<EntryGroup> group; (group = groups.Next()); ++turn)
-            CreateStandaloneFile(*structure, *group, namer);
+        const StandalonePlan plan = PlanStandaloneFiles(*structure, state_.content,
+                                                        {options_.perFile, options_.maxBytes}, ledger_.namer,
+                                                        state_.fileNumber);
+        ledger_.nextNumber = state_.fileNumber + static_cast<std::int32_t>(plan.files.size());
+        RefuseToReplaceInputs([&plan](std::string_view name) {
+            const std::string upper = UpperCaseForNames(name);
+            for (const PlannedFile& file : plan.files) {
+                if (UpperCaseForNames(file.name) == upper)
+                    return std::optional(file.name);
+            }
+            return std::optional<std::string>();
+        });
+        for (const PlannedFile& file : plan.files) {
+            CreateStandaloneFile(*structure, plan, file);
+            ++turn;
+        }
     });
 }
 
-void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const EntryGroup& group, FileNamer& namer)
+void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const StandalonePlan& plan,
+                                    const PlannedFile& file)
 {
-    const Entry& first = structure.entries[group.first];
-    const std::string fileName =
-        namer.NameFor(structure, first, state_.fileNumber, StandaloneExtension(structure, group));
-    std::unique_ptr<OutputTextStream> stream = OpenEventFile(fileName);
-    WriteStandaloneFile(*stream, structure, group, state_.content);
+    std::unique_ptr<OutputTextStream> stream = OpenEventFile(file.name);
+    WriteStandaloneFile(*stream, structure, plan, file, state_.content);
     stream->Close();
-    if (options_.maxBytes != 0 && group.bytes > options_.maxBytes)
-        outcome_.oversized.push_back({structure.components[first.firstComponent].line, group.bytes});
-    CountEventFile(fileName);
+    if (options_.maxBytes != 0 && file.bytes > options_.maxBytes) {
+        const Entry& first = structure.entries[file.firstEntry];
+        outcome_.oversized.push_back({structure.components[first.firstComponent].line, file.bytes});
+    }
+    CountEventFile(file.name, file.entries);
 }
 
 void SplitRun::RunChunkLoop(int& turn)
@@ -142,16 +192,16 @@ void SplitRun::RunClosingStage()
 {
     // Nothing is reported as written before it is on stable storage.
     state_.fileSystem->Commit();
-    if (state_.fileNumber < 2) {
+    if (outcome_.filesWritten == 0) {
         outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
         host_.showMessage("No entries have been generated since the selected .vcs file does not contain an end event.",
                           kInfoTitle, MessageIcon::Information);
     } else {
-        host_.showMessage(std::to_string(state_.fileNumber - 1) + " Entries have been generated", kInfoTitle,
+        host_.showMessage(std::to_string(outcome_.entriesWritten) + " Entries have been generated", kInfoTitle,
                           MessageIcon::Information);
     }
     host_.setProgress(false, "");
-    if (state_.fileNumber > 1)
+    if (outcome_.filesWritten > 0)
         host_.openFolderView(state_.outputFolder);
     state_.inputStream->Close();
     state_.inputStream.reset();

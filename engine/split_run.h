@@ -5,14 +5,13 @@
 #include "engine/host_services.h"
 #include "engine/run_outcome.h"
 #include "engine/run_state.h"
+#include "engine/standalone_file.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orvelin {
-
-struct CalendarStructure;
-struct EntryGroup;
 
 // How a run splits.
 struct SplitOptions {
@@ -21,20 +20,40 @@ struct SplitOptions {
     bool standalone = false;
     // Where the files go instead of "VCS folder" beside the chosen file
     // (ending in a separator); made if missing.
-    std::string outputFolder;
-    // Standalone only: at most so many entries and (unless 0) bytes a file,
-    // and what the files are named after.
+    std::string outputFolder{};
+    // Standalone only: at most so many entries (FileLimits::kAnyNumber: any
+    // number) and, unless 0, bytes a file, and what the files are named after.
     std::uint32_t perFile = 1;
     std::uint64_t maxBytes = 0;
     FileNaming naming = FileNaming::Number;
+    // The other files the program run splits: no file it writes may replace
+    // one of them, nor the chosen file.
+    std::vector<std::string> inputs{};
 };
+
+// What the runs of one program run have written into one output folder: a
+// later run into it continues its numbering and its names, so that none
+// replaces a file another wrote.
+struct FolderLedger {
+    explicit FolderLedger(FileNaming naming) : namer(naming) {}
+    std::int32_t nextNumber = 1;
+    FileNamer namer;
+};
+
+// The folder the event files of sourcePath go into (ending in a separator):
+// outputFolder when one is given, else "VCS folder" beside the file, whose
+// name and extension are fileTitle.
+std::string OutputFolderFor(std::string_view sourcePath, std::string_view fileTitle, std::string_view outputFolder);
 
 // One run of the splitter over RunState through HostServices: read the chosen
 // file, cut it into event chunks, write one event file per chunk, report, end.
 class SplitRun {
 public:
-    SplitRun(RunState& state, HostServices& host, SplitOptions options = {})
-        : state_(state), host_(host), options_(std::move(options))
+    // ledger: what earlier runs wrote into the output folder; none when this
+    // run is the program run's first there.
+    SplitRun(RunState& state, HostServices& host, SplitOptions options = {}, FolderLedger* ledger = nullptr)
+        : state_(state), host_(host), options_(std::move(options)), ownLedger_(options_.naming),
+          ledger_(ledger ? *ledger : ownLedger_)
     {
     }
 
@@ -63,10 +82,18 @@ private:
     void RunClosingStage();
     // The standalone split of the text read: one calendar per entry.
     void SplitStandalone();
-    void CreateStandaloneFile(const CalendarStructure& structure, const EntryGroup& group, FileNamer& namer);
+    void CreateStandaloneFile(const CalendarStructure& structure, const StandalonePlan& plan, const PlannedFile& file);
+    // Fails when a file the run writes would replace one of its inputs;
+    // plannedAs(name) gives the name of the run's file that name in the output
+    // folder may be, if any.
+    template <typename PlannedAs>
+    void RefuseToReplaceInputs(PlannedAs&& plannedAs);
+    // The number of event files the plain split of content makes.
+    std::int32_t CountChunks() const;
+    void SetOutputFolder();
     // The steps every event file takes before and after it is written.
     std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view fileName);
-    void CountEventFile(std::string_view fileName);
+    void CountEventFile(std::string_view fileName, std::uint32_t entries);
     void LetEventsRun();
     // Makes the output folder when it holds no ordinary file; the failure of
     // making it, if any (an existing folder fails too).
@@ -75,6 +102,8 @@ private:
     RunState& state_;
     HostServices& host_;
     SplitOptions options_;
+    FolderLedger ownLedger_;
+    FolderLedger& ledger_;
     // The output folder this run last wrote an event file into.
     std::string folderWritten_;
     RunOutcome outcome_;

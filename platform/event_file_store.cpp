@@ -100,6 +100,11 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
 {
     const std::string bare = folder.path.substr(0, folder.path.size() - 1);
     const std::string separator = folder.path.substr(folder.path.size() - 1);
+    if (!std::exchange(folder.swept, true)) {
+        const std::string name = bare.substr(NameStart(bare));
+        RemoveLeftovers(bare.substr(0, NameStart(bare)), name, separator);
+        RemoveLeftovers(folder.path, name, separator);
+    }
     OsCode code = 0;
     for (const bool beside : {true, false}) {
         if (beside && !(mayBeBeside && os_.MadeByThisProcess(folder.path)))
@@ -117,6 +122,27 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
         }
     }
     throw FailureFromOsError(code);
+}
+
+// Only a folder named as a staging folder whose process no longer runs is
+// touched, and in it only what the run put there: files.
+void EventFileStore::RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator)
+{
+    std::vector<std::string> names;
+    if (os_.ListFolder(where.empty() ? "." + separator : where, names) != 0)
+        return;
+    for (const std::string& entry : names) {
+        const std::optional<unsigned long> owner = TemporaryOwner(entry, name);
+        if (!owner || *owner == os_.ProcessId() || os_.ProcessRuns(*owner))
+            continue;
+        const std::string staging = where + entry + separator;
+        std::vector<std::string> files;
+        if (os_.ListFolder(staging, files) != 0)
+            continue;
+        for (const std::string& file : files)
+            os_.Remove(staging + file);
+        os_.RemoveFolder(staging);
+    }
 }
 
 std::unique_ptr<OutputTextStream> EventFileStore::Create(const std::string& path, bool overwrite)
@@ -318,6 +344,22 @@ std::string TemporaryNameFor(const std::string& target, unsigned long processId,
     name += std::to_string(attempt);
     name += ".tmp";
     return name;
+}
+
+std::optional<unsigned long> TemporaryOwner(std::string_view name, std::string_view targetName)
+{
+    if (!name.starts_with('.') || !name.substr(1).starts_with(targetName) || !name.ends_with(".tmp"))
+        return std::nullopt;
+    std::string_view rest = name.substr(1 + targetName.size());
+    rest.remove_suffix(4);
+    const std::size_t dash = rest.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!rest.starts_with('.') || dash == std::string_view::npos || !digits(rest.substr(1, dash - 1)) ||
+        !digits(rest.substr(dash + 1)))
+        return std::nullopt;
+    return std::stoul(std::string(rest.substr(1, dash - 1)));
 }
 
 }  // namespace orvelin::platform

@@ -5,6 +5,7 @@
 #include "platform/interruption.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,10 @@ class EventFileStream;
 // - the data reaches the disk before any name is moved, with one flush for
 //   the whole run, so that a power cut leaves each earlier file whole, old or
 //   new; a second flush after the moves makes the names durable too;
-// - only files inside the run's own staging folder are ever removed: a file
-//   that failed (and only while it is still ours), an interrupted one.
+// - only files inside a staging folder are ever removed: of this run's own, a
+//   file that failed (and only while it is still ours) or an interrupted one;
+//   and the staging folders that runs which no longer run (killed, or on a
+//   machine that lost power) left beside or in the output folder.
 // An interruption removes the file being written and puts every complete
 // one in place before the program ends; Commit does the same at a run's end.
 class EventFileStore final : public InterruptionCleanup {
@@ -61,10 +64,12 @@ private:
         std::vector<Staged> staged;   // complete files in staging, in order
         std::size_t placed = 0;       // staged[0, placed) are in place
         OsCode lost = 0;              // staged files went away with their folder
+        bool swept = false;           // leftovers of earlier runs looked for
     };
 
     std::size_t FolderIndexOf(const std::string& path);
     void MakeStaging(Folder& folder, bool mayBeBeside);
+    void RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator);
     bool Restage(Folder& folder, OsCode code);
     void Finish(EventFileStream& stream);
     void Stage(EventFileStream& stream, Folder& folder);
@@ -91,5 +96,9 @@ private:
 // The name of try attempt for a hidden file or folder of this process beside
 // target: "." + target's name + ".PID-K.tmp".
 std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt);
+
+// The process whose temporary beside a target named targetName is called
+// name (see TemporaryNameFor), if it is one.
+std::optional<unsigned long> TemporaryOwner(std::string_view name, std::string_view targetName);
 
 }  // namespace orvelin::platform

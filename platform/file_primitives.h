@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvelin::platform {
 
@@ -33,8 +34,9 @@ struct FileFacts {
     std::uint64_t size = 0;
 };
 
-// Every step reports the OS's code instead of throwing. On POSIX none of them
-// allocates, so that an interruption may use them (see interruption.h).
+// Every step reports the OS's code instead of throwing. On POSIX none of the
+// noexcept ones allocates, so that an interruption may use them (see
+// interruption.h).
 class FilePrimitives {
 public:
     virtual ~FilePrimitives() = default;
@@ -83,6 +85,14 @@ public:
     virtual OsCode Inspect(NativeFile file, FileFacts& facts) noexcept = 0;
     // Reads up to size bytes; got is 0 at the end of the file.
     virtual OsCode ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept = 0;
+
+    // Not for an interruption: these allocate.
+    // The full path of what path leads to, every link followed.
+    virtual OsCode ResolvedPath(const std::string& path, std::string& resolved) = 0;
+    // The names in folder, "." and ".." aside.
+    virtual OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // Whether a process of that id runs now (one that cannot be asked about counts as running).
+    virtual bool ProcessRuns(unsigned long processId) noexcept = 0;
 };
 
 // This OS's primitives.

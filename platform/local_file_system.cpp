@@ -98,4 +98,40 @@ void LocalFileSystem::Commit()
     store_.Commit();
 }
 
+// A file is in folder under its own name, and a link among files also
+// under the name of what it leads to.
+std::vector<std::string> LocalFileSystem::NamesOf(const std::vector<std::string>& files, const std::string& folder)
+{
+    FileIdentity wanted;
+    if (os_->IdentityAt(folder, wanted) != 0)
+        return {};
+    std::vector<std::string> names;
+    for (const std::string& file : files) {
+        std::string resolved;
+        const bool found = os_->ResolvedPath(file, resolved) == 0;
+        for (const std::string& path : {file, found ? resolved : file}) {
+            const std::size_t nameStart = path.find_last_of("\\/") + 1;
+            FileIdentity parent;
+            if (os_->IdentityAt(nameStart == 0 ? "./" : path.substr(0, nameStart), parent) == 0 && parent == wanted)
+                names.push_back(path.substr(nameStart));
+        }
+    }
+    return names;
+}
+
+bool LocalFileSystem::SameFile(const std::string& a, const std::string& b)
+{
+    FileIdentity first;
+    FileIdentity second;
+    return os_->IdentityAt(a, first) == 0 && os_->IdentityAt(b, second) == 0 && first == second;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path)
+{
+    FileIdentity identity;
+    if (OsFilePrimitives()->IdentityAt(path, identity) != 0)
+        return std::nullopt;
+    return identity;
+}
+
 }  // namespace orvelin::platform

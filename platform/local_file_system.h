@@ -6,6 +6,7 @@
 #include "platform/interruption.h"
 
 #include <memory>
+#include <optional>
 
 namespace orvelin::platform {
 
@@ -24,12 +25,17 @@ public:
     // See EventFileStore: whole or absent, never through a link, durable once committed.
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
     void Commit() override;
+    std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
 
 private:
     // Shared with the input streams, which may outlive the service.
     std::shared_ptr<FilePrimitives> os_;
     EventFileStore store_;
 };
+
+// Which file or folder path names (a last link not followed), if any.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // Makes a write beyond the process's file-size limit fail, so that it is
 // reported and the incomplete file removed, instead of the limit's signal

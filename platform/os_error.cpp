@@ -31,6 +31,7 @@ Failure FailureFor(OsErrorKind kind, std::string_view osWords)
     case OsErrorKind::DeviceError: return Failure(ErrorNumber::DeviceIoError);
     case OsErrorKind::NameTooLong: return Failure(ErrorNumber::BadFileName);
     case OsErrorKind::OutOfMemory: return Failure(ErrorNumber::OutOfMemory);
+    case OsErrorKind::NotAFile: return Failure(ErrorNumber::NotAnOrdinaryFile);
     case OsErrorKind::Unsupported:
     case OsErrorKind::Other: break;
     }

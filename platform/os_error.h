@@ -21,6 +21,7 @@ enum class OsErrorKind {
     NameTooLong,
     OutOfMemory,
     Unsupported,  // the file system cannot do what was asked
+    NotAFile,     // a device's name, where a file was wanted
     Other,
 };
 

@@ -135,7 +135,7 @@ TEST_F(FormBehaviour, StandaloneRunsOfferIcsFilesAndWriteWholeCalendars)
 {
     FakeToolkit standalone;
     Form1 standaloneForm(standalone, [] { return std::make_unique<platform::LocalFileSystem>(); }, launcher,
-                         SplitOptions{.standalone = true, .outputFolder = {}});
+                         SplitOptions{.standalone = true});
     WriteBytes(folder / "export.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\nEND:VCALENDAR\r\n");
     standalone.answers.push_back(folder / "export.ics");
     standaloneForm.Command1_Click();
@@ -217,6 +217,11 @@ public:
         return local_.CreateTextFile(path, overwrite);
     }
     void Commit() override { local_.Commit(); }
+    std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override
+    {
+        return local_.NamesOf(files, folder);
+    }
+    bool SameFile(const std::string& a, const std::string& b) override { return local_.SameFile(a, b); }
 
 private:
     platform::LocalFileSystem local_;

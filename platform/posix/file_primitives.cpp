@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -166,6 +168,33 @@ public:
         while (read < 0 && errno == EINTR);
         got = read < 0 ? 0 : static_cast<std::size_t>(read);
         return Result(read >= 0);
+    }
+
+    OsCode ResolvedPath(const std::string& path, std::string& resolved) override
+    {
+        const std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), &::free);
+        if (!real)
+            return errno;
+        resolved = real.get();
+        return 0;
+    }
+
+    OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override
+    {
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+        if (!dir)
+            return errno;
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                names.emplace_back(name);
+        }
+        return 0;
+    }
+
+    bool ProcessRuns(unsigned long processId) noexcept override
+    {
+        return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
     }
 };
 

@@ -4,7 +4,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <algorithm>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,8 +12,14 @@
 namespace orvelin::platform {
 namespace {
 
-// The folders MakeFolder made, by device and inode.
-std::vector<std::pair<dev_t, ino_t>> foldersMade;
+// The folders MakeFolder made, each held open: while it is, its inode
+// cannot be given to a folder made later by someone else.
+std::vector<int> foldersMade;
+
+bool SameFolder(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 bool IsListedOrdinaryFile(DIR* dir, const dirent& entry)
 {
@@ -46,17 +51,27 @@ void MakeFolder(const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0777) != 0)
         ThrowLastError();
-    struct stat info {};
-    if (::lstat(folder.c_str(), &info) == 0)
-        foldersMade.emplace_back(info.st_dev, info.st_ino);
+    if (const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); fd >= 0)
+        foldersMade.push_back(fd);
 }
 
+// A folder made here that was removed since is forgotten.
 bool MadeByThisProcess(const std::string& folder) noexcept
 {
     struct stat info {};
     if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return false;
-    return std::find(foldersMade.begin(), foldersMade.end(), std::pair{info.st_dev, info.st_ino}) != foldersMade.end();
+    bool made = false;
+    std::erase_if(foldersMade, [&](int fd) {
+        struct stat madeInfo {};
+        if (::fstat(fd, &madeInfo) == 0 && madeInfo.st_nlink > 0) {
+            made |= SameFolder(madeInfo, info);
+            return false;
+        }
+        ::close(fd);
+        return true;
+    });
+    return made;
 }
 
 struct CurrentDirectoryKept::Saved {

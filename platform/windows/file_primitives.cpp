@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -45,6 +46,19 @@ OsCode WithOsPath(const std::string& path, Call&& call) noexcept
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     } catch (...) {
+        return ERROR_INVALID_NAME;
+    }
+    return call(osPath.c_str());
+}
+
+// The same for steps that may allocate: memory running out is thrown.
+template <typename Call>
+OsCode WithOsPathAllocating(const std::string& path, Call&& call)
+{
+    std::wstring osPath;
+    try {
+        osPath = OsPath(path);
+    } catch (const Failure&) {
         return ERROR_INVALID_NAME;
     }
     return call(osPath.c_str());
@@ -111,12 +125,16 @@ public:
     }
 
     // A file to be flushed stays open until then: Windows flushes open files
-    // only, each by itself.
+    // only, each by itself. So that a run of many files does not run out of
+    // handles, they are flushed and closed in batches as they come; a batch's
+    // failure is told at the next FlushFolder.
     OsCode Close(NativeFile file, bool flushLater) noexcept override
     {
         if (flushLater) {
             try {
                 toFlush_.push_back(HandleOf(file));
+                if (const OsCode code = toFlush_.size() >= kFlushBatch ? FlushPending() : 0; flushFailure_ == 0)
+                    flushFailure_ = code;
                 return 0;
             } catch (const std::bad_alloc&) {
                 const OsCode flushed = Result(::FlushFileBuffers(HandleOf(file)) != 0);
@@ -190,13 +208,9 @@ public:
 
     OsCode FlushFolder(const std::string& folder) noexcept override
     {
-        OsCode failure = 0;
-        for (const HANDLE handle : toFlush_) {
-            const OsCode code = Result(::FlushFileBuffers(handle) != 0);
-            failure = failure != 0 ? failure : code;
-            ::CloseHandle(handle);
-        }
-        toFlush_.clear();
+        OsCode failure = std::exchange(flushFailure_, 0);
+        if (const OsCode code = FlushPending(); failure == 0)
+            failure = code;
         // The names: not every file system lets a folder be flushed, and NTFS
         // writes its log of them with the files' data anyway.
         WithOsPath(folder, [](const wchar_t* osPath) {
@@ -243,6 +257,9 @@ public:
     OsCode OpenForReading(const std::string& path, NativeFile& file) noexcept override
     {
         return WithOsPath(path, [&](const wchar_t* osPath) {
+            // A device ("NUL", "CON") is no file, and opening one may block or fail for its own reasons.
+            if (std::wstring_view(osPath).starts_with(LR"(\\.\)"))
+                return static_cast<OsCode>(ERROR_BAD_FILE_TYPE);
             const HANDLE handle =
                 ::CreateFileW(osPath, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
             file = NativeOf(handle);
@@ -270,7 +287,73 @@ public:
         return code;
     }
 
+    OsCode ResolvedPath(const std::string& path, std::string& resolved) override
+    {
+        return WithOsPathAllocating(path, [&](const wchar_t* osPath) -> OsCode {
+            const HANDLE handle = ::CreateFileW(osPath, 0, kShareAll, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                return static_cast<OsCode>(::GetLastError());
+            std::wstring final(::GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED), L'\0');
+            final.resize(::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()),
+                                                     FILE_NAME_NORMALIZED));
+            const OsCode code = final.empty() ? static_cast<OsCode>(::GetLastError()) : 0;
+            ::CloseHandle(handle);
+            resolved = Narrow(final);
+            return code;
+        });
+    }
+
+    OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override
+    {
+        return WithOsPathAllocating(folder, [&](const wchar_t* osPath) -> OsCode {
+            std::wstring pattern = osPath;
+            if (!pattern.ends_with(L'\\'))
+                pattern += L'\\';
+            pattern += L'*';
+            WIN32_FIND_DATAW entry{};
+            const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                                    nullptr, 0);
+            if (search == INVALID_HANDLE_VALUE)
+                return static_cast<OsCode>(::GetLastError());
+            do {
+                const std::wstring_view name = entry.cFileName;
+                if (name != L"." && name != L"..")
+                    names.push_back(Narrow(name));
+            } while (::FindNextFileW(search, &entry));
+            ::FindClose(search);
+            return OsCode{0};
+        });
+    }
+
+    bool ProcessRuns(unsigned long processId) noexcept override
+    {
+        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
+        if (!process)
+            return ::GetLastError() != ERROR_INVALID_PARAMETER;
+        DWORD status = 0;
+        const bool runs = !::GetExitCodeProcess(process, &status) || status == STILL_ACTIVE;
+        ::CloseHandle(process);
+        return runs;
+    }
+
 private:
+    // How many files wait for their flush at most.
+    static constexpr std::size_t kFlushBatch = 256;
+
+    // Flushes and closes the files waiting for it; the first failure.
+    OsCode FlushPending() noexcept
+    {
+        OsCode failure = 0;
+        for (const HANDLE handle : toFlush_) {
+            const OsCode code = Result(::FlushFileBuffers(handle) != 0);
+            failure = failure != 0 ? failure : code;
+            ::CloseHandle(handle);
+        }
+        toFlush_.clear();
+        return failure;
+    }
+
     static OsCode Move(const std::string& from, const std::string& to, DWORD flags) noexcept
     {
         return WithOsPath(from, [&](const wchar_t* osFrom) {
@@ -288,6 +371,7 @@ private:
     }
 
     std::vector<HANDLE> toFlush_;
+    OsCode flushFailure_ = 0;
 };
 
 }  // namespace

@@ -52,6 +52,7 @@ OsErrorKind KindOfOsError(int code)
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return OsErrorKind::OutOfMemory;
     case ERROR_NOT_SUPPORTED: return OsErrorKind::Unsupported;
+    case ERROR_BAD_FILE_TYPE: return OsErrorKind::NotAFile;
     default: return OsErrorKind::Other;
     }
 }

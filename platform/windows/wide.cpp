@@ -42,6 +42,9 @@ std::wstring OsPath(const std::string& utf8Path)
         ThrowLastError();
     std::wstring full(size, L'\0');
     full.resize(::GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+    // A device's name ("NUL", "CON"), which opening then finds is no file.
+    if (full.starts_with(LR"(\\.\)"))
+        return full;
     if (full.starts_with(LR"(\\)"))
         return LR"(\\?\UNC\)" + full.substr(2);
     return LR"(\\?\)" + full;

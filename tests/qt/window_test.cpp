@@ -64,6 +64,11 @@ public:
         return local_.CreateTextFile(path, overwrite);
     }
     void Commit() override { local_.Commit(); }
+    std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override
+    {
+        return local_.NamesOf(files, folder);
+    }
+    bool SameFile(const std::string& a, const std::string& b) override { return local_.SameFile(a, b); }
 
 private:
     platform::LocalFileSystem local_;

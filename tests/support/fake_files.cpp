@@ -350,4 +350,33 @@ OsCode FakeDisk::ReadSome(NativeFile file, char* buffer, std::size_t size, std::
     return 0;
 }
 
+OsCode FakeDisk::ResolvedPath(const std::string& path, std::string& resolved)
+{
+    if (!Taken(path))
+        return OsCodes::kNotFound;
+    resolved = path;
+    return 0;
+}
+
+OsCode FakeDisk::ListFolder(const std::string& folder, std::vector<std::string>& names)
+{
+    return Step("ListFolder", [&]() -> OsCode {
+        if (!folders.contains(folder))
+            return OsCodes::kNotFound;
+        const auto directlyIn = [&](const std::string& path) {
+            const std::string bare = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
+            return bare.size() > folder.size() && bare.starts_with(folder) && FolderOf(bare) == folder;
+        };
+        for (const auto& [path, file] : names_) {
+            if (directlyIn(path))
+                names.push_back(path.substr(folder.size()));
+        }
+        for (const std::string& path : folders) {
+            if (directlyIn(path))
+                names.push_back(path.substr(folder.size(), path.size() - folder.size() - 1));
+        }
+        return 0;
+    });
+}
+
 }  // namespace orvelin::testing

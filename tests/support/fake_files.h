@@ -72,6 +72,7 @@ public:
     std::vector<std::string> violations;
     bool madeHere = false;  // MadeByThisProcess's answer
     bool inMemory = false;  // IsInMemory's answer
+    std::set<unsigned long> running{4242};  // the processes that run
 
     platform::OsCode MakeFolderExclusive(const std::string& path) noexcept override;
     platform::OsCode RemoveFolder(const std::string& path) noexcept override;
@@ -94,6 +95,9 @@ public:
     platform::OsCode Inspect(platform::NativeFile file, platform::FileFacts& facts) noexcept override;
     platform::OsCode ReadSome(platform::NativeFile file, char* buffer, std::size_t size,
                               std::size_t& got) noexcept override;
+    platform::OsCode ResolvedPath(const std::string& path, std::string& resolved) override;
+    platform::OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override;
+    bool ProcessRuns(unsigned long processId) noexcept override { return running.contains(processId); }
 
 private:
     // Counts a step and applies what the test asked for: a failure instead

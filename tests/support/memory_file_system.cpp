@@ -94,4 +94,14 @@ std::unique_ptr<OutputTextStream> MemoryFileSystem::CreateTextFile(const std::st
     return std::make_unique<MemoryOutput>(*disk_, path);
 }
 
+std::vector<std::string> MemoryFileSystem::NamesOf(const std::vector<std::string>& files, const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const std::string& file : files) {
+        if (FolderOf(file) == folder && disk_->files.contains(file))
+            names.push_back(file.substr(folder.size()));
+    }
+    return names;
+}
+
 }  // namespace orvelin::testing

@@ -37,6 +37,9 @@ public:
     std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override;
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
     void Commit() override { disk_->Count(Operation::Commit); }
+    // No links on this disk: a file is found under its own name only.
+    std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
+    bool SameFile(const std::string& a, const std::string& b) override { return a == b && disk_->files.contains(a); }
 
 private:
     std::shared_ptr<Disk> disk_;
