@@ -170,6 +170,32 @@ TEST_F(EventFiles, OnlyOurOwnFilesAreEverRemoved)
     }
 }
 
+// The staging folders that killed runs left beside and in the output folder
+// go with the next run into it; those of runs that still run, and whatever
+// is not named as a staging folder, stay.
+TEST_F(EventFiles, LeftoversOfRunsThatNoLongerRunAreRemoved)
+{
+    Reset(kStarts[1]);
+    disk->running.insert(99);
+    const std::vector<std::string> gone{"/.out.17-0.tmp/", "/out/.out.18-3.tmp/"};
+    const std::vector<std::string> kept{"/.out.99-0.tmp/", "/out/.out.notes.tmp/", "/out/.out.17-0.tmp.old/",
+                                        "/out/.other.17-0.tmp/"};
+    for (const std::vector<std::string>& folders : {gone, kept}) {
+        for (const std::string& folder : folders) {
+            disk->folders.insert(folder);
+            disk->Put(folder + "1.vcs", "left behind");
+        }
+    }
+    platform::LocalFileSystem files(disk, interruptions);
+    files.CreateTextFile(Name(1), true)->Close();
+    for (const std::string& folder : gone) {
+        EXPECT_FALSE(disk->folders.contains(folder)) << folder;
+        EXPECT_EQ(disk->At(folder + "1.vcs"), "<missing>") << folder;
+    }
+    for (const std::string& folder : kept)
+        EXPECT_EQ(disk->At(folder + "1.vcs"), "left behind") << folder;
+}
+
 // Whichever step fails, the failure says why, and the name holds what it
 // held before, or the whole new file where it could take a free name.
 TEST_F(EventFiles, AFailedStepLeavesNoPartAndSaysWhy)

@@ -57,7 +57,7 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
     const std::string cancel = Lines({"BEGIN:VCALENDAR", "VERSION:2.0", "METHOD:CANCEL"});
     const std::string bareHeader = Lines({"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Orvelin//Orvelin 1.00//EN"});
     const std::string lfEvent = Event("l", {"SUMMARY:LF"});
-    const std::vector<Case> cases{
+    std::vector<Case> cases{
         {"time zones used, unused and undefined",
          kHeader + kBerlin + kNewYork + inBerlin + undefined + kFooter,
          {{"1.ics", kHeader + kBerlin + inBerlin + kFooter}, {"2.ics", kHeader + undefined + kFooter}}},
@@ -91,6 +91,18 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
          {{"1.ics", bareHeader + Lines({"begin:vevent", "UID:x", "end:vevent"}, "\n") + kFooter},
           {"2.ics", bareHeader + other + kFooter}}},
     };
+    // Enough UIDs for the table of them to grow, the exceptions far from their masters.
+    Case many{"300 series, their exceptions after all the masters", kHeader, {}};
+    for (int n = 1; n <= 300; ++n)
+        many.input += Event("u" + std::to_string(n), {"RRULE:FREQ=DAILY"});
+    for (int n = 300; n >= 1; --n) {
+        const std::string uid = "u" + std::to_string(n);
+        many.input += Event(uid, {"RECURRENCE-ID:20260302T090000Z"});
+        many.files[std::to_string(n) + ".ics"] =
+            kHeader + Event(uid, {"RRULE:FREQ=DAILY"}) + Event(uid, {"RECURRENCE-ID:20260302T090000Z"}) + kFooter;
+    }
+    many.input += kFooter;
+    cases.push_back(many);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MemoryRun run;

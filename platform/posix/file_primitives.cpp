@@ -2,6 +2,7 @@
 
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
+#include "platform/posix/move_to_new_name.h"
 
 #include <cerrno>
 #include <csignal>
@@ -91,10 +92,7 @@ public:
             return 0;
         if (errno != EINVAL && errno != ENOSYS)
             return errno;
-        // A file system that cannot refuse to replace: a hard link can.
-        if (::link(from.c_str(), to.c_str()) != 0)
-            return errno;
-        return Result(::unlink(from.c_str()) == 0);
+        return MoveToNewNameByLink(from, to);
     }
 
     OsCode CheckReplaceable(const std::string& path) noexcept override
@@ -199,6 +197,13 @@ public:
 };
 
 }  // namespace
+
+OsCode MoveToNewNameByLink(const std::string& from, const std::string& to) noexcept
+{
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    return Result(::unlink(from.c_str()) == 0);
+}
 
 std::unique_ptr<FilePrimitives> OsFilePrimitives()
 {

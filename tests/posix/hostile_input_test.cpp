@@ -153,13 +153,17 @@ TEST_F(HostileInput, FailuresNameTheirReason)
     ASSERT_EQ(::chmod((folder / "readonly").c_str(), 0555), 0);
     ASSERT_EQ(::chmod((folder / "locked").c_str(), 0700), 0);
     ASSERT_EQ(::chown((folder / "locked").c_str(), 0, 0), 0);
+    WriteBytes(folder / "unreadable.vcs", kCalendar);
+    ASSERT_EQ(::chmod((folder / "unreadable.vcs").c_str(), 0), 0);
 
     const ProcessResult noFolder = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "readonly/export.vcs"}), folder.path());
     EXPECT_EQ(noFolder.exitStatus, 2);
     EXPECT_EQ(noFolder.err, Problem("readonly/export.vcs", "Find Error 70:  Permission denied")) << "the folder could not be made";
-    const ProcessResult locked = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "locked/export.vcs"}), folder.path());
-    EXPECT_EQ(locked.exitStatus, 2);
-    EXPECT_EQ(locked.err, Problem("locked/export.vcs", "Error 70:  Permission denied")) << "not \"no such file\"";
+    for (const std::string unreadable : {"locked/export.vcs", "unreadable.vcs"}) {
+        const ProcessResult locked = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, unreadable}), folder.path());
+        EXPECT_EQ(locked.exitStatus, 2);
+        EXPECT_EQ(locked.err, Problem(unreadable, "Error 70:  Permission denied")) << "not \"no such file\"";
+    }
 
     // The OS's codes, mapped once for every service.
     const std::vector<std::pair<int, std::string>> reasons{

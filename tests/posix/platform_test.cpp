@@ -4,6 +4,7 @@
 #include "platform/file_manager.h"
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
+#include "platform/posix/move_to_new_name.h"
 #include "platform/platform_host.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
@@ -168,6 +169,35 @@ TEST(Folders, MakeFolderFailsWhenItExistsOrCannotBeMade)
     EXPECT_NO_THROW(platform::MakeFolder(folder / "VCS folder/"));
     EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "VCS folder/"); }), 58);
     EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "a/b/"); }), 76);
+}
+
+// A folder this process made is its own only while it exists: one made
+// later at its name by someone else is not, on whatever inode it lies.
+TEST(Folders, AFolderMadeHereIsOursOnlyWhileItExists)
+{
+    TempFolder folder;
+    const std::string made = folder / "VCS folder";
+    platform::MakeFolder(made);
+    EXPECT_TRUE(platform::MadeByThisProcess(made));
+    for (int again = 0; again < 20; ++again) {
+        ASSERT_EQ(::rmdir(made.c_str()), 0);
+        ASSERT_EQ(::mkdir(made.c_str(), 0777), 0);
+        EXPECT_FALSE(platform::MadeByThisProcess(made));
+    }
+}
+
+// Where a file system cannot refuse a rename that replaces, a hard link
+// moves the file to a free name, and only there.
+TEST(Folders, AMoveByLinkNeverTakesATakenName)
+{
+    TempFolder folder;
+    WriteBytes(folder / "staged", "new");
+    WriteBytes(folder / "taken", "earlier");
+    EXPECT_EQ(platform::MoveToNewNameByLink(folder / "staged", folder / "taken"), EEXIST);
+    EXPECT_EQ(ReadBytes(folder / "taken"), "earlier");
+    EXPECT_EQ(platform::MoveToNewNameByLink(folder / "staged", folder / "free"), 0);
+    EXPECT_EQ(ReadBytes(folder / "free"), "new");
+    EXPECT_EQ(ReadBytes(folder / "staged"), "<missing>") << "no second name left behind";
 }
 
 // The platform's share of the host services, with the window side left out.

@@ -30,6 +30,19 @@ TEST(Programs, WithoutADisplayMakeRunSplitsTheExampleAndSaysHowToStartTheWindow)
 }
 
 #ifdef ORVELIN_WINDOW_PATH
+// The window's command line is read before Qt needs a display.
+TEST(Programs, TheWindowsHelpAndUsageErrorsNeedNoDisplay)
+{
+    TempFolder folder;
+    const std::vector<std::string> noDisplay{"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+    const ProcessResult help = RunProcess({ORVELIN_WINDOW_PATH, "--help"}, folder.path(), noDisplay);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: orvelin")) << help.out;
+    const ProcessResult wrong = RunProcess({ORVELIN_WINDOW_PATH, "-style=fusion", "--bogus"}, folder.path(), noDisplay);
+    EXPECT_EQ(wrong.exitStatus, 2);
+    EXPECT_EQ(wrong.err, "orvelin: unrecognized argument '--bogus'\nTry 'orvelin --help' for more information.\n");
+}
+
 // Xvfb on a display of its own, with what a program needs to run there.
 class VirtualDisplay {
 public:

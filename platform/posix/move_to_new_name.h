@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/file_primitives.h"
+
+namespace orvelin::platform {
+
+// Moves from to the name to unless to exists (AlreadyExists), on a file
+// system that cannot refuse a rename that would replace: a hard link refuses.
+OsCode MoveToNewNameByLink(const std::string& from, const std::string& to) noexcept;
+
+}  // namespace orvelin::platform
