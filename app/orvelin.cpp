@@ -9,18 +9,44 @@
 
 #include <QApplication>
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace {
+
+// The command line without Qt's own options ("-platform offscreen",
+// "-style=fusion"), which QApplication takes for itself.
+std::vector<std::string> OurArguments(int argc, char** argv)
+{
+    static constexpr std::array<std::string_view, 12> kQtWithValue{
+        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-qwindowicon",
+        "-qwindowtitle", "-session", "-style", "-stylesheet", "-display", "-geometry"};
+    static constexpr std::array<std::string_view, 4> kQtAlone{"-reverse", "-widgetcount", "-nograb", "-dograb"};
+    std::vector<std::string> ours;
+    for (int at = 0; at < argc; ++at) {
+        const std::string_view argument = argv[at];
+        const std::string_view name = argument.substr(0, argument.find('='));
+        const bool withValue = std::find(kQtWithValue.begin(), kQtWithValue.end(), name) != kQtWithValue.end();
+        if (at > 0 && withValue && name == argument)
+            ++at;
+        else if (at == 0 || (!withValue && std::find(kQtAlone.begin(), kQtAlone.end(), argument) == kQtAlone.end()))
+            ours.emplace_back(argument);
+    }
+    return ours;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     orvelin::platform::ReportFileSizeLimitAsWriteFailure();
     orvelin::platform::EndCleanlyOnInterruption("orvelin");
-    QApplication app(argc, argv);
-    // Qt has taken its own options out of the command line by now.
+    // Read before Qt starts: --help needs no display.
     orvelin::SplitOptions options;
-    std::vector<std::string> arguments;
-    for (const QString& argument : QApplication::arguments())
-        arguments.push_back(argument.toStdString());
-    if (const std::optional<int> status = orvelin::ui::ParseWindowArguments(arguments, options))
+    if (const std::optional<int> status = orvelin::ui::ParseWindowArguments(OurArguments(argc, argv), options))
         return *status;
+    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
     QApplication::setApplicationVersion(QStringLiteral(ORVELIN_VERSION));
     // The program ends only through Form1: Cancel, the frame, or a run's end.
