@@ -32,7 +32,7 @@ struct Command {
     bool needsOutputFolder = false;  // the awk recipe cannot make it
     bool rerun = false;              // runs over the files of the run before
     int exitStatus = 0;              // 1 for a refusal
-    std::string extension = ".vcs";  // of the files it writes
+    std::string extension = ".vcs";  // of the files it writes, numbered; "" when named otherwise
 };
 
 // One input and the commands timed on it; the first command is its floor.
@@ -117,6 +117,48 @@ void WriteTextLines(const fs::path& path)
     });
 }
 
+// Inputs that once cost the standalone split quadratic time or twice the
+// memory, each with events around it.
+enum class Hostile { SoftBreaks, ManyZones, SameNames, SameUids, LongLine };
+
+void WriteHostile(const fs::path& path, Hostile kind)
+{
+    const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\n";
+    const std::string event = "BEGIN:VEVENT\r\nUID:x\r\nDTSTART:20270104T090000Z\r\nSUMMARY:Planning\r\nEND:VEVENT\r\n";
+    WriteCalendar(path, [&](const auto& put) {
+        put(head + event);
+        switch (kind) {
+        case Hostile::SoftBreaks:  // a quoted-printable line without a colon, folded 100,000 times
+            put("BEGIN:VEVENT\r\nDESCRIPTION;ENCODING=QUOTED-PRINTABLE\r\n");
+            for (int n = 0; n < 100000; ++n)
+                put(" =3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=3D=\r\n");
+            put("END:VEVENT\r\n");
+            break;
+        case Hostile::ManyZones:  // one event naming 100,000 time zones
+            put("BEGIN:VEVENT\r\n");
+            for (int n = 0; n < 100000; ++n)
+                put("X-A;TZID=Zone/" + std::to_string(n) + ":1\r\n");
+            put("END:VEVENT\r\n");
+            break;
+        case Hostile::SameNames:  // 10,000 entries of one start and summary
+            for (int n = 0; n < 10000; ++n)
+                put("BEGIN:VEVENT\r\nUID:" + std::to_string(n) + "\r\nDTSTART:20270104T090000Z\r\nSUMMARY:Planning\r\nEND:VEVENT\r\n");
+            break;
+        case Hostile::SameUids:  // 20,000 calendar objects of one UID
+            for (int n = 0; n < 20000; ++n)
+                put("END:VCALENDAR\r\n" + head + event);
+            break;
+        case Hostile::LongLine:  // a 53 MB description folded into 700,000 lines
+            put("BEGIN:VEVENT\r\nUID:long\r\nDESCRIPTION:");
+            for (int n = 0; n < 700000; ++n)
+                put(std::string(74, 'd') + "\r\n ");
+            put("end\r\nEND:VEVENT\r\n" + event);
+            break;
+        }
+        put("END:VCALENDAR\r\n");
+    });
+}
+
 // Runs command in folder to its end: wall seconds and peak RSS in MiB.
 std::pair<double, double> RunOnce(const Command& command, const fs::path& folder)
 {
@@ -194,7 +236,7 @@ std::string FileSystemOf(const fs::path& folder)
 
 void CheckOutput(const Command& command, const fs::path& folder, int events)
 {
-    if (events == 0)
+    if (events == 0 || command.extension.empty())
         return;
     const fs::path last = folder / "VCS folder" / (std::to_string(events) + command.extension);
     const fs::path beyond = folder / "VCS folder" / (std::to_string(events + 1) + command.extension);
@@ -291,6 +333,12 @@ int main(int argc, char** argv)
     const Command syncFloor{"floor + syncfs", {tool("orvelin-floor"), "--sync", "calendar.vcs"}};
     const Command syncRerunFloor{"rerun floor + syncfs", {tool("orvelin-floor"), "--replace", "--sync", "calendar.vcs"},
                                  false, true};
+    const auto hostile = [&](const char* name, std::vector<std::string> options) {
+        std::vector<std::string> argv{tool("orvelin-split"), "--standalone"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back("calendar.vcs");
+        return Command{name, argv, false, false, 0, ""};
+    };
     const fs::path calendar = memoryFolder / "calendar.vcs";
     const fs::path diskCalendar = diskFolder / "calendar.vcs";
     const std::vector<std::pair<Scenario, std::function<void()>>> scenarios{
@@ -302,6 +350,13 @@ int main(int argc, char** argv)
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
+        {{"soft breaks", 2, {floor, hostile("--standalone", {})}}, [&] { WriteHostile(calendar, Hostile::SoftBreaks); }},
+        {{"many zones", 2, {floor, hostile("--standalone", {})}}, [&] { WriteHostile(calendar, Hostile::ManyZones); }},
+        {{"same names", 10001, {floor, hostile("--names date", {"--names=date"})}},
+         [&] { WriteHostile(calendar, Hostile::SameNames); }},
+        {{"same UIDs", 20001, {floor, hostile("--names uid", {"--names=uid"})}},
+         [&] { WriteHostile(calendar, Hostile::SameUids); }},
+        {{"long line", 3, {floor, hostile("--standalone", {})}}, [&] { WriteHostile(calendar, Hostile::LongLine); }},
         {{"disk 10,000", 10000, {syncFloor, split}, true}, [&] { WriteEvents(diskCalendar, 10000, 300); }},
         {{"disk 10,000 rerun", 10000, {syncRerunFloor, rerun}, true}, [] {}},
     };
@@ -361,6 +416,15 @@ int main(int argc, char** argv)
     met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"), 1.25);
     met &= Check("refusing 380 MB of text / read floor",
                  Ratio(results, "refusal: text", "orvelin-split", "read floor"), 1.25);
+    for (const char* input : {"soft breaks", "many zones", "same names", "same UIDs", "long line"}) {
+        const Scenario& scenario =
+            std::find_if(scenarios.begin(), scenarios.end(), [&](const auto& s) { return s.first.name == input; })->first;
+        const Result& hostile = Find(results, input, scenario.commands[1].name);
+        met &= Check((std::string(input) + ": standalone split / floor").c_str(),
+                     Ratio(results, input, scenario.commands[1].name, "floor"), 2);
+        met &= Check((std::string(input) + ": peak RSS MiB (input + 32 MiB)").c_str(), hostile.peakRssMiB,
+                     hostile.inputMiB + 32);
+    }
     met &= Check("on disk, 10,000 events: console split / floor + syncfs",
                  Ratio(results, "disk 10,000", "orvelin-split", "floor + syncfs"), 1.25);
     met &= Check("on disk, rerun: console split / rerun floor + syncfs",

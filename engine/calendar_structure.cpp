@@ -18,11 +18,31 @@ constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
 // as written is plenty, even quoted-printable.
 constexpr std::size_t kSummaryRead = 4096;
 
-std::string_view TrimEnd(std::string_view text, std::string_view strays = " \t")
+// Without trailing spaces and tabs, and colons too where colons.
+std::string_view TrimEnd(std::string_view text, bool colons = false)
 {
-    while (!text.empty() && strays.find(text.back()) != std::string_view::npos)
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || (colons && text.back() == ':')))
         text.remove_suffix(1);
     return text;
+}
+
+// The names of content lines that the reader looks at.
+enum class Known : std::uint8_t { Other, Begin, End, Version, Uid, DtStart, Summary, Tzid };
+
+// Every line is asked: by its first letter, one comparison at most.
+Known KnownName(std::string_view name)
+{
+    static constexpr std::pair<std::string_view, Known> kNames[] = {
+        {"BEGIN", Known::Begin}, {"DTSTART", Known::DtStart}, {"END", Known::End},  {"SUMMARY", Known::Summary},
+        {"TZID", Known::Tzid},   {"UID", Known::Uid},         {"VERSION", Known::Version}};
+    if (name.size() < 3 || name.size() > 7)
+        return Known::Other;
+    const char first = UpperAscii(name[0]);
+    for (const auto& [known, kind] : kNames) {
+        if (known[0] == first)
+            return EqualIgnoringCase(name, known) ? kind : Known::Other;
+    }
+    return Known::Other;
 }
 
 // A content line's parts, NAME;PARAMETERS:VALUE, found as the text grows
@@ -33,19 +53,35 @@ public:
     // Reads on in text, which holds what it held at the last call and more.
     void Advance(std::string_view text)
     {
-        for (; at_ < text.size(); ++at_) {
-            const char c = text[at_];
-            if (nameEnd_ == kWhole) {
-                if (c != ';' && c != ':')
-                    continue;
-                nameEnd_ = at_;
-            }
-            if (!quoted_ && c == ':') {
-                parametersEnd_ = at_;
-                return;
-            }
-            quoted_ ^= c == '"';
+        // In locals: the text's bytes may alias the members otherwise.
+        std::size_t at = at_;
+        const char* const bytes = text.data();
+        const std::size_t size = text.size();
+        if (nameEnd_ == kWhole) {
+            while (at < size && bytes[at] != ';' && bytes[at] != ':')
+                ++at;
+            nameEnd_ = at < size ? at : kWhole;
         }
+        bool quoted = quoted_;
+        if (!quoted && at < size) {
+            // Most parameters hold no quote: the colon ends them, found at memory speed.
+            const char* colon = static_cast<const char*>(std::memchr(bytes + at, ':', size - at));
+            const std::size_t end = colon ? static_cast<std::size_t>(colon - bytes) : size;
+            if (!std::memchr(bytes + at, '"', end - at)) {
+                at = end;
+                parametersEnd_ = colon ? end : kWhole;
+            }
+        }
+        for (; at < size && parametersEnd_ == kWhole; ++at) {
+            const char c = bytes[at];
+            if (c == ':' && !quoted) {
+                parametersEnd_ = at;
+                break;
+            }
+            quoted ^= c == '"';
+        }
+        at_ = at;
+        quoted_ = quoted;
     }
 
     bool complete() const { return parametersEnd_ != kWhole; }
@@ -87,18 +123,20 @@ private:
 
 std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view sought)
 {
-    for (std::size_t at = 0; at < parameters.size();) {
+    // Without quotes, each ";" starts a parameter: found at memory speed.
+    const bool quotes = parameters.find('"') != std::string_view::npos;
+    const std::size_t size = parameters.size();
+    for (std::size_t at = 0; at < size;) {
         const std::size_t start = ++at;  // past the ";"
-        bool quoted = false;
-        while (at < parameters.size() && (quoted || parameters[at] != ';')) {
+        if (!quotes)
+            at = std::min(parameters.find(';', at), size);
+        for (bool quoted = false; at < size && (quoted || parameters[at] != ';'); ++at)
             quoted ^= parameters[at] == '"';
-            ++at;
-        }
-        const std::string_view parameter = parameters.substr(start, at - start);
-        const std::size_t equals = parameter.find('=');
-        if (!EqualIgnoringCase(parameter.substr(0, equals), sought))
+        const std::size_t equals = std::min(parameters.find('=', start), at);
+        const std::size_t nameEnd = equals;
+        if (nameEnd - start != sought.size() || !EqualIgnoringCase(parameters.substr(start, nameEnd - start), sought))
             continue;
-        const std::string_view value = equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
+        const std::string_view value = equals == at ? std::string_view() : parameters.substr(equals + 1, at - equals - 1);
         if (value.starts_with('"'))
             return value.substr(1, value.find('"', 1) - 1);
         return value;
@@ -108,12 +146,33 @@ std::optional<std::string_view> ParameterValue(std::string_view parameters, std:
 
 namespace {
 
+// ParameterValue(parameters, "TZID") in one pass: every line with parameters is asked.
+std::optional<std::string_view> TzidOf(std::string_view parameters)
+{
+    const char* const bytes = parameters.data();
+    const std::size_t size = parameters.size();
+    bool quoted = false;
+    for (std::size_t at = 0; at + 5 < size; ++at) {
+        quoted ^= bytes[at] == '"';
+        if (bytes[at] != ';' || quoted || UpperAscii(bytes[at + 1]) != 'T' ||
+            !EqualIgnoringCase(parameters.substr(at + 1, 5), "TZID="))
+            continue;
+        std::size_t end = at + 6;
+        for (bool inQuotes = false; end < size && (inQuotes || bytes[end] != ';'); ++end)
+            inQuotes ^= bytes[end] == '"';
+        const std::string_view value = parameters.substr(at + 6, end - at - 6);
+        return value.starts_with('"') ? value.substr(1, value.find('"', 1) - 1) : value;
+    }
+    return std::nullopt;
+}
+
 // One content line: where it lies (line ends included), the number of its
 // first line, and its parts with folded lines and soft line breaks joined.
 struct Line {
     Span span;
     std::size_t number = 0;
     std::string_view name;
+    Known known = Known::Other;  // what name is
     std::string_view parameters;
     std::string_view value;  // as much of it as was wanted
     bool blank = true;       // nothing but a line end
@@ -123,8 +182,8 @@ struct Line {
 // What the reader needs to know of where it is.
 class LineContext {
 public:
-    // How many bytes of the value of a line named name are wanted.
-    virtual std::size_t ValueWanted(std::string_view name) const = 0;
+    // How many bytes of the value of a line are wanted.
+    virtual std::size_t ValueWanted(Known name) const = 0;
     // The name of the component that lines belong to now ("VCALENDAR" between
     // components), or "" outside any.
     virtual std::string_view Enclosing() const = 0;
@@ -141,7 +200,7 @@ protected:
 class LineReader {
 public:
     LineReader(std::string_view text, const LineContext& context)
-        : text_(text), context_(context), nextCr_(Find('\r', 0)), nextLf_(Find('\n', 0))
+        : text_(text), context_(context), nextCr_(Find('\r', 0, text.size())), nextLf_(Find('\n', 0, text.size()))
     {
         if (text_.starts_with(kByteOrderMark))
             at_ = kByteOrderMark.size();
@@ -160,7 +219,8 @@ public:
         HeadScan head;
         head.Advance(first);
         std::string_view joined = first;
-        std::size_t limit = head.complete() ? Limit(head, first) : kWhole;
+        Known known = head.complete() ? KnownName(head.Name(first)) : Known::Other;
+        std::size_t limit = head.complete() ? Limit(known, head, first) : kWhole;
         bool copying = false;
         bool dropped = false;  // bytes beyond limit were left out
         bool blank = first.empty();
@@ -189,7 +249,8 @@ public:
             room_.append(more.substr(0, std::min(more.size(), room)));
             if (!head.complete()) {
                 head.Advance(room_);
-                if (head.complete() && room_.size() > (limit = Limit(head, room_))) {
+                known = KnownName(head.Name(room_));
+                if (head.complete() && room_.size() > (limit = Limit(known, head, room_))) {
                     room_.resize(limit);
                     dropped = true;
                 }
@@ -199,6 +260,7 @@ public:
         line.blank = blank;
         line.joined = copying;
         line.name = head.Name(joined);
+        line.known = head.complete() ? known : KnownName(line.name);
         line.parameters = head.Parameters(joined);
         line.value = head.Value(joined);
         line.span = {start, at_};
@@ -211,9 +273,9 @@ public:
 private:
     // How long the joined text may grow: the name, the parameters and as
     // much of the value as is wanted.
-    std::size_t Limit(const HeadScan& head, std::string_view text) const
+    std::size_t Limit(Known name, const HeadScan& head, std::string_view text) const
     {
-        const std::size_t wanted = context_.ValueWanted(head.Name(text));
+        const std::size_t wanted = context_.ValueWanted(name);
         const std::size_t valueStart = text.size() - head.Value(text).size();
         return wanted == kWhole ? kWhole : valueStart + wanted;
     }
@@ -233,16 +295,21 @@ private:
         HeadScan nextHead;
         nextHead.Advance(next);
         return !(EqualIgnoringCase(nextHead.Name(next), "END") &&
-                 EqualIgnoringCase(TrimEnd(nextHead.Value(next), " \t:"), enclosing));
+                 EqualIgnoringCase(TrimEnd(nextHead.Value(next), true), enclosing));
     }
 
     // Where the line from at ends (before its line end), and the line end's length.
     std::size_t PhysicalEnd(std::size_t at, std::size_t& endLength)
     {
         if (nextCr_ < at)
-            nextCr_ = Find('\r', at);
-        if (nextLf_ < at)
-            nextLf_ = Find('\n', at);
+            nextCr_ = Find('\r', at, text_.size());
+        if (nextLf_ < at) {
+            // In CR LF text the LF follows the CR: looked for there first.
+            const std::size_t near = std::min(nextCr_ + 2, text_.size());
+            nextLf_ = Find('\n', at, near);
+            if (nextLf_ == near)
+                nextLf_ = Find('\n', near, text_.size());
+        }
         const std::size_t end = std::min(nextCr_, nextLf_);
         endLength = end == text_.size() ? 0 : end + 1 < text_.size() && text_.substr(end, 2) == "\r\n" ? 2 : 1;
         if (lineEnd_.empty() && endLength > 0)
@@ -250,12 +317,13 @@ private:
         return end;
     }
 
-    std::size_t Find(char c, std::size_t from) const
+    // The first c in [from, to), or to.
+    std::size_t Find(char c, std::size_t from, std::size_t to) const
     {
-        if (from >= text_.size())
-            return text_.size();
-        const void* found = std::memchr(text_.data() + from, c, text_.size() - from);
-        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) : text_.size();
+        if (from >= to)
+            return to;
+        const void* found = std::memchr(text_.data() + from, c, to - from);
+        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) : to;
     }
 
     std::string_view text_;
@@ -269,8 +337,9 @@ private:
     std::string room_;  // where a folded line is joined
 };
 
-// A calendar object's entries by UID, four bytes a slot: the UIDs themselves
-// stay in the entries' components (open addressing, at most half full).
+// A calendar object's entries by UID, eight bytes a slot: the UIDs
+// themselves stay in the entries' components (open addressing, at most half
+// full).
 class UidIndex {
 public:
     void Clear()
@@ -284,37 +353,42 @@ public:
     std::uint32_t FindOrAdd(std::string_view uid, std::uint32_t candidate, const UidOf& uidOf)
     {
         if ((used_ + 1) * 2 > slots_.size())
-            Grow(uidOf);
-        for (std::size_t at = Hash(uid);; ++at) {
-            std::uint32_t& slot = slots_[at & (slots_.size() - 1)];
-            if (slot == kNone) {
+            Grow();
+        const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(uid));
+        for (std::size_t at = hash;; ++at) {
+            Slot& slot = slots_[at & (slots_.size() - 1)];
+            if (slot.index == kNone) {
                 ++used_;
-                return slot = candidate;
+                slot = {candidate, hash};
+                return candidate;
             }
-            if (uidOf(slot) == uid)
-                return slot;
+            if (slot.hash == hash && uidOf(slot.index) == uid)
+                return slot.index;
         }
     }
 
 private:
-    static std::size_t Hash(std::string_view uid) { return std::hash<std::string_view>{}(uid); }
+    // An entry and its UID's hash, which growing reuses.
+    struct Slot {
+        std::uint32_t index = kNone;
+        std::uint32_t hash = 0;
+    };
 
-    template <typename UidOf>
-    void Grow(const UidOf& uidOf)
+    void Grow()
     {
-        std::vector<std::uint32_t> old(std::max<std::size_t>(64, slots_.size() * 2), kNone);
+        std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
         old.swap(slots_);
-        for (const std::uint32_t entry : old) {
-            if (entry == kNone)
+        for (const Slot& slot : old) {
+            if (slot.index == kNone)
                 continue;
-            std::size_t at = Hash(uidOf(entry));
-            while (slots_[at & (slots_.size() - 1)] != kNone)
+            std::size_t at = slot.hash;
+            while (slots_[at & (slots_.size() - 1)].index != kNone)
                 ++at;
-            slots_[at & (slots_.size() - 1)] = entry;
+            slots_[at & (slots_.size() - 1)] = slot;
         }
     }
 
-    std::vector<std::uint32_t> slots_;
+    std::vector<Slot> slots_;
     std::size_t used_ = 0;
 };
 
@@ -339,13 +413,9 @@ public:
         return std::move(structure_);
     }
 
-    std::size_t ValueWanted(std::string_view name) const override
+    std::size_t ValueWanted(Known name) const override
     {
-        for (const std::string_view whole : {"BEGIN", "END", "VERSION", "UID", "DTSTART", "TZID"}) {
-            if (EqualIgnoringCase(name, whole))
-                return kWhole;
-        }
-        return EqualIgnoringCase(name, "SUMMARY") ? kSummaryRead : 0;
+        return name == Known::Other ? 0 : name == Known::Summary ? kSummaryRead : kWhole;
     }
 
     std::string_view Enclosing() const override
@@ -375,10 +445,10 @@ private:
 
     std::optional<StructureFault> Take(const Line& line)
     {
-        if (EqualIgnoringCase(line.name, "BEGIN"))
-            return Begin(line, Keep(line, TrimEnd(line.value, " \t:")));
-        if (EqualIgnoringCase(line.name, "END"))
-            return End(line, TrimEnd(line.value, " \t:"));
+        if (line.known == Known::Begin)
+            return Begin(line, Keep(line, TrimEnd(line.value, true)));
+        if (line.known == Known::End)
+            return End(line, TrimEnd(line.value, true));
         if (open_.empty())
             TakeCalendarLine(line);
         else
@@ -441,7 +511,7 @@ private:
             return;
         CalendarObject& calendar = structure_.calendars[calendar_];
         calendar.properties.push_back(line.span);
-        if (EqualIgnoringCase(line.name, "VERSION"))
+        if (line.known == Known::Version)
             calendar.version2 = TrimEnd(line.value) == "2.0";
     }
 
@@ -450,38 +520,36 @@ private:
         const bool direct = open_.size() == 1;
         const std::string_view value = TrimEnd(line.value);
         if (inTimeZone_) {
-            if (direct && zone_.tzid.empty() && EqualIgnoringCase(line.name, "TZID"))
+            if (direct && zone_.tzid.empty() && line.known == Known::Tzid)
                 zone_.tzid = Keep(line, value);
             return;
         }
         Component& component = structure_.components.back();
-        if (direct && !component.uid.data() && EqualIgnoringCase(line.name, "UID"))
+        if (direct && !component.uid.data() && line.known == Known::Uid)
             component.uid = line.value.data() ? Keep(line, value) : line.name.substr(line.name.size());  // "UID" alone is a UID too
-        if (direct && component.start.empty() && EqualIgnoringCase(line.name, "DTSTART")) {
+        if (direct && component.start.empty() && line.known == Known::DtStart) {
             component.start = Keep(line, value);
             const std::optional<std::string_view> type = ParameterValue(line.parameters, "VALUE");
             component.allDay = type && EqualIgnoringCase(*type, "DATE");
         }
-        if (direct && component.summary.empty() && EqualIgnoringCase(line.name, "SUMMARY")) {
-            component.summary = Keep(line, value);
-            component.summaryParameters = Keep(line, line.parameters);
+        if (direct && !component.summary.data() && line.known == Known::Summary) {
+            const char* end = value.data() ? value.data() + value.size() : line.parameters.data() + line.parameters.size();
+            component.summary = Keep(line, std::string_view(line.parameters.data(), end - line.parameters.data()));
         }
-        if (line.parameters.empty())
-            return;
-        if (const std::optional<std::string_view> tzid = ParameterValue(line.parameters, "TZID"))
+        if (const std::optional<std::string_view> tzid = TzidOf(line.parameters))
             NameZone(Keep(line, *tzid));
     }
 
-    // Each time zone once per component, however often it is named.
+    // A time zone named twice by a component goes into its file once all the
+    // same: the files are planned so. The common case, DTSTART and DTEND in
+    // one zone, is kept once here.
     void NameZone(std::string_view tzid)
     {
-        const auto index = static_cast<std::uint32_t>(structure_.components.size() - 1);
-        auto [namer, added] = lastNamer_.try_emplace(tzid, index);
-        if (!added && namer->second == index)
+        Component& component = structure_.components.back();
+        if (component.zoneCount > 0 && structure_.zoneNames.back() == tzid)
             return;
-        namer->second = index;
         structure_.zoneNames.push_back(tzid);
-        ++structure_.components.back().zoneCount;
+        ++component.zoneCount;
     }
 
     // A component directly inside a calendar object (or outside any) ends:
@@ -533,10 +601,8 @@ private:
     std::uint32_t target_ = kNone;    // where the component open now goes
     bool inTimeZone_ = false;
     TimeZone zone_;
-    UidIndex uids_;  // entries of the open calendar object
+    UidIndex uids_;  // entries of the open calendar object, by UID
     UidIndex bareUids_;
-    // The component that last named each time zone.
-    std::unordered_map<std::string_view, std::uint32_t> lastNamer_;
 };
 
 }  // namespace

@@ -26,10 +26,11 @@ struct Component {
     Span span;                 // its BEGIN line through its END line
     std::string_view uid;      // its UID; none when data() is null
     std::string_view start;    // its DTSTART's value, as written; none when empty
-    std::string_view summary;  // the start of its SUMMARY's value, as written (soft line breaks joined)
-    std::string_view summaryParameters;  // ";ENCODING=...;CHARSET=..." of its SUMMARY
+    // Its SUMMARY's parameters and the start of its value, as written (folded
+    // lines joined): ";CHARSET=UTF-8:Standup"; none when data() is null.
+    std::string_view summary;
     std::uint32_t line = 0;    // the number of its BEGIN line
-    // The time zones it names in TZID parameters, each once: zoneNames[firstZone, +zoneCount).
+    // The time zones it names in TZID parameters: zoneNames[firstZone, +zoneCount).
     std::uint32_t firstZone = 0;
     std::uint32_t zoneCount = 0;
     std::uint32_t nextInEntry = kNone;  // the entry's next component, in input order

@@ -34,9 +34,13 @@ std::string DateOf(const Component& component)
 // "\," "\;" "\\" standing for themselves, "\n" for a line break.
 std::string SummaryOf(const Component& component)
 {
-    const std::string_view parameters = component.summaryParameters;
+    std::size_t colon = 0;
+    for (bool quoted = false; colon < component.summary.size() && (quoted || component.summary[colon] != ':'); ++colon)
+        quoted ^= component.summary[colon] == '"';
+    const std::string_view parameters = component.summary.substr(0, colon);
+    const std::string_view written = component.summary.substr(std::min(colon + 1, component.summary.size()));
     const bool quotedPrintable = UpperAscii(parameters).find("QUOTED-PRINTABLE") != std::string::npos;
-    const std::string bytes = quotedPrintable ? DecodeQuotedPrintable(component.summary) : std::string(component.summary);
+    const std::string bytes = quotedPrintable ? DecodeQuotedPrintable(written) : std::string(written);
     const std::string value = Utf8From(bytes, ParameterValue(parameters, "CHARSET").value_or(""));
     std::string text;
     for (std::size_t at = 0; at < value.size(); ++at) {

@@ -150,8 +150,8 @@ void SplitRun::SplitStandalone()
         RefuseToReplaceInputs([&plan](std::string_view name) {
             const std::string upper = UpperCaseForNames(name);
             for (const PlannedFile& file : plan.files) {
-                if (UpperCaseForNames(file.name) == upper)
-                    return std::optional(file.name);
+                if (UpperCaseForNames(plan.NameOf(file)) == upper)
+                    return std::optional(std::string(plan.NameOf(file)));
             }
             return std::optional<std::string>();
         });
@@ -165,14 +165,15 @@ void SplitRun::SplitStandalone()
 void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const StandalonePlan& plan,
                                     const PlannedFile& file)
 {
-    std::unique_ptr<OutputTextStream> stream = OpenEventFile(file.name);
+    const std::string_view name = plan.NameOf(file);
+    std::unique_ptr<OutputTextStream> stream = OpenEventFile(name);
     WriteStandaloneFile(*stream, structure, plan, file, state_.content);
     stream->Close();
     if (options_.maxBytes != 0 && file.bytes > options_.maxBytes) {
         const Entry& first = structure.entries[file.firstEntry];
         outcome_.oversized.push_back({structure.components[first.firstComponent].line, file.bytes});
     }
-    CountEventFile(file.name, file.entries);
+    CountEventFile(name, file.entries);
 }
 
 void SplitRun::RunChunkLoop(int& turn)

@@ -76,6 +76,8 @@ public:
     template <typename Use>
     void ZonesNamed(const Entry& entry, Use&& use) const
     {
+        if (calendar_.zonesByTzid.empty())
+            return;
         for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure_.components[at].nextInEntry) {
             const Component& component = structure_.components[at];
             for (std::uint32_t name = component.firstZone; name < component.firstZone + component.zoneCount; ++name) {
@@ -122,7 +124,7 @@ public:
     {
         const Entry& first = structure_.entries[firstEntry];
         const Pieces pieces(structure_, text_, first.calendar);
-        PlannedFile file{firstEntry, 1, 0, {}, static_cast<std::uint32_t>(plan_.zones.size()), 0};
+        PlannedFile file{firstEntry, 1, 0, static_cast<std::uint32_t>(plan_.zones.size()), 0, 0, 0};
         fileMark_ = ++marks_;
         file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + Try(pieces, first) +
                      pieces.Components(first, kCountOnly);
@@ -191,7 +193,9 @@ StandalonePlan PlanStandaloneFiles(const CalendarStructure& structure, std::stri
         const Entry& first = structure.entries[file.firstEntry];
         const CalendarObject& calendar = structure.calendars[first.calendar];
         const std::int32_t number = firstNumber + static_cast<std::int32_t>(plan.files.size());
-        file.name = namer.NameFor(structure, first, number, calendar.bare || calendar.version2 ? ".ics" : ".vcs");
+        file.nameStart = static_cast<std::uint32_t>(plan.names.size());
+        plan.names += namer.NameFor(structure, first, number, calendar.bare || calendar.version2 ? ".ics" : ".vcs");
+        file.nameEnd = static_cast<std::uint32_t>(plan.names.size());
         next += file.entries;
         plan.files.push_back(std::move(file));
     }

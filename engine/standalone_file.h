@@ -23,16 +23,25 @@ struct PlannedFile {
     std::uint32_t firstEntry = 0;
     std::uint32_t entries = 1;
     std::uint64_t bytes = 0;  // the size of the file
-    std::string name;
     // The time zones it holds, in input order: StandalonePlan::zones[firstZone, +zoneCount).
     std::uint32_t firstZone = 0;
     std::uint32_t zoneCount = 0;
+    // Its name: StandalonePlan::names[nameStart, nameEnd).
+    std::uint32_t nameStart = 0;
+    std::uint32_t nameEnd = 0;
 };
 
-// Every file a standalone split writes, in order, known before the first is written.
+// Every file a standalone split writes, in order, known before the first is
+// written. Tens of thousands of them take little room.
 struct StandalonePlan {
     std::vector<PlannedFile> files;
     std::vector<std::uint32_t> zones;  // indices into CalendarStructure::timeZones
+    std::string names;
+
+    std::string_view NameOf(const PlannedFile& file) const
+    {
+        return std::string_view(names).substr(file.nameStart, file.nameEnd - file.nameStart);
+    }
 };
 
 // Cuts the entries into files, in input order: each holds as many entries as

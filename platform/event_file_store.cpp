@@ -218,9 +218,8 @@ void EventFileStore::Finish(EventFileStream& stream)
 
 void EventFileStore::Stage(EventFileStream& stream, Folder& folder)
 {
-    Staged staged{stream.name_, stream.overwrite_};
     const InterruptionDeferred deferred(interruptions_);
-    folder.staged.push_back(std::move(staged));
+    folder.staged.Add(stream.name_, stream.overwrite_);
     inProgress_ = nullptr;
     stream.done_ = true;
 }
@@ -255,7 +254,7 @@ void EventFileStore::DropStaged(Folder& folder) noexcept
         return;
     const InterruptionDeferred deferred(interruptions_);
     for (std::size_t at = folder.placed; at < folder.staged.size(); ++at)
-        os_.Remove(folder.staging + folder.staged[at].name);
+        os_.Remove(folder.staging + std::string(folder.staged.Name(at)));
     os_.RemoveFolder(folder.staging);
     folder.staging.clear();
 }
@@ -279,10 +278,11 @@ OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
     }
     for (; folder.placed < folder.staged.size(); ++folder.placed) {
         const InterruptionDeferred deferred(interruptions_);
-        const Staged& file = folder.staged[folder.placed];
-        Join(from_, folder.staging, file.name);
-        Join(to_, folder.path, file.name);
-        const OsCode code = file.overwrite && flushed ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
+        const std::string_view name = folder.staged.Name(folder.placed);
+        Join(from_, folder.staging, name);
+        Join(to_, folder.path, name);
+        const bool overwrite = folder.staged.Overwrite(folder.placed);
+        const OsCode code = overwrite && flushed ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
         if (code != 0) {
             os_.Remove(from_);
             Keep(failure, code);
@@ -299,7 +299,7 @@ OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
 }
 
 // Within the room Create made: allocates nothing.
-void EventFileStore::Join(std::string& path, const std::string& folder, const std::string& name) noexcept
+void EventFileStore::Join(std::string& path, const std::string& folder, std::string_view name) noexcept
 {
     path.assign(folder);
     path.append(name);

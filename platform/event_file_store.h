@@ -51,17 +51,42 @@ public:
 private:
     friend class EventFileStream;
 
-    // A complete file in the staging folder, by name.
-    struct Staged {
-        std::string name;
-        bool overwrite;
+    // The complete files in a staging folder, in order, by name: a run of
+    // tens of thousands of files keeps them in little room.
+    class StagedFiles {
+    public:
+        void Add(std::string_view name, bool overwrite)
+        {
+            names_ += name;
+            ends_.push_back(names_.size());
+            overwrite_.push_back(overwrite);
+        }
+        std::size_t size() const { return ends_.size(); }
+        bool empty() const { return ends_.empty(); }
+        std::string_view Name(std::size_t at) const
+        {
+            const std::size_t start = at == 0 ? 0 : ends_[at - 1];
+            return std::string_view(names_).substr(start, ends_[at] - start);
+        }
+        bool Overwrite(std::size_t at) const { return overwrite_[at]; }
+        void clear()
+        {
+            names_.clear();
+            ends_.clear();
+            overwrite_.clear();
+        }
+
+    private:
+        std::string names_;
+        std::vector<std::size_t> ends_;
+        std::vector<bool> overwrite_;
     };
     struct Folder {
         std::string path;     // ends in a separator
         bool durable = true;  // not kept in memory: flushes matter
         std::string staging;  // our own folder for its files; empty until the first file
         bool stagingBeside = false;  // beside the folder: it may take the folder's place
-        std::vector<Staged> staged;   // complete files in staging, in order
+        StagedFiles staged;           // complete files in staging, in order
         std::size_t placed = 0;       // staged[0, placed) are in place
         OsCode lost = 0;              // staged files went away with their folder
         bool swept = false;           // leftovers of earlier runs looked for
@@ -79,7 +104,7 @@ private:
     OsCode PutInPlace(Folder& folder) noexcept;
     OsCode CommitFolder(Folder& folder);
 
-    void Join(std::string& path, const std::string& folder, const std::string& name) noexcept;
+    void Join(std::string& path, const std::string& folder, std::string_view name) noexcept;
 
     FilePrimitives& os_;
     Interruptions& interruptions_;
