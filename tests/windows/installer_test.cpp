@@ -103,7 +103,7 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
 
     const std::wstring quiet = Entry(L"QuietUninstallString").value_or(L"");
     ASSERT_EQ(RunCommandLine(Utf8(fs::path(quiet)), folder.path()).exitStatus, 0);
-    // The uninstaller goes on from a copy of itself, to remove its own file.
+    // The uninstaller's own file and folder go once it has ended.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (fs::exists(installed) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
