@@ -1,8 +1,9 @@
 // The Windows installer, silent, in a Wine prefix where Orvelin is not
 // installed: its files, shortcuts and uninstall entry, the installed console
 // tool at work, an install over it, and a silent uninstall that leaves
-// nothing of Orvelin behind; then an install over it and an uninstall
-// refused while one of its programs runs.
+// nothing of Orvelin behind; then an install over it, an uninstall and an
+// install elsewhere refused while one of its programs runs, and an install
+// elsewhere that uninstalls it first.
 
 #include "tests/support/event_file.h"
 #include "tests/support/temp_folder.h"
@@ -66,11 +67,11 @@ bool EntryExists()
     return exists;
 }
 
-// The exit status of the silent installer, or of the uninstall entry's
-// silent uninstall.
-int Install()
+// The exit status of the installer run silently with arguments, or of the
+// uninstall entry's silent uninstall.
+int Install(const std::string& arguments = "")
 {
-    return RunCommandLine("\"" + std::string(ORVELIN_INSTALLER_PATH) + "\" /S", ".").exitStatus;
+    return RunCommandLine("\"" + std::string(ORVELIN_INSTALLER_PATH) + "\" /S" + arguments, ".").exitStatus;
 }
 int Uninstall()
 {
@@ -152,16 +153,21 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_FALSE(EntryExists());
 }
 
-// While a program of the installation runs, an install over it and an
-// uninstall fail (2) and change nothing.
-TEST(WindowsInstaller, LeavesTheInstallationAloneWhileItRuns)
+// While a program of the installation runs, an install over it, an uninstall
+// and an install elsewhere fail (2) and change nothing; when none runs, an
+// install elsewhere uninstalls it first.
+TEST(WindowsInstaller, KeepsOneInstallationAndLeavesItAloneWhileItRuns)
 {
     ASSERT_EQ(Install(), 0);
     const fs::path installed = Entry(L"InstallLocation").value_or(L"");
+    TempFolder folder;
+    const fs::path elsewhere = Utf8Path(folder / "Orvelin elsewhere").make_preferred();
+    const std::string there = " /D=" + Utf8(elsewhere);
     WriteBytes(Utf8(installed / "README.txt"), "unchanged");
     const std::vector<std::tuple<const char*, const char*, std::function<int()>>> refused{
-        {"installed again", "orvelin.exe", Install},
+        {"installed again", "orvelin.exe", [] { return Install(); }},
         {"uninstalled", "orvelin-split.exe", Uninstall},
+        {"installed elsewhere", "orvelin.exe", [&] { return Install(there); }},
     };
     for (const auto& [what, program, step] : refused) {
         SCOPED_TRACE(std::string(what) + " while " + program + " runs");
@@ -172,9 +178,13 @@ TEST(WindowsInstaller, LeavesTheInstallationAloneWhileItRuns)
         EXPECT_TRUE(ReadBytes(Utf8(installed / "README.txt")) == "unchanged") << "README.txt replaced or removed";
         EXPECT_TRUE(fs::is_regular_file(KnownFolder(FOLDERID_Programs) / "Orvelin.lnk"));
         EXPECT_EQ(Entry(L"InstallLocation"), installed.wstring());
+        EXPECT_FALSE(fs::exists(elsewhere));
     }
-    ASSERT_EQ(Uninstall(), 0);
+    ASSERT_EQ(Install(there), 0);
     EXPECT_TRUE(Gone(installed));
+    EXPECT_EQ(Entry(L"InstallLocation"), elsewhere.wstring());
+    ASSERT_EQ(Uninstall(), 0);
+    EXPECT_TRUE(Gone(elsewhere));
 }
 
 }  // namespace
