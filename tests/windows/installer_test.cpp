@@ -1,7 +1,9 @@
 // The Windows installer, silent, in a Wine prefix where Orvelin is not
 // installed: its files, shortcuts and uninstall entry, the installed console
 // tool at work, an install over it, and a silent uninstall that leaves
-// nothing of Orvelin behind.
+// nothing of Orvelin behind; then an install over it, an uninstall and an
+// install elsewhere refused while one of its programs runs, and an install
+// elsewhere that uninstalls it first.
 
 #include "tests/support/event_file.h"
 #include "tests/support/temp_folder.h"
@@ -16,6 +18,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace orvelin::testing {
@@ -64,6 +67,48 @@ bool EntryExists()
     return exists;
 }
 
+// The exit status of the installer run silently with arguments, or of the
+// uninstall entry's silent uninstall.
+int Install(const std::string& arguments = "")
+{
+    return RunCommandLine("\"" + std::string(ORVELIN_INSTALLER_PATH) + "\" /S" + arguments, ".").exitStatus;
+}
+int Uninstall()
+{
+    return RunCommandLine(Utf8(fs::path(Entry(L"QuietUninstallString").value_or(L""))), ".").exitStatus;
+}
+
+// Whether folder is gone within a minute: the uninstaller's own file and
+// folder go once it has ended.
+bool Gone(const fs::path& folder)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (fs::exists(folder) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return !fs::exists(folder);
+}
+
+// An installed program running until destroyed: the window, or the console
+// tool held before its first instruction (its file is loaded all the same).
+struct Running {
+    explicit Running(const fs::path& program)
+    {
+        std::wstring line = L"\"" + program.wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        const DWORD flags = program.filename() == "orvelin.exe" ? 0 : CREATE_SUSPENDED;
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process);
+    }
+    ~Running()
+    {
+        ::TerminateProcess(process.hProcess, 0);
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    PROCESS_INFORMATION process{};
+};
+
 TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
 {
     const fs::path installed = KnownFolder(FOLDERID_LocalAppData) / "Programs" / "Orvelin";
@@ -75,7 +120,7 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     TempFolder folder;
     for (int time = 1; time <= 2; ++time) {
         SCOPED_TRACE(time == 1 ? "installed" : "installed again over it");
-        ASSERT_EQ(RunCommandLine("\"" + std::string(ORVELIN_INSTALLER_PATH) + "\" /S", folder.path()).exitStatus, 0);
+        ASSERT_EQ(Install(), 0);
         for (const char* file : {"orvelin.exe", "orvelin-split.exe", "README.txt", "LICENSE.txt", "uninstall.exe"})
             EXPECT_TRUE(fs::is_regular_file(installed / file)) << file;
         for (const fs::path& shortcut : shortcuts)
@@ -101,16 +146,45 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_EQ(split.exitStatus, 0) << split.err;
     EXPECT_EQ(ReadBytes(folder / "VCS folder/1.vcs"), EventFile(event));
 
-    const std::wstring quiet = Entry(L"QuietUninstallString").value_or(L"");
-    ASSERT_EQ(RunCommandLine(Utf8(fs::path(quiet)), folder.path()).exitStatus, 0);
-    // The uninstaller goes on from a copy of itself, to remove its own file.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (fs::exists(installed) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_FALSE(fs::exists(installed));
+    ASSERT_EQ(Uninstall(), 0);
+    EXPECT_TRUE(Gone(installed));
     for (const fs::path& shortcut : shortcuts)
         EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
     EXPECT_FALSE(EntryExists());
+}
+
+// While a program of the installation runs, an install over it, an uninstall
+// and an install elsewhere fail (2) and change nothing; when none runs, an
+// install elsewhere uninstalls it first.
+TEST(WindowsInstaller, KeepsOneInstallationAndLeavesItAloneWhileItRuns)
+{
+    ASSERT_EQ(Install(), 0);
+    const fs::path installed = Entry(L"InstallLocation").value_or(L"");
+    TempFolder folder;
+    const fs::path elsewhere = Utf8Path(folder / "Orvelin elsewhere").make_preferred();
+    const std::string there = " /D=" + Utf8(elsewhere);
+    WriteBytes(Utf8(installed / "README.txt"), "unchanged");
+    const std::vector<std::tuple<const char*, const char*, std::function<int()>>> refused{
+        {"installed again", "orvelin.exe", [] { return Install(); }},
+        {"uninstalled", "orvelin-split.exe", Uninstall},
+        {"installed elsewhere", "orvelin.exe", [&] { return Install(there); }},
+    };
+    for (const auto& [what, program, step] : refused) {
+        SCOPED_TRACE(std::string(what) + " while " + program + " runs");
+        {
+            const Running running(installed / program);
+            EXPECT_EQ(step(), 2);
+        }
+        EXPECT_TRUE(ReadBytes(Utf8(installed / "README.txt")) == "unchanged") << "README.txt replaced or removed";
+        EXPECT_TRUE(fs::is_regular_file(KnownFolder(FOLDERID_Programs) / "Orvelin.lnk"));
+        EXPECT_EQ(Entry(L"InstallLocation"), installed.wstring());
+        EXPECT_FALSE(fs::exists(elsewhere));
+    }
+    ASSERT_EQ(Install(there), 0);
+    EXPECT_TRUE(Gone(installed));
+    EXPECT_EQ(Entry(L"InstallLocation"), elsewhere.wstring());
+    ASSERT_EQ(Uninstall(), 0);
+    EXPECT_TRUE(Gone(elsewhere));
 }
 
 }  // namespace
