@@ -94,15 +94,24 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
     // Enough UIDs for the table of them to grow, the exceptions far from their masters.
     Case many{"300 series, their exceptions after all the masters", kHeader, {}};
     for (int n = 1; n <= 300; ++n)
-        many.input += Event("u" + std::to_string(n), {"RRULE:FREQ=DAILY"});
+        many.input += Event(std::to_string(n) + "u", {"RRULE:FREQ=DAILY"});
     for (int n = 300; n >= 1; --n) {
-        const std::string uid = "u" + std::to_string(n);
+        const std::string uid = std::to_string(n) + "u";
         many.input += Event(uid, {"RECURRENCE-ID:20260302T090000Z"});
         many.files[std::to_string(n) + ".ics"] =
             kHeader + Event(uid, {"RRULE:FREQ=DAILY"}) + Event(uid, {"RECURRENCE-ID:20260302T090000Z"}) + kFooter;
     }
     many.input += kFooter;
     cases.push_back(many);
+    // The plain split's numbering stops at 32,767; standalone files go on.
+    Case beyond{"32,800 entries", kHeader, {}};
+    for (int n = 1; n <= 32800; ++n) {
+        const std::string event = Event(std::to_string(n));
+        beyond.input += event;
+        beyond.files[std::to_string(n) + ".ics"] = kHeader + event + kFooter;
+    }
+    beyond.input += kFooter;
+    cases.push_back(beyond);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MemoryRun run;
