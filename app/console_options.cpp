@@ -1,9 +1,8 @@
 #include "app/console_options.h"
 
-#include "engine/letter_case.h"
+#include "engine/sizes.h"
 #include "engine/version.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <getopt.h>
@@ -97,44 +96,6 @@ std::string Wrong(const std::string& argument, int shortOption)
     return "unrecognized option '" + argument + "'";
 }
 
-// A whole number of at least 1 that fits in 64 bits; nullopt otherwise.
-std::optional<std::uint64_t> Count(std::string_view digits)
-{
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char c : digits) {
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value == 0 ? std::nullopt : std::optional(value);
-}
-
-// A size: a count and a unit as GNU split reads them ("1MB" is 1000^2 bytes,
-// "1M" and "1MiB" are 1024^2, in either letter case); nullopt where it is
-// none or does not fit in 64 bits. binary tells which unit it was.
-std::optional<std::uint64_t> Size(std::string_view text, bool& binary)
-{
-    const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
-    const std::string unit = UpperAscii(text.substr(digits));
-    const std::optional<std::uint64_t> count = Count(text.substr(0, digits));
-    const std::size_t power = unit.empty() ? 0 : std::string_view("KMG").find(unit[0]) + 1;
-    const std::string_view kind = unit.empty() ? "" : std::string_view(unit).substr(1);
-    if (!count || (!unit.empty() && (power == 0 || (kind != "" && kind != "B" && kind != "IB"))))
-        return std::nullopt;
-    binary = !unit.empty() && kind != "B";
-    std::uint64_t size = *count;
-    for (std::size_t n = 0; n < power; ++n) {
-        const std::uint64_t base = binary ? 1024 : 1000;
-        if (size > UINT64_MAX / base)
-            return std::nullopt;
-        size *= base;
-    }
-    return size;
-}
-
 std::optional<FileNaming> Naming(std::string_view text)
 {
     if (text == "number")
@@ -174,17 +135,19 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
         case kOpen: options.open = true; break;
         case kStandalone: options.split.standalone = true; break;
         case kPerFile:
-            if (const std::optional<std::uint64_t> count = Count(optarg); count && *count <= FileLimits::kAnyNumber)
+            if (const std::optional<std::uint64_t> count = ParseCount(optarg); count && *count <= FileLimits::kAnyNumber)
                 options.split.perFile = static_cast<std::uint32_t>(*count);
             else
                 return InvalidValue("per-file", optarg);
             grouped = perFileGiven = true;
             break;
         case kMaxBytes:
-            if (const std::optional<std::uint64_t> size = Size(optarg, options.binaryUnits))
-                options.split.maxBytes = *size;
-            else
+            if (const std::optional<ByteSize> size = ParseSize(optarg)) {
+                options.split.maxBytes = size->bytes;
+                options.binaryUnits = size->binary;
+            } else {
                 return InvalidValue("max-bytes", optarg);
+            }
             grouped = true;
             break;
         case kNames:

@@ -1,4 +1,5 @@
-// Orvelin: the window. Creates Form1, shows it and runs until the program ends.
+// Orvelin: the window. Creates the plain window (or with --standalone the
+// standalone one), shows it and runs until the program ends.
 
 #include "engine/version.h"
 #include "platform/file_manager.h"
@@ -6,8 +7,11 @@
 #include "platform/local_file_system.h"
 #include "ui/form/command_line.h"
 #include "ui/qt/form1_window.h"
+#include "ui/qt/qt_settings.h"
+#include "ui/qt/standalone_window.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -36,6 +40,19 @@ std::vector<std::string> OurArguments(int argc, char** argv)
     return ours;
 }
 
+// Shows window, starts a handed calendar once the event loop runs, and runs
+// until the program ends.
+template <typename Window>
+int Show(QApplication& app, Window& window, const std::string& file)
+{
+    QObject::connect(&window, &Window::programEnding, &app, &QApplication::exit, Qt::QueuedConnection);
+    QApplication::setWindowIcon(window.windowIcon());
+    window.show();
+    if (!file.empty())
+        QTimer::singleShot(0, &window, [&window, file] { window.form.OpenFile(file); });
+    return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -43,21 +60,22 @@ int main(int argc, char** argv)
     orvelin::platform::ReportFileSizeLimitAsWriteFailure();
     orvelin::platform::EndCleanlyOnInterruption("orvelin");
     // Read before Qt starts: --help needs no display.
-    orvelin::SplitOptions options;
-    if (const std::optional<int> status = orvelin::ui::ParseWindowArguments(OurArguments(argc, argv), options))
+    orvelin::ui::WindowArguments arguments;
+    if (const std::optional<int> status = orvelin::ui::ParseWindowArguments(OurArguments(argc, argv), arguments))
         return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvelin"));
     QApplication::setApplicationVersion(QStringLiteral(ORVELIN_VERSION));
-    // The program ends only through Form1: Cancel, the frame, or a run's end.
+    // The program ends only through its window: Cancel, the frame, or a run's end.
     QApplication::setQuitOnLastWindowClosed(false);
 
     orvelin::platform::SystemFileManager fileManager;
-    orvelin::ui::qt::Form1Window window([] { return std::make_unique<orvelin::platform::LocalFileSystem>(); },
-                                        fileManager, options);
-    QObject::connect(&window, &orvelin::ui::qt::Form1Window::programEnding, &app, &QApplication::exit,
-                     Qt::QueuedConnection);
-    QApplication::setWindowIcon(window.windowIcon());
-    window.show();
-    return QApplication::exec();
+    const auto files = [] { return std::make_unique<orvelin::platform::LocalFileSystem>(); };
+    if (arguments.standalone) {
+        orvelin::ui::qt::QtSettings settings;
+        orvelin::ui::qt::StandaloneWindow window(files, fileManager, settings);
+        return Show(app, window, arguments.file);
+    }
+    orvelin::ui::qt::Form1Window window(files, fileManager);
+    return Show(app, window, arguments.file);
 }

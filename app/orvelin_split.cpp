@@ -6,6 +6,7 @@
 #include "app/console_options.h"
 #include "engine/failure.h"
 #include "engine/failure_policy.h"
+#include "engine/sizes.h"
 #include "engine/split_run.h"
 #include "platform/console.h"
 #include "platform/folders.h"
@@ -80,26 +81,6 @@ std::string ConsoleLine(std::string_view boxText)
     if (boxText.starts_with(kErrorBoxPreamble))
         boxText.remove_prefix(kErrorBoxPreamble.size());
     return std::string(boxText);
-}
-
-// "1.4 MiB", "512 KiB", "900 bytes" (or "1.4 MB", "512 kB" in units of
-// 1000): the unit it fills, with a decimal where the number is not whole.
-std::string SizeText(std::uint64_t bytes, bool binary)
-{
-    const std::uint64_t kilo = binary ? 1024 : 1000;
-    const char* const names[] = {"bytes", binary ? "KiB" : "kB", binary ? "MiB" : "MB", binary ? "GiB" : "GB"};
-    std::uint64_t unit = 1;
-    std::size_t name = 0;
-    while (name < 3 && bytes >= unit * kilo) {
-        unit *= kilo;
-        ++name;
-    }
-    char text[32];
-    if (bytes % unit == 0)
-        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes / unit), names[name]);
-    else
-        std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / static_cast<double>(unit), names[name]);
-    return text;
 }
 
 bool FilesWritten(const RunOutcome& outcome)

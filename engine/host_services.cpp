@@ -4,6 +4,14 @@
 
 namespace orvelin {
 
+bool HostServices::showSummary(std::string_view text, const RunSummary& /*summary*/)
+{
+    showMessage(text, "Orvelin", MessageIcon::Information);
+    return true;
+}
+
+void HostServices::showEntries(std::uint64_t /*written*/, std::uint64_t /*total*/) {}
+
 void HostServices::pumpEvents()
 {
     if (processPendingEvents())

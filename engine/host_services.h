@@ -1,11 +1,19 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace orvelin {
 
 enum class MessageIcon { Information, Critical };
+
+// What a run that wrote files did, for its summary.
+struct RunSummary {
+    std::uint64_t entries = 0;
+    int files = 0;
+    std::string folder;  // where they are
+};
 
 // Everything the engine needs from the window and the platform. The file-system
 // service is reached through RunState::fileSystem; the rest is here. Any
@@ -29,6 +37,14 @@ public:
     virtual std::string firstFileIn(const std::string& folder) = 0;
     // Fails when the folder exists or cannot be made.
     virtual void makeFolder(const std::string& folder) = 0;
+
+    // The summary at the end of a run that wrote files: by default the text
+    // in an information box. True when the output folder is then to be
+    // opened in the file manager, as it is by default.
+    virtual bool showSummary(std::string_view text, const RunSummary& summary);
+    // How many of a standalone run's entries are written, of how many: once
+    // the calendar is read, then after each file. Shown by whoever shows it.
+    virtual void showEntries(std::uint64_t written, std::uint64_t total);
 
     // Lets pending window events run. When one of them asked the program to
     // end (Cancel, closing the window), the program ends here.

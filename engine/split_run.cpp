@@ -155,9 +155,12 @@ void SplitRun::SplitStandalone()
             }
             return std::optional<std::string>();
         });
+        const std::uint64_t entries = structure->entries.size();
+        IgnoreFailure([&] { host_.showEntries(0, entries); });
         for (const PlannedFile& file : plan.files) {
             CreateStandaloneFile(*structure, plan, file);
             ++turn;
+            IgnoreFailure([&] { host_.showEntries(outcome_.entriesWritten, entries); });
         }
     });
 }
@@ -197,12 +200,13 @@ void SplitRun::RunClosingStage()
         outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
         host_.showMessage("No entries have been generated since the selected .vcs file does not contain an end event.",
                           kInfoTitle, MessageIcon::Information);
-    } else {
-        host_.showMessage(std::to_string(outcome_.entriesWritten) + " Entries have been generated", kInfoTitle,
-                          MessageIcon::Information);
     }
+    const bool openFolder =
+        outcome_.filesWritten > 0 &&
+        host_.showSummary(std::to_string(outcome_.entriesWritten) + " Entries have been generated",
+                          {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder});
     host_.setProgress(false, "");
-    if (outcome_.filesWritten > 0)
+    if (openFolder)
         host_.openFolderView(state_.outputFolder);
     state_.inputStream->Close();
     state_.inputStream.reset();

@@ -9,6 +9,9 @@ namespace orvelin::platform {
 // folder cannot be read. Names starting with "." count as hidden.
 std::string FirstFileIn(const std::string& folder);
 
+// Whether path names a folder (links followed).
+bool IsFolder(const std::string& path);
+
 // Creates folder; fails when it exists or cannot be made.
 void MakeFolder(const std::string& folder);
 

@@ -8,12 +8,14 @@
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 #include "ui/form/form1.h"
+#include "ui/form/standalone_form.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace orvelin::testing {
 namespace {
@@ -38,8 +40,9 @@ void PrintTo(const Box& box, std::ostream* out)
 }
 
 // Records what the window shows; answers dialogs from a queue and runs an
-// action on a chosen event pump, as a person clicking then would.
-class FakeToolkit final : public ui::Toolkit {
+// action on a chosen event pump, as a person clicking then would. It draws
+// the standalone window too.
+class FakeToolkit final : public ui::StandaloneToolkit {
 public:
     std::optional<std::string> ShowOpenDialog(const DialogSettings& settings, const std::string& initialFile) override
     {
@@ -64,6 +67,16 @@ public:
             std::exchange(onPump, nullptr)();
     }
     void EndProgram(int exitStatus) override { endings.push_back(exitStatus); }
+    ui::StandaloneChoices Choices() override { return choices; }
+    void ShowChoices(const ui::StandaloneChoices& shown) override { choices = shown; }
+    std::optional<std::string> ShowFolderDialog(std::string_view, const std::string&) override { return folderAnswer; }
+    bool AskYesNo(std::string_view text, std::string_view title) override
+    {
+        boxes.push_back({std::string(text), std::string(title), BoxIcon::Information, "<question>"});
+        return yes;
+    }
+    void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
+    void SetRunning(bool running) override { runningShown.push_back(running); }
 
     std::string ProgressLine() const { return progressVisible ? progressCaption : "<hidden>"; }
 
@@ -76,6 +89,23 @@ public:
     int pumps = 0;
     std::function<void()> onPump;
     std::vector<int> endings;
+    ui::StandaloneChoices choices;
+    std::optional<std::string> folderAnswer;
+    bool yes = false;
+    std::vector<std::string> entries;
+    std::vector<bool> runningShown;
+};
+
+class MemorySettings final : public ui::Settings {
+public:
+    std::optional<std::string> Read(std::string_view key) override
+    {
+        const auto value = values.find(std::string(key));
+        return value == values.end() ? std::nullopt : std::optional(value->second);
+    }
+    void Write(std::string_view key, std::string_view value) override { values[std::string(key)] = value; }
+
+    std::map<std::string, std::string> values;
 };
 
 const std::string kEventA = "BEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT";
@@ -129,22 +159,129 @@ TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
     EXPECT_EQ(Output(3), EventFile("\r\n" + kEventC));
 }
 
-// Standalone, the window looks and speaks as ever; the dialog offers .ics
-// calendars too, and the files are whole calendars.
-TEST_F(FormBehaviour, StandaloneRunsOfferIcsFilesAndWriteWholeCalendars)
+// The standalone window: a run with its choices, its progress in entries,
+// and a summary that offers the folder.
+TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
 {
+    const std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
+                                 "\r\nEND:VCALENDAR\r\n";
+    WriteBytes(folder / "export.ics", calendar);
+    for (const bool yes : {false, true}) {
+        FakeToolkit standalone;
+        MemorySettings settings;
+        ui::StandaloneForm form(standalone, files, launcher, settings);
+        form.Load();
+        standalone.choices.files = ui::StandaloneChoices::Files::Entries;
+        standalone.choices.entries = "2";
+        standalone.yes = yes;
+        standalone.answers.push_back(folder / "export.ics");
+        form.Generate();
+        ASSERT_EQ(standalone.dialogs.size(), 1u);
+        EXPECT_EQ(standalone.dialogs[0].filter, "Calendars|*.ics;*.vcs|iCalendar|*.ics|VCalendar|*.vcs|All files|*.*");
+        EXPECT_EQ(standalone.entries, (std::vector<std::string>{"0 of 3 entries", "2 of 3 entries", "3 of 3 entries"}));
+        const Box summary{"3 entries went into 2 files in " + folder.path() + "VCS folder.\r\n\r\nOpen the folder?",
+                          "Orvelin", BoxIcon::Information, "<question>"};
+        EXPECT_EQ(standalone.boxes, std::vector{summary});
+        EXPECT_EQ(launcher.started.size(), yes ? 1u : 0u);
+        EXPECT_EQ(standalone.runningShown, std::vector{true});
+        EXPECT_EQ(standalone.endings, std::vector{0});
+    }
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"),
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
+}
+
+// Each choice stands for the console's option; one that stands for none
+// says why in a box, and nothing runs.
+TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
+{
+    using Files = ui::StandaloneChoices::Files;
+    std::filesystem::create_directory(Utf8Path(folder / "import"));
+    const struct {
+        ui::StandaloneChoices choices;
+        std::uint32_t perFile;
+        std::uint64_t maxBytes;
+        std::string outputFolder;  // or the box's start
+    } cases[] = {
+        {{}, 1, 0, ""},
+        {{.files = Files::Entries, .entries = "25"}, 25, 0, ""},
+        {{.files = Files::Entries, .entries = "many"}, 0, 0, "\"many\" is not a number of entries"},
+        {{.files = Files::OneMegabyte}, FileLimits::kAnyNumber, 1000000, ""},
+        {{.files = Files::Size, .size = "2 MiB"}, FileLimits::kAnyNumber, 2097152, ""},
+        {{.files = Files::Size, .size = "1 QB"}, 0, 0, "\"1 QB\" is not a size"},
+        {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import/"},
+        {{.ownFolder = true, .folder = folder / "gone"}, 0, 0, "The folder \"" + folder / "gone\" does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outputFolder);
+        FakeToolkit standalone;
+        MemorySettings settings;
+        ui::StandaloneForm form(standalone, files, launcher, settings);
+        standalone.choices = c.choices;
+        const std::optional<SplitOptions> options = form.Options();
+        if (!options) {
+            ASSERT_EQ(standalone.boxes.size(), 1u);
+            EXPECT_TRUE(standalone.boxes[0].text.starts_with(c.outputFolder)) << standalone.boxes[0].text;
+            continue;
+        }
+        EXPECT_TRUE(options->standalone);
+        EXPECT_EQ(options->perFile, c.perFile);
+        EXPECT_EQ(options->maxBytes, c.maxBytes);
+        EXPECT_EQ(options->naming, c.choices.naming);
+        EXPECT_EQ(options->outputFolder, c.outputFolder);
+    }
+}
+
+// The choices of a run come back at the next start; a folder that is gone
+// by then falls back to "VCS folder" beside the calendar, without a word.
+TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
+{
+    using Files = ui::StandaloneChoices::Files;
+    std::filesystem::create_directory(Utf8Path(folder / "import"));
+    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, true, folder / "import"};
+    MemorySettings settings;
+    {
+        FakeToolkit first;
+        ui::StandaloneForm form(first, files, launcher, settings);
+        first.choices = chosen;
+        form.Generate();  // the dialog is cancelled: the choices are kept all the same
+    }
+    for (const bool folderGone : {false, true}) {
+        if (folderGone)
+            std::filesystem::remove(Utf8Path(folder / "import"));
+        FakeToolkit next;
+        ui::StandaloneForm form(next, files, launcher, settings);
+        form.Load();
+        ui::StandaloneChoices expected = chosen;
+        expected.ownFolder = !folderGone;
+        expected.folder = folderGone ? "" : chosen.folder;
+        EXPECT_EQ(next.choices, expected);
+        EXPECT_TRUE(next.boxes.empty());
+    }
+}
+
+// A calendar handed over on the command line or dropped on either window
+// runs as if the dialog had returned it; one that cannot be read is named in
+// a box and the window stays; a drop during a run is ignored.
+TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    WriteBytes(folder / "other.vcs", kThreeEvents);
+    toolkit.onPump = [&] { form.OpenFile(folder / "other.vcs"); };
+    form.OpenFile(folder / "export.vcs");
+    EXPECT_EQ(form.CommonDialog1.fileTitle(), "export.vcs");
+    EXPECT_EQ(Output(3), EventFile("\r\n" + kEventC));
+    EXPECT_EQ(toolkit.boxes.size(), 1u) << "the drop during the run started nothing";
+    EXPECT_TRUE(toolkit.dialogs.empty());
+
     FakeToolkit standalone;
-    Form1 standaloneForm(standalone, [] { return std::make_unique<platform::LocalFileSystem>(); }, launcher,
-                         SplitOptions{.standalone = true});
-    WriteBytes(folder / "export.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\nEND:VCALENDAR\r\n");
-    standalone.answers.push_back(folder / "export.ics");
-    standaloneForm.Command1_Click();
-    ASSERT_EQ(standalone.dialogs.size(), 1u);
-    EXPECT_EQ(standalone.dialogs[0].filter, "VCalendar|*.vcs|iCalendar|*.ics");
-    EXPECT_EQ(standalone.boxes, (std::vector{Box{"1 Entries have been generated", "Orvelin", BoxIcon::Information,
-                                                 "Generating file ...... 1.ics"}}));
-    EXPECT_EQ(ReadBytes(folder / "VCS folder/1.ics"),
-              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\nEND:VCALENDAR\r\n");
+    MemorySettings settings;
+    ui::StandaloneForm standaloneForm(standalone, files, launcher, settings);
+    standaloneForm.OpenFile(folder / "missing.ics");
+    const Box unreadable{"Orvelin cannot open \"" + folder / "missing.ics\".\r\n\r\nError 53:  File not found", "Orvelin",
+                         BoxIcon::Critical, "<hidden>"};
+    EXPECT_EQ(standalone.boxes, std::vector{unreadable});
+    EXPECT_TRUE(standalone.endings.empty());
+    EXPECT_TRUE(standalone.runningShown.empty());
 }
 
 TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)

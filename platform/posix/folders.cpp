@@ -47,6 +47,12 @@ std::string FirstFileIn(const std::string& folder)
     return {};
 }
 
+bool IsFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 void MakeFolder(const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0777) != 0)

@@ -35,6 +35,16 @@ std::string FirstFileIn(const std::string& folder)
     return name;
 }
 
+bool IsFolder(const std::string& path)
+{
+    try {
+        const DWORD attributes = ::GetFileAttributesW(OsPath(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    } catch (const Failure&) {
+        return false;  // a name Windows cannot take
+    }
+}
+
 void MakeFolder(const std::string& folder)
 {
     if (!::CreateDirectoryW(OsPath(folder).c_str(), nullptr))

@@ -16,4 +16,17 @@ inline constexpr std::string_view kInstructions =
 // The progress line before any run: the program, its version and its licence.
 inline constexpr std::string_view kCreditLine = "Orvelin " ORVELIN_VERSION_SHORT " - MIT licence";
 
+// The standalone window's own.
+inline constexpr std::string_view kStandaloneCaption = "Orvelin Version " ORVELIN_VERSION_SHORT " - Whole calendars";
+
+inline constexpr std::string_view kStandaloneInstructions =
+    "Click \"Generate\" and select the calendar (.ics or .vcs) that you wish to split. Each entry - an event with "
+    "the rest of its series, a to-do, a journal entry - becomes a whole calendar with its time zones, which any "
+    "calendar program imports as the original meant it.";
+
+inline constexpr std::string_view kStandaloneDialogTitle = "Browse and select the calendar";
+inline constexpr std::string_view kStandaloneFilter =
+    "Calendars|*.ics;*.vcs|iCalendar|*.ics|VCalendar|*.vcs|All files|*.*";
+inline constexpr std::string_view kFolderDialogTitle = "Choose the folder the files go into";
+
 }  // namespace orvelin::ui

@@ -1,17 +1,21 @@
 #pragma once
 
-#include "engine/split_run.h"
-
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace orvelin::ui {
 
+// What the window's command line asks for.
+struct WindowArguments {
+    bool standalone = false;  // the window for whole calendars
+    std::string file;         // a calendar to split at once; "" for none
+};
+
 // Reads the window's command line (arguments[0] is the program):
-// --standalone makes every run write standalone files; --help tells so. An
-// exit status when the window is not to open (after --help, or a usage
-// error, both told on the console).
-std::optional<int> ParseWindowArguments(const std::vector<std::string>& arguments, SplitOptions& options);
+// [--standalone] [FILE], "--" before a FILE that starts with "-". An exit
+// status when the window is not to open (after --help, or a usage error,
+// both told on the console).
+std::optional<int> ParseWindowArguments(const std::vector<std::string>& arguments, WindowArguments& parsed);
 
 }  // namespace orvelin::ui

@@ -4,10 +4,13 @@ namespace orvelin::ui {
 
 void CommonDialog::ShowOpen()
 {
-    std::optional<std::string> chosen = toolkit_.ShowOpenDialog(settings_, fileName_);
-    if (!chosen)
-        return;
-    fileName_ = std::move(*chosen);
+    if (std::optional<std::string> chosen = toolkit_.ShowOpenDialog(settings_, fileName_))
+        Choose(std::move(*chosen));
+}
+
+void CommonDialog::Choose(std::string file)
+{
+    fileName_ = std::move(file);
     fileTitle_ = fileName_.substr(fileName_.find_last_of("/\\") + 1);
 }
 

@@ -22,6 +22,8 @@ public:
 
     // Shows the dialog modally.
     void ShowOpen();
+    // Holds file as if it had been chosen in the dialog.
+    void Choose(std::string file);
 
     // Full path of the chosen file, or "" before the first choice.
     const std::string& fileName() const { return fileName_; }

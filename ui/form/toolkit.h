@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/file_names.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +40,35 @@ public:
     // Closes the window, and makes the event loop end with exitStatus once
     // control is back in it.
     virtual void EndProgram(int exitStatus) = 0;
+};
+
+// The standalone window's choices, as its controls hold them.
+struct StandaloneChoices {
+    enum class Files { OneEntry, Entries, OneMegabyte, Size };
+    Files files = Files::OneEntry;
+    std::string entries = "10";  // as typed: up to so many entries a file
+    std::string size = "500 KB";  // as typed: up to so large a file
+    FileNaming naming = FileNaming::Number;
+    bool ownFolder = false;  // the files go into folder, not "VCS folder" beside the calendar
+    std::string folder{};
+
+    bool operator==(const StandaloneChoices&) const = default;
+};
+
+// What the standalone window needs of a toolkit beyond the plain window's.
+class StandaloneToolkit : public Toolkit {
+public:
+    // What the controls hold now, and setting them.
+    virtual StandaloneChoices Choices() = 0;
+    virtual void ShowChoices(const StandaloneChoices& choices) = 0;
+    // A modal folder dialog starting at initialFolder; the folder chosen, or nullopt.
+    virtual std::optional<std::string> ShowFolderDialog(std::string_view title, const std::string& initialFolder) = 0;
+    // A modal box with Yes and No; true for Yes.
+    virtual bool AskYesNo(std::string_view text, std::string_view title) = 0;
+    // The progress bar at written of total, and the words beside it.
+    virtual void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) = 0;
+    // During a run the choices and Generate take no input.
+    virtual void SetRunning(bool running) = 0;
 };
 
 }  // namespace orvelin::ui

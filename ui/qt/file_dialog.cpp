@@ -53,6 +53,21 @@ std::optional<std::string> FileDialog::ShowOpen(QWidget* owner, const DialogSett
     dialog.setWindowTitle(QString::fromStdString(settings.title));
     if (!initialFile.empty())
         dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(initialFile)));
+    return Chosen(owner, dialog);
+}
+
+std::optional<std::string> FileDialog::ShowFolder(QWidget* owner, const QString& title, const std::string& initialFolder)
+{
+    if (auto answer = std::exchange(NextAnswer(), std::nullopt))
+        return InFileSystemEncoding(*answer);
+    QFileDialog dialog(owner, title, QFile::decodeName(QByteArray::fromStdString(initialFolder)));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    return Chosen(owner, dialog);
+}
+
+std::optional<std::string> FileDialog::Chosen(QWidget* owner, QFileDialog& dialog)
+{
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     // The file-name completion may still be open and hold the pointer and
     // keyboard: the window's first click would only close it.

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class QFileDialog;
 class QWidget;
 
 namespace orvelin::ui::qt {
@@ -20,12 +21,20 @@ public:
     static std::optional<std::string> ShowOpen(QWidget* owner, const DialogSettings& settings,
                                                const std::string& initialFile);
 
-    // The next ShowOpen returns this answer without showing a dialog (a path,
-    // or nullopt for a cancel).
+    // A folder dialog starting at initialFolder: the folder chosen, or nullopt.
+    static std::optional<std::string> ShowFolder(QWidget* owner, const QString& title,
+                                                 const std::string& initialFolder);
+
+    // The next ShowOpen or ShowFolder returns this answer without showing a
+    // dialog (a path, or nullopt for a cancel).
     static void SetNextAnswer(std::optional<QString> fileName);
 
     // Qt's name filters for a "Description|pattern|…" filter.
     static QStringList NameFilters(const QString& filter);
+
+private:
+    // Shows dialog modally: the file chosen, in the file system's encoding.
+    static std::optional<std::string> Chosen(QWidget* owner, QFileDialog& dialog);
 };
 
 }  // namespace orvelin::ui::qt

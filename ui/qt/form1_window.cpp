@@ -3,9 +3,11 @@
 #include "ui/form/captions.h"
 #include "ui/qt/file_dialog.h"
 #include "ui/qt/message_box.h"
+#include "ui/qt/window_parts.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -26,24 +28,6 @@ namespace {
 QRect Twips(int left, int top, int width, int height)
 {
     return {left / 15, top / 15, width / 15, height / 15};
-}
-
-QFont DesignFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    return font;
-}
-
-// The white band with the instructions on it: the base colour and its text
-// colour, a matched pair (white and black in the default palette, readable
-// in a dark one too).
-void OnTheBand(QLabel* label)
-{
-    label->setBackgroundRole(QPalette::Base);
-    label->setForegroundRole(QPalette::Text);
-    label->setAutoFillBackground(true);
 }
 
 // A focused push button answers Enter as on every desktop, without either
@@ -74,16 +58,10 @@ Control* Place(Parent* parent, const char* name, const QRect& geometry)
     return control;
 }
 
-QString FromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
-Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
-                         SplitOptions options)
-    : form(*this, std::move(createFileSystem), fileManager, std::move(options))
+Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager)
+    : form(*this, std::move(createFileSystem), fileManager)
 {
     RegisterWindowResources();
     setObjectName(QStringLiteral("Form1"));
@@ -119,6 +97,7 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
 
     connect(Command1, &QPushButton::clicked, this, [this] { form.Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { form.Command2_Click(); });
+    setAcceptDrops(true);
     form.Form_Load();
 }
 
@@ -161,6 +140,20 @@ void Form1Window::closeEvent(QCloseEvent* event)
 {
     form.Form_Unload();
     event->accept();
+}
+
+void Form1Window::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void Form1Window::dropEvent(QDropEvent* event)
+{
+    if (const std::optional<std::string> file = DroppedFile(event->mimeData())) {
+        event->acceptProposedAction();
+        form.OpenFile(*file);
+    }
 }
 
 }  // namespace orvelin::ui::qt

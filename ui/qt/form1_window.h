@@ -12,14 +12,14 @@ class QPushButton;
 namespace orvelin::ui::qt {
 
 // Form1 drawn with Qt Widgets: the instructions on their white band, Generate,
-// Cancel and the progress line, with the behaviour of ui/form/form1.h.
+// Cancel and the progress line, with the behaviour of ui/form/form1.h; a
+// calendar may be dropped on it.
 class Form1Window final : public QWidget, public Toolkit {
     Q_OBJECT
 
 public:
     // fileManager: who opens the output folder at the end of a run.
-    Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager,
-                SplitOptions options = {});
+    Form1Window(Form1::FileSystemFactory createFileSystem, platform::FileManagerLauncher& fileManager);
     ~Form1Window() override;
 
     QLabel* Label1;
@@ -43,6 +43,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A calendar dropped on the window is split as if chosen in the dialog.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 }  // namespace orvelin::ui::qt

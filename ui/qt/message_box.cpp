@@ -16,6 +16,33 @@ void MessageBox::Show(QWidget* parent, const QString& text, const QString& title
     box.exec();
 }
 
+namespace {
+
+bool& AnswerToQuestions()
+{
+    static bool yes = true;
+    return yes;
+}
+
+}  // namespace
+
+bool MessageBox::Ask(QWidget* parent, const QString& text, const QString& title)
+{
+    if (Answerer()) {
+        Answerer()({text, title, BoxIcon::Information});
+        return AnswerToQuestions();
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MessageBox::SetAnswerToQuestions(bool yes)
+{
+    AnswerToQuestions() = yes;
+}
+
 void MessageBox::SetAnswerer(std::function<void(const ShownBox&)> answer)
 {
     Answerer() = std::move(answer);

@@ -23,6 +23,10 @@ class MessageBox {
 public:
     // Shows the box modally, owned by parent; returns when it is dismissed.
     static void Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon);
+    // A box with Yes and No (Yes the default); true for Yes. Tests answer it
+    // through the answerer, with the answer SetAnswerToQuestions gives.
+    static bool Ask(QWidget* parent, const QString& text, const QString& title);
+    static void SetAnswerToQuestions(bool yes);
 
     // From now on boxes go to answer instead of the screen; an empty function
     // shows them again.

@@ -95,8 +95,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
 }  // namespace
 
 Form1Window::Form1Window(HINSTANCE instance, Form1::FileSystemFactory createFileSystem,
-                         platform::FileManagerLauncher& fileManager, SplitOptions options)
-    : instance_(instance), form_(*this, std::move(createFileSystem), fileManager, std::move(options))
+                         platform::FileManagerLauncher& fileManager)
+    : instance_(instance), form_(*this, std::move(createFileSystem), fileManager)
 {
     RegisterWindowClass(instance_, &Form1Window::WindowProcedure);
     // Sized for the system's DPI first; WM_DPICHANGED follows the monitor.

@@ -13,7 +13,7 @@ namespace orvelin::ui::win32 {
 class Form1Window final : public Toolkit {
 public:
     Form1Window(HINSTANCE instance, Form1::FileSystemFactory createFileSystem,
-                platform::FileManagerLauncher& fileManager, SplitOptions options = {});
+                platform::FileManagerLauncher& fileManager);
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;

@@ -1,0 +1,208 @@
+#include "ui/form/standalone_form.h"
+
+#include "engine/sizes.h"
+#include "platform/folders.h"
+#include "ui/form/captions.h"
+
+#include <array>
+
+namespace orvelin::ui {
+namespace {
+
+// How the choices are kept: a name for every value, so that what is kept
+// reads the same on every OS and a value no longer known is passed over.
+constexpr std::array<std::pair<std::string_view, StandaloneChoices::Files>, 4> kFiles{{
+    {"one", StandaloneChoices::Files::OneEntry},
+    {"entries", StandaloneChoices::Files::Entries},
+    {"1MB", StandaloneChoices::Files::OneMegabyte},
+    {"size", StandaloneChoices::Files::Size},
+}};
+constexpr std::array<std::pair<std::string_view, FileNaming>, 3> kNames{{
+    {"number", FileNaming::Number},
+    {"date", FileNaming::Date},
+    {"uid", FileNaming::Uid},
+}};
+
+template <typename Value, std::size_t N>
+std::string_view NameOf(const std::array<std::pair<std::string_view, Value>, N>& names, Value value)
+{
+    for (const auto& [name, known] : names) {
+        if (known == value)
+            return name;
+    }
+    return names[0].first;
+}
+
+template <typename Value, std::size_t N>
+void Restore(const std::array<std::pair<std::string_view, Value>, N>& names, const std::optional<std::string>& kept,
+             Value& value)
+{
+    for (const auto& [name, known] : names) {
+        if (kept == name)
+            value = known;
+    }
+}
+
+std::string Counted(std::uint64_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+constexpr std::uint64_t kOneMegabyte = 1000 * 1000;
+constexpr std::string_view kTitle = "Orvelin";
+
+}  // namespace
+
+StandaloneForm::StandaloneForm(StandaloneToolkit& toolkit, FileSystemFactory createFileSystem,
+                               platform::FileManagerLauncher& fileManager, Settings& settings)
+    : dialog(toolkit), toolkit_(toolkit), settings_(settings),
+      runner_(toolkit, std::move(createFileSystem), fileManager)
+{
+    runner_.onSummary = [this](std::string_view, const RunSummary& summary) {
+        return toolkit_.AskYesNo(SummaryText(summary), kTitle);
+    };
+    runner_.onEntries = [this](std::uint64_t written, std::uint64_t total) {
+        toolkit_.ShowEntries(written, total, EntriesText(written, total));
+    };
+}
+
+// A kept choice that no longer makes sense (a folder that is gone) falls
+// back to what a first start shows.
+void StandaloneForm::Load()
+{
+    StandaloneChoices choices;
+    Restore(kFiles, settings_.Read("standalone/files"), choices.files);
+    Restore(kNames, settings_.Read("standalone/names"), choices.naming);
+    choices.entries = settings_.Read("standalone/entries").value_or(choices.entries);
+    choices.size = settings_.Read("standalone/size").value_or(choices.size);
+    const std::string folder = settings_.Read("standalone/folder").value_or("");
+    if (!folder.empty() && platform::IsFolder(folder)) {
+        choices.ownFolder = true;
+        choices.folder = folder;
+    }
+    toolkit_.ShowChoices(choices);
+    toolkit_.SetProgressVisible(true);
+}
+
+std::optional<SplitOptions> StandaloneForm::Options()
+{
+    const StandaloneChoices choices = toolkit_.Choices();
+    SplitOptions options;
+    options.standalone = true;
+    options.naming = choices.naming;
+    switch (choices.files) {
+    case StandaloneChoices::Files::OneEntry: break;
+    case StandaloneChoices::Files::Entries:
+        if (const std::optional<std::uint64_t> count = ParseCount(choices.entries);
+            count && *count <= FileLimits::kAnyNumber) {
+            options.perFile = static_cast<std::uint32_t>(*count);
+        } else {
+            toolkit_.ShowBox("\"" + choices.entries + "\" is not a number of entries: write a whole number such as 100.",
+                             kTitle, BoxIcon::Information);
+            return std::nullopt;
+        }
+        break;
+    case StandaloneChoices::Files::OneMegabyte:
+        options.perFile = FileLimits::kAnyNumber;
+        options.maxBytes = kOneMegabyte;
+        break;
+    case StandaloneChoices::Files::Size:
+        if (const std::optional<ByteSize> size = ParseSize(choices.size)) {
+            options.perFile = FileLimits::kAnyNumber;
+            options.maxBytes = size->bytes;
+        } else {
+            toolkit_.ShowBox("\"" + choices.size + "\" is not a size: write one such as 500 KB, 1 MB or 1 MiB.",
+                             kTitle, BoxIcon::Information);
+            return std::nullopt;
+        }
+        break;
+    }
+    if (choices.ownFolder) {
+        if (!platform::IsFolder(choices.folder)) {
+            toolkit_.ShowBox("The folder \"" + choices.folder + "\" does not exist: choose another.", kTitle,
+                             BoxIcon::Information);
+            return std::nullopt;
+        }
+        options.outputFolder = choices.folder;
+        if (!options.outputFolder.ends_with('/') && !options.outputFolder.ends_with('\\'))
+            options.outputFolder += options.outputFolder.find('\\') != std::string::npos ? '\\' : '/';
+    }
+    Keep(choices);
+    return options;
+}
+
+void StandaloneForm::Keep(const StandaloneChoices& choices)
+{
+    settings_.Write("standalone/files", NameOf(kFiles, choices.files));
+    settings_.Write("standalone/entries", choices.entries);
+    settings_.Write("standalone/size", choices.size);
+    settings_.Write("standalone/names", NameOf(kNames, choices.naming));
+    settings_.Write("standalone/folder", choices.ownFolder ? choices.folder : "");
+}
+
+void StandaloneForm::Generate()
+{
+    if (runner_.busy())
+        return;
+    const std::optional<SplitOptions> options = Options();
+    if (!options)
+        return;
+    dialog.setFilter(std::string(kStandaloneFilter));
+    dialog.setDialogTitle(std::string(kStandaloneDialogTitle));
+    dialog.setFlags(CommonDialog::kFileMustExist);
+    dialog.ShowOpen();
+    Run(*options);
+}
+
+void StandaloneForm::Browse()
+{
+    if (runner_.busy())
+        return;
+    StandaloneChoices choices = toolkit_.Choices();
+    if (std::optional<std::string> folder = toolkit_.ShowFolderDialog(kFolderDialogTitle, choices.folder)) {
+        choices.ownFolder = true;
+        choices.folder = std::move(*folder);
+        toolkit_.ShowChoices(choices);
+    }
+}
+
+void StandaloneForm::Cancel()
+{
+    runner_.EndProgram(0);
+}
+
+void StandaloneForm::OpenFile(const std::string& file)
+{
+    if (runner_.busy())
+        return;
+    const std::optional<SplitOptions> options = Options();
+    if (options && runner_.Take(file, dialog))
+        Run(*options);
+}
+
+void StandaloneForm::Run(const SplitOptions& options)
+{
+    if (dialog.fileName().empty())
+        return;
+    toolkit_.SetRunning(true);
+    runner_.Run(dialog, options);
+    if (!runner_.ending())
+        toolkit_.SetRunning(false);
+}
+
+std::string SummaryText(const RunSummary& summary)
+{
+    std::string folder = summary.folder;
+    if (folder.size() > 1 && (folder.ends_with('/') || folder.ends_with('\\')))
+        folder.pop_back();
+    return Counted(summary.entries, "entry", "entries") + " went into " +
+           Counted(static_cast<std::uint64_t>(summary.files), "file", "files") + " in " + folder +
+           ".\r\n\r\nOpen the folder?";
+}
+
+std::string EntriesText(std::uint64_t written, std::uint64_t total)
+{
+    return std::to_string(written) + " of " + Counted(total, "entry", "entries");
+}
+
+}  // namespace orvelin::ui

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ui/form/common_dialog.h"
+#include "ui/form/settings.h"
+#include "ui/form/toolkit.h"
+#include "ui/form/window_runner.h"
+
+#include <optional>
+
+namespace orvelin::ui {
+
+// What the standalone window does, whatever draws it: its choices (how many
+// entries or bytes a file holds, what files are named after, where they
+// go) as the console's options, kept for the user between runs; Generate
+// with its dialog and the run, its progress in entries, a summary that
+// offers the folder; Cancel and closing; a calendar handed over or dropped.
+class StandaloneForm {
+public:
+    StandaloneForm(StandaloneToolkit& toolkit, FileSystemFactory createFileSystem,
+                   platform::FileManagerLauncher& fileManager, Settings& settings);
+
+    // Run once, before the window is shown: the choices of the last run.
+    void Load();
+    // Generate: clicked, Alt+G or Enter.
+    void Generate();
+    // Browse: a folder for the files.
+    void Browse();
+    // Cancel (clicked, Alt+C or Esc) and closing by the frame: the program
+    // ends, between two files during a run.
+    void Cancel();
+    // A calendar handed over on the command line or dropped on the window:
+    // run as if the dialog had returned it, unless a run is going.
+    void OpenFile(const std::string& file);
+
+    // The options the choices stand for; nullopt (after a box that says
+    // what is wrong) when they stand for none.
+    std::optional<SplitOptions> Options();
+
+    CommonDialog dialog;
+
+    bool ending() const { return runner_.ending(); }
+
+private:
+    void Run(const SplitOptions& options);
+    void Keep(const StandaloneChoices& choices);
+
+    StandaloneToolkit& toolkit_;
+    Settings& settings_;
+    WindowRunner runner_;
+};
+
+// What a run wrote, for its summary box: "3 entries went into 2 files in
+// FOLDER." and the offer to open it.
+std::string SummaryText(const RunSummary& summary);
+// "12 of 300 entries".
+std::string EntriesText(std::uint64_t written, std::uint64_t total);
+
+}  // namespace orvelin::ui
