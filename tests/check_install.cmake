@@ -1,6 +1,8 @@
 # Installs the build BUILD under PREFIX, stripped, and checks the desktop
-# integration there: the entry and the AppStream record validate, the icons
-# are in place at every size, and Orvelin claims no file type.
+# integration there: the entries and the AppStream record validate, the
+# icons are in place at every size, and both entries take a calendar (so
+# that file managers offer them under "Open with") without making Orvelin
+# the default program for calendars.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} --strip
                 RESULT_VARIABLE status OUTPUT_QUIET)
@@ -19,13 +21,30 @@ foreach(check "desktop-file-validate;${entry}" "desktop-file-validate;${standalo
   endif()
 endforeach()
 
-file(STRINGS ${entry} mimeTypes REGEX "^MimeType")
-if(mimeTypes)
-  message(FATAL_ERROR "the desktop entry claims file types: ${mimeTypes}")
+foreach(pair "${entry};Exec=orvelin %f" "${standaloneEntry};Exec=orvelin --standalone %f")
+  list(GET pair 0 desktopFile)
+  list(GET pair 1 expected)
+  file(STRINGS ${desktopFile} exec REGEX "^Exec=")
+  file(STRINGS ${desktopFile} mimeTypes REGEX "^MimeType=")
+  if(NOT exec STREQUAL expected OR NOT mimeTypes STREQUAL "MimeType=text/calendar\\;text/x-vcalendar\\;")
+    message(FATAL_ERROR "${desktopFile} starts '${exec}' for '${mimeTypes}'")
+  endif()
+endforeach()
+# "Open with" lists both for either type; no default is set.
+execute_process(COMMAND update-desktop-database ${share}/applications RESULT_VARIABLE status)
+file(STRINGS ${share}/applications/mimeinfo.cache handlers REGEX "^text/(calendar|x-vcalendar)=")
+list(LENGTH handlers types)
+foreach(handler ${handlers})
+  if(NOT handler MATCHES "org.orvelin.Orvelin.desktop" OR NOT handler MATCHES "org.orvelin.Orvelin.Standalone.desktop")
+    set(status "${handler}")
+  endif()
+endforeach()
+if(NOT status EQUAL 0 OR NOT types EQUAL 2)
+  message(FATAL_ERROR "Open with does not list both entries: ${handlers}")
 endif()
-file(STRINGS ${standaloneEntry} exec REGEX "^Exec=")
-if(NOT exec STREQUAL "Exec=orvelin --standalone")
-  message(FATAL_ERROR "the standalone entry starts ${exec}")
+file(GLOB_RECURSE defaults ${PREFIX}/*mimeapps.list ${PREFIX}/*defaults.list)
+if(defaults)
+  message(FATAL_ERROR "the install sets default programs: ${defaults}")
 endif()
 foreach(icon 32x32/apps/orvelin.png 48x48/apps/orvelin.png 64x64/apps/orvelin.png 128x128/apps/orvelin.png
              scalable/apps/orvelin.svg)

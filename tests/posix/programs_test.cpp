@@ -103,6 +103,39 @@ TEST(Programs, TheWindowStartsAndEndsOnCancel)
     EXPECT_EQ(ended.exitStatus, 0) << ended.err;
 }
 
+// A calendar handed over on the command line is split at once; the
+// summary box is answered, and the program ends.
+TEST(Programs, EitherWindowSplitsACalendarHandedOver)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* answer;  // to the summary box
+        const char* written;
+    } cases[] = {
+        {{"export.vcs"}, "Return", "VCS folder/2.vcs"},
+        {{"--standalone", "--", "export.vcs"}, "Escape", "VCS folder/2.vcs"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.front());
+        TempFolder folder;
+        WriteBytes(folder / "export.vcs",
+                   "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:b\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        VirtualDisplay display(folder);
+        ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
+        std::vector<std::string> command{ORVELIN_WINDOW_PATH};
+        command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+        std::vector<std::string> environment = display.environment;
+        environment.push_back("HOME=" + folder.path());
+        StartedProcess window(command, folder.path(), environment);
+        // The box goes with the key, before xdotool is through with it: its status tells nothing.
+        display.Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Orvelin$", "windowfocus", "--sync", "key", c.answer});
+        if (!window.EndedWithin(std::chrono::seconds(20)))
+            ::kill(window.pid(), SIGKILL);
+        EXPECT_EQ(window.Wait().exitStatus, 0);
+        EXPECT_NE(ReadBytes(folder / c.written), "<missing>");
+    }
+}
+
 // A path typed into the dialog, then one click on Cancel (or one Alt+C)
 // during the run: the run ends at once, every file complete. Whatever the
 // dialog left open (its name completion) must not swallow that first input.

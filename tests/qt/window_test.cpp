@@ -8,15 +8,20 @@
 #include "ui/qt/file_dialog.h"
 #include "ui/qt/form1_window.h"
 #include "ui/qt/message_box.h"
+#include "ui/qt/standalone_window.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +38,13 @@ using ui::qt::FileDialog;
 using ui::qt::Form1Window;
 using ui::qt::MessageBox;
 using ui::qt::ShownBox;
+using ui::qt::StandaloneWindow;
+
+class MemorySettings final : public ui::Settings {
+public:
+    std::optional<std::string> Read(std::string_view) override { return std::nullopt; }
+    void Write(std::string_view, std::string_view) override {}
+};
 
 const std::string kThreeEvents = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
                                  "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
@@ -378,6 +390,58 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
     }
 }
 
+// A calendar dropped on either window is split as if chosen in the dialog.
+TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    const auto drop = [this](QWidget* window) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder / "export.vcs"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &dropped);
+    };
+    drop(&form);
+    EXPECT_EQ(ends.size(), 1);
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/3.vcs"),
+              "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\nEnd:VCalendar\r\n");
+
+    MemorySettings settings;
+    StandaloneWindow standalone([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
+    QSignalSpy standaloneEnds(&standalone, &StandaloneWindow::programEnding);
+    MessageBox::SetAnswerToQuestions(false);
+    drop(&standalone);
+    MessageBox::SetAnswerToQuestions(true);
+    EXPECT_EQ(standaloneEnds.size(), 1);
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/3.vcs"),
+              "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(boxes.back().text.toStdString(), "3 entries went into 3 files in " + folder.path() + "VCS folder.\n\nOpen the folder?");
+}
+
+// Every choice of the standalone window has its access key.
+TEST(StandaloneWindowControls, EachHasItsAccessKey)
+{
+    RecordingLauncher launcher;
+    MemorySettings settings;
+    StandaloneWindow window([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
+    const std::vector<std::pair<QAbstractButton*, const char*>> keyed{
+        {window.oneEntry, "&One entry per file"}, {window.entries, "&Up to"},
+        {window.oneMegabyte, "Up to &1 MB per file, as many services take"}, {window.size, "Up to a si&ze of"},
+        {window.byNumber, "&Numbers: 1.ics, 2.ics, ..."}, {window.byDate, "&Date and summary:\n2026-03-01 0930 Standup.ics"},
+        {window.byUid, "U&ID of the entry"}, {window.beside, "\"&VCS folder\" beside the calendar"},
+        {window.ownFolder, "&This folder:"}, {window.browse, "&Browse..."}, {window.generate, "&Generate"},
+        {window.cancel, "&Cancel"}};
+    QString keys;
+    for (const auto& [control, text] : keyed) {
+        EXPECT_EQ(control->text(), QString::fromUtf8(text));
+        keys += control->text().at(control->text().indexOf('&') + 1).toUpper();
+    }
+    for (const QChar key : keys)
+        EXPECT_EQ(keys.count(key), 1) << "Alt+" << QString(key).toStdString() << " twice";
+    EXPECT_EQ(window.windowTitle(), "Orvelin Version 1.0 - Whole calendars");
+}
 
 }  // namespace
 }  // namespace orvelin::testing
