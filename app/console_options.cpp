@@ -1,6 +1,8 @@
 #include "app/console_options.h"
 
+#include "engine/letter_case.h"
 #include "engine/sizes.h"
+#include "platform/folders.h"
 #include "engine/version.h"
 
 #include <cstdint>
@@ -98,12 +100,11 @@ std::string Wrong(const std::string& argument, int shortOption)
 
 std::optional<FileNaming> Naming(std::string_view text)
 {
-    if (text == "number")
-        return FileNaming::Number;
-    if (text == "uid")
-        return FileNaming::Uid;
-    if (text == "date")
-        return FileNaming::Date;
+    for (const auto& [name, naming] : {std::pair{"number", FileNaming::Number}, std::pair{"uid", FileNaming::Uid},
+                                       std::pair{"date", FileNaming::Date}}) {
+        if (EqualIgnoringCase(text, name))
+            return naming;
+    }
     return std::nullopt;
 }
 
@@ -159,7 +160,9 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
             break;
         case 'o':
             options.split.outputFolder = optarg;
-            if (!options.split.outputFolder.ends_with('/') && !options.split.outputFolder.ends_with('\\'))
+            if (options.split.outputFolder.empty())
+                return UsageError("an empty DIR for --output");
+            if (platform::kPathSeparators.find(options.split.outputFolder.back()) == std::string_view::npos)
                 options.split.outputFolder += '/';
             break;
         case ':': {

@@ -155,9 +155,11 @@ int Split(const std::string& file, const std::string& path, const console::Optio
 
     const RunOutcome& outcome = run.outcome();
     for (const RunOutcome::Oversized& entry : outcome.oversized) {
-        output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " +
-                                 SizeText(entry.bytes, options.binaryUnits) + ", over the " +
-                                 SizeText(options.split.maxBytes, options.binaryUnits) + " limit");
+        // Exact bytes: rounded, an entry just over the limit would look like it.
+        const std::string exactLimit = std::to_string(options.split.maxBytes) + " bytes";
+        const std::string limit = SizeText(options.split.maxBytes, options.binaryUnits);
+        output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " + std::to_string(entry.bytes) +
+                                 " bytes, over the limit of " + (limit == exactLimit ? limit : limit + " (" + exactLimit + ")"));
     }
     for (const console::ConsoleHost::Message& message : host.messages()) {
         if (message.icon == MessageIcon::Information && FilesWritten(outcome)) {

@@ -27,15 +27,16 @@ std::string_view TrimEnd(std::string_view text, bool colons = false)
 }
 
 // The names of content lines that the reader looks at.
-enum class Known : std::uint8_t { Other, Begin, End, Version, Uid, DtStart, Summary, Tzid };
+enum class Known : std::uint8_t { Other, Begin, End, Version, Uid, DtStart, Summary, Tzid, RecurrenceId };
 
 // Every line is asked: by its first letter, one comparison at most.
 Known KnownName(std::string_view name)
 {
     static constexpr std::pair<std::string_view, Known> kNames[] = {
-        {"BEGIN", Known::Begin}, {"DTSTART", Known::DtStart}, {"END", Known::End},  {"SUMMARY", Known::Summary},
-        {"TZID", Known::Tzid},   {"UID", Known::Uid},         {"VERSION", Known::Version}};
-    if (name.size() < 3 || name.size() > 7)
+        {"BEGIN", Known::Begin}, {"DTSTART", Known::DtStart}, {"END", Known::End},
+        {"RECURRENCE-ID", Known::RecurrenceId}, {"SUMMARY", Known::Summary}, {"TZID", Known::Tzid},
+        {"UID", Known::Uid}, {"VERSION", Known::Version}};
+    if (name.size() < 3 || name.size() > 13)
         return Known::Other;
     const char first = UpperAscii(name[0]);
     for (const auto& [known, kind] : kNames) {
@@ -120,6 +121,15 @@ private:
 };
 
 }  // namespace
+
+const Component& MasterOf(const CalendarStructure& structure, const Entry& entry)
+{
+    for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure.components[at].nextInEntry) {
+        if (!structure.components[at].exception)
+            return structure.components[at];
+    }
+    return structure.components[entry.firstComponent];
+}
 
 std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view sought)
 {
@@ -532,6 +542,8 @@ private:
             const std::optional<std::string_view> type = ParameterValue(line.parameters, "VALUE");
             component.allDay = type && EqualIgnoringCase(*type, "DATE");
         }
+        if (direct && line.known == Known::RecurrenceId)
+            component.exception = true;
         if (direct && !component.summary.data() && line.known == Known::Summary) {
             const char* end = value.data() ? value.data() + value.size() : line.parameters.data() + line.parameters.size();
             component.summary = Keep(line, std::string_view(line.parameters.data(), end - line.parameters.data()));

@@ -35,6 +35,7 @@ struct Component {
     std::uint32_t zoneCount = 0;
     std::uint32_t nextInEntry = kNone;  // the entry's next component, in input order
     bool allDay = false;                // its start is a date (VALUE=DATE)
+    bool exception = false;             // it has a RECURRENCE-ID: it changes one time of a series
 };
 
 // A VTIMEZONE and the TZID it defines.
@@ -91,6 +92,10 @@ struct StructureFault {
 // END line of its component leaves that line alone; stray colons and spaces
 // after a BEGIN or END value are not part of it.
 std::variant<CalendarStructure, StructureFault> ReadCalendarStructure(std::string_view text);
+
+// What stands for a whole entry: the master of a series (its component
+// without RECURRENCE-ID), else its first component.
+const Component& MasterOf(const CalendarStructure& structure, const Entry& entry);
 
 // The value of the parameter named sought (in any letter case) in the
 // parameters of a content line (";NAME=VALUE;..."): everything up to the

@@ -115,7 +115,7 @@ std::string Safe(std::string_view text)
 std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& first, int number,
                                std::string_view extension)
 {
-    const Component& component = structure.components[first.firstComponent];
+    const Component& component = MasterOf(structure, first);
     std::string stem;
     if (naming_ == FileNaming::Uid) {
         stem = Safe(Utf8From(component.uid, ""));

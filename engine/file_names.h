@@ -10,7 +10,7 @@
 namespace orvelin {
 
 // What a standalone file is named after: its number, or its first entry's
-// UID, or that entry's start and summary.
+// UID, or that entry's start and summary (a series': its master's).
 enum class FileNaming { Number, Uid, Date };
 
 // Gives each file its name. Names are UTF-8 and the same on every OS: a

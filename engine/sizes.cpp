@@ -50,7 +50,8 @@ std::string SizeText(std::uint64_t bytes, bool binary)
     const char* const names[] = {"bytes", binary ? "KiB" : "kB", binary ? "MiB" : "MB", binary ? "GiB" : "GB"};
     std::uint64_t unit = 1;
     std::size_t name = 0;
-    while (name < 3 && bytes >= unit * kilo) {
+    // 999,999 bytes are "1.0 MB", not "1000.0 kB".
+    while (name < 3 && static_cast<double>(bytes) / static_cast<double>(unit) >= static_cast<double>(kilo) - 0.05) {
         unit *= kilo;
         ++name;
     }

@@ -1,6 +1,8 @@
 #include "platform/event_file_store.h"
 
 #include "platform/buffered_streams.h"
+#include "platform/folders.h"
+#include "engine/letter_case.h"
 
 #include <utility>
 
@@ -20,11 +22,6 @@ void Keep(OsCode& first, OsCode code)
 {
     if (first == 0)
         first = code;
-}
-
-std::size_t NameStart(const std::string& path)
-{
-    return path.find_last_of("\\/") + 1;
 }
 
 }  // namespace
@@ -124,24 +121,21 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
     throw FailureFromOsError(code);
 }
 
-// Only a folder named as a staging folder whose process no longer runs is
-// touched, and in it only what the run put there: files.
+// Only a folder (never a link) named as a staging folder whose process no
+// longer runs is touched, and in it only what a run puts there: calendars.
 void EventFileStore::RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator)
 {
     std::vector<std::string> names;
     if (os_.ListFolder(where.empty() ? "." + separator : where, names) != 0)
         return;
+    const auto calendar = [](std::string_view file) {
+        const std::string_view extension = file.substr(file.size() < 4 ? 0 : file.size() - 4);
+        return EqualIgnoringCase(extension, ".vcs") || EqualIgnoringCase(extension, ".ics");
+    };
     for (const std::string& entry : names) {
         const std::optional<unsigned long> owner = TemporaryOwner(entry, name);
-        if (!owner || *owner == os_.ProcessId() || os_.ProcessRuns(*owner))
-            continue;
-        const std::string staging = where + entry + separator;
-        std::vector<std::string> files;
-        if (os_.ListFolder(staging, files) != 0)
-            continue;
-        for (const std::string& file : files)
-            os_.Remove(staging + file);
-        os_.RemoveFolder(staging);
+        if (owner && *owner != os_.ProcessId() && !os_.ProcessRuns(*owner))
+            os_.RemoveFolderOf(where + entry + separator, calendar);
     }
 }
 

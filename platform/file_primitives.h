@@ -7,6 +7,7 @@
 #include "platform/os_error.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -93,6 +94,9 @@ public:
     virtual OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) = 0;
     // Whether a process of that id runs now (one that cannot be asked about counts as running).
     virtual bool ProcessRuns(unsigned long processId) noexcept = 0;
+    // Removes the files in folder whose names are removable, then folder if
+    // that left it empty; never through a link, folder's own included.
+    virtual OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) = 0;
 };
 
 // This OS's primitives.

@@ -2,8 +2,23 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace orvelin::platform {
+
+// What ends a folder's name in a path on this OS: "/", and on Windows "\\" too.
+#ifdef _WIN32
+inline constexpr std::string_view kPathSeparators = "/\\";
+#else
+inline constexpr std::string_view kPathSeparators = "/";
+#endif
+
+// Where the last name in path starts.
+inline std::size_t NameStart(std::string_view path)
+{
+    const std::size_t separator = path.find_last_of(kPathSeparators);
+    return separator == std::string_view::npos ? 0 : separator + 1;
+}
 
 // Name of the first ordinary file in folder, or "" when there is none or the
 // folder cannot be read. Names starting with "." count as hidden.

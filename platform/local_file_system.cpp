@@ -1,6 +1,7 @@
 #include "platform/local_file_system.h"
 
 #include "platform/buffered_streams.h"
+#include "platform/folders.h"
 
 #include <utility>
 
@@ -110,7 +111,7 @@ std::vector<std::string> LocalFileSystem::NamesOf(const std::vector<std::string>
         std::string resolved;
         const bool found = os_->ResolvedPath(file, resolved) == 0;
         for (const std::string& path : {file, found ? resolved : file}) {
-            const std::size_t nameStart = path.find_last_of("\\/") + 1;
+            const std::size_t nameStart = NameStart(path);
             FileIdentity parent;
             if (os_->IdentityAt(nameStart == 0 ? "./" : path.substr(0, nameStart), parent) == 0 && parent == wanted)
                 names.push_back(path.substr(nameStart));

@@ -196,6 +196,21 @@ TEST_F(EventFiles, LeftoversOfRunsThatNoLongerRunAreRemoved)
         EXPECT_EQ(disk->At(folder + "1.vcs"), "left behind") << folder;
 }
 
+// In a dead run's staging folder only calendars are the run's: anything
+// else stays, and so does the folder with it.
+TEST_F(EventFiles, InALeftoverOnlyCalendarsAreRemoved)
+{
+    Reset(kStarts[1]);
+    const std::string staging = "/out/.out.17-0.tmp/";
+    disk->folders.insert(staging);
+    disk->Put(staging + "1.vcs", "left behind");
+    disk->Put(staging + "notes.txt", "someone's notes");
+    platform::LocalFileSystem files(disk, interruptions);
+    files.CreateTextFile(Name(1), true)->Close();
+    EXPECT_EQ(disk->At(staging + "1.vcs"), "<missing>");
+    EXPECT_EQ(disk->At(staging + "notes.txt"), "someone's notes");
+}
+
 // Whichever step fails, the failure says why, and the name holds what it
 // held before, or the whole new file where it could take a free name.
 TEST_F(EventFiles, AFailedStepLeavesNoPartAndSaysWhy)

@@ -215,6 +215,14 @@ TEST(Standalone, FilesSizedAndNamedAsAsked)
          kHeader + timed + allDay + kFooter,
          {{"2026-03-01 0930 Standup.ics", kHeader + timed + allDay + kFooter}},
          {}},
+        {"--names date: a series is named after its master, even after its exception",
+         {1, 0, FileNaming::Date},
+         kHeader + named("w", {"RECURRENCE-ID:20260309T090000Z", "DTSTART:20260309T100000Z", "SUMMARY:Moved"}) +
+             named("w", {"DTSTART:20260302T090000Z", "RRULE:FREQ=WEEKLY", "SUMMARY:Weekly"}) + kFooter,
+         {{"2026-03-02 0900 Weekly.ics",
+           kHeader + named("w", {"RECURRENCE-ID:20260309T090000Z", "DTSTART:20260309T100000Z", "SUMMARY:Moved"}) +
+               named("w", {"DTSTART:20260302T090000Z", "RRULE:FREQ=WEEKLY", "SUMMARY:Weekly"}) + kFooter}},
+         {}},
     };
     for (const SizedCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -194,6 +194,27 @@ public:
     {
         return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
     }
+
+    // Through the folder's own descriptor: what is removed is in it, even if
+    // its name is made a link meanwhile.
+    OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) override
+    {
+        // A trailing "/" would have the link followed.
+        const std::string name = folder.ends_with('/') ? folder.substr(0, folder.size() - 1) : folder;
+        const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return errno;
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), &::closedir);
+        if (!dir) {
+            ::close(fd);
+            return errno;
+        }
+        while (const dirent* entry = ::readdir(dir.get())) {
+            if (entry->d_type != DT_DIR && removable(entry->d_name))
+                ::unlinkat(fd, entry->d_name, 0);
+        }
+        return Result(::rmdir(name.c_str()) == 0);
+    }
 };
 
 }  // namespace

@@ -326,6 +326,32 @@ public:
         });
     }
 
+    // A folder that is a link (a junction, a symbolic link) is left alone.
+    OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) override
+    {
+        return WithOsPathAllocating(folder, [&](const wchar_t* osPath) -> OsCode {
+            const DWORD attributes = ::GetFileAttributesW(osPath);
+            if (attributes == INVALID_FILE_ATTRIBUTES)
+                return static_cast<OsCode>(::GetLastError());
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                return ERROR_DIRECTORY;
+            std::wstring path = osPath;
+            if (!path.ends_with(L'\\'))
+                path += L'\\';
+            WIN32_FIND_DATAW entry{};
+            const HANDLE search = ::FindFirstFileExW((path + L'*').c_str(), FindExInfoBasic, &entry,
+                                                    FindExSearchNameMatch, nullptr, 0);
+            if (search != INVALID_HANDLE_VALUE) {
+                do {
+                    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && removable(Narrow(entry.cFileName)))
+                        ::DeleteFileW((path + entry.cFileName).c_str());
+                } while (::FindNextFileW(search, &entry));
+                ::FindClose(search);
+            }
+            return Result(::RemoveDirectoryW(osPath) != 0);
+        });
+    }
+
     bool ProcessRuns(unsigned long processId) noexcept override
     {
         const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));

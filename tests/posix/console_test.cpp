@@ -174,7 +174,7 @@ TEST_F(ConsoleSplit, Options)
         {{"--per-file=2", "x.vcs"}, 2, "", "orvelin-split: --per-file, --max-bytes and --names go with --standalone\n" + tryHelp},
         // An entry alone over the limit: written all the same, with a warning.
         {{"--standalone", "--max-bytes=100", "cal.ics"}, 0, "1 Entries have been generated\n",
-         "orvelin-split: cal.ics: entry at line 3: 114 bytes, over the 100 bytes limit\n"},
+         "orvelin-split: cal.ics: entry at line 3: 114 bytes, over the limit of 100 bytes\n"},
     };
     WriteBytes(folder / "-dash.vcs", kThreeEvents);
     WriteBytes(folder / "cal.ics", kHeader + kEvent1 + "\r\nEND:VCALENDAR\r\n");

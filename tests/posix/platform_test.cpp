@@ -186,6 +186,22 @@ TEST(Folders, AFolderMadeHereIsOursOnlyWhileItExists)
     }
 }
 
+// A link named as a dead run's staging folder is no staging folder: what
+// it leads to is never touched.
+TEST(LocalFileSystem, ALinkNamedAsALeftoverIsNeverFollowed)
+{
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "target");
+    std::filesystem::create_directories(folder / "VCS folder");
+    WriteBytes(folder / "target/1.vcs", "someone's event");
+    for (const std::string link : {".VCS folder.4194303-0.tmp", "VCS folder/.VCS folder.4194303-1.tmp"})
+        std::filesystem::create_directory_symlink(folder / "target", folder / link);
+    platform::LocalFileSystem files;
+    files.CreateTextFile(folder / "VCS folder/1.vcs", true)->Close();
+    files.Commit();
+    EXPECT_EQ(ReadBytes(folder / "target/1.vcs"), "someone's event");
+}
+
 // Where a file system cannot refuse a rename that replaces, a hard link
 // moves the file to a free name, and only there.
 TEST(Folders, AMoveByLinkNeverTakesATakenName)

@@ -379,4 +379,16 @@ OsCode FakeDisk::ListFolder(const std::string& folder, std::vector<std::string>&
     });
 }
 
+OsCode FakeDisk::RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable)
+{
+    std::vector<std::string> names;
+    if (const OsCode code = ListFolder(folder, names))
+        return code;
+    for (const std::string& name : names) {
+        if (!folders.contains(folder + name + "/") && removable(name))
+            Remove(folder + name);
+    }
+    return RemoveFolder(folder);
+}
+
 }  // namespace orvelin::testing

@@ -98,6 +98,8 @@ public:
     platform::OsCode ResolvedPath(const std::string& path, std::string& resolved) override;
     platform::OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override;
     bool ProcessRuns(unsigned long processId) noexcept override { return running.contains(processId); }
+    platform::OsCode RemoveFolderOf(const std::string& folder,
+                                    const std::function<bool(std::string_view)>& removable) override;
 
 private:
     // Counts a step and applies what the test asked for: a failure instead

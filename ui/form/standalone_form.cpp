@@ -124,8 +124,8 @@ std::optional<SplitOptions> StandaloneForm::Options()
             return std::nullopt;
         }
         options.outputFolder = choices.folder;
-        if (!options.outputFolder.ends_with('/') && !options.outputFolder.ends_with('\\'))
-            options.outputFolder += options.outputFolder.find('\\') != std::string::npos ? '\\' : '/';
+        if (platform::kPathSeparators.find(options.outputFolder.back()) == std::string_view::npos)
+            options.outputFolder += platform::kPathSeparators.back();
     }
     Keep(choices);
     return options;
