@@ -31,6 +31,11 @@ void ConsoleHost::setProgress(bool visible, std::string_view caption)
     }
 }
 
+void ConsoleHost::listFile(std::string_view name, std::uint64_t entries, std::uint64_t bytes)
+{
+    listing_.push_back(std::string(name) + '\t' + std::to_string(entries) + '\t' + std::to_string(bytes));
+}
+
 void ConsoleHost::ClearProgressLine()
 {
     if (!progressLineShown_)

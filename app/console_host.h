@@ -22,11 +22,14 @@ public:
     std::string chosenFileTitle() override;
     void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
     void setProgress(bool visible, std::string_view caption) override;
+    // "NAME<TAB>ENTRIES<TAB>BYTES", kept for the front end to print.
+    void listFile(std::string_view name, std::uint64_t entries, std::uint64_t bytes) override;
 
     // Clears the progress line, if one is shown.
     void ClearProgressLine();
 
     const std::vector<Message>& messages() const { return messages_; }
+    const std::vector<std::string>& listing() const { return listing_; }
     bool ended() const { return ended_; }
 
 protected:
@@ -38,6 +41,7 @@ private:
     bool progressOnTerminal_;
     bool progressLineShown_ = false;
     std::vector<Message> messages_;
+    std::vector<std::string> listing_;
     bool ended_ = false;
 };
 

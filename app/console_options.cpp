@@ -23,6 +23,9 @@ constexpr const char* kUsage =
     "                    and the time zones it names come along; written as\n"
     "                    1.ics, 2.ics, ... (1.vcs, ... for vCalendar 1.0)\n"
     "  -o, --output=DIR  write the files into DIR instead (made if missing)\n"
+    "  -n, --dry-run     write nothing: print each file the run would write as\n"
+    "                    NAME<TAB>ENTRIES<TAB>BYTES, then the summary, and exit\n"
+    "                    with the status the run would give\n"
     "      --open        open each output folder in the file manager afterwards\n"
     "  -h, --help        display this help and exit\n"
     "  -V, --version     output version information and exit\n"
@@ -41,9 +44,17 @@ constexpr const char* kUsage =
     "                       (1.ics, 2.ics, ...; the default), 'uid' (its UID) or\n"
     "                       'date' (its start and summary: '2026-03-01 0930\n"
     "                       Standup.ics')\n"
+    "      --by=PERIOD      one file per 'year' (2024.ics) or 'month'\n"
+    "                       (2024-03.ics) of the entries' starts, in the order of\n"
+    "                       time, entries without a start in undated.ics; with\n"
+    "                       --per-file or --max-bytes: 2024.ics, 2024 (2).ics, ...\n"
     "\n"
     "For a service that takes imports of at most 1 MB:\n"
     "  orvelin-split --standalone --max-bytes=1MB --names=date calendar.ics\n"
+    "To see first what a run would write:\n"
+    "  orvelin-split --dry-run --standalone --max-bytes=1MB calendar.ics\n"
+    "One file per month of 2024, for importing in stages:\n"
+    "  orvelin-split --standalone --by=month -o by-month calendar.ics\n"
     "\n"
     "Exit status:\n"
     " 0  event files were written\n"
@@ -58,7 +69,7 @@ constexpr const char* kVersion =
     "Copyright (c) 2026 the Orvelin authors.\n"
     "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
 
-enum LongOnly { kOpen = 1000, kStandalone, kPerFile, kMaxBytes, kNames };
+enum LongOnly { kOpen = 1000, kStandalone, kPerFile, kMaxBytes, kNames, kBy };
 
 constexpr option kLongOptions[] = {
     {"open", no_argument, nullptr, kOpen},
@@ -66,6 +77,8 @@ constexpr option kLongOptions[] = {
     {"per-file", required_argument, nullptr, kPerFile},
     {"max-bytes", required_argument, nullptr, kMaxBytes},
     {"names", required_argument, nullptr, kNames},
+    {"by", required_argument, nullptr, kBy},
+    {"dry-run", no_argument, nullptr, 'n'},
     {"output", required_argument, nullptr, 'o'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -98,15 +111,20 @@ std::string Wrong(const std::string& argument, int shortOption)
     return "unrecognized option '" + argument + "'";
 }
 
-std::optional<FileNaming> Naming(std::string_view text)
+// One of the words an option takes, in any letter case.
+template <typename Value, std::size_t N>
+std::optional<Value> Word(std::string_view text, const std::pair<const char*, Value> (&words)[N])
 {
-    for (const auto& [name, naming] : {std::pair{"number", FileNaming::Number}, std::pair{"uid", FileNaming::Uid},
-                                       std::pair{"date", FileNaming::Date}}) {
-        if (EqualIgnoringCase(text, name))
-            return naming;
+    for (const auto& [word, value] : words) {
+        if (EqualIgnoringCase(text, word))
+            return value;
     }
     return std::nullopt;
 }
+
+constexpr std::pair<const char*, FileNaming> kNamings[] = {
+    {"number", FileNaming::Number}, {"uid", FileNaming::Uid}, {"date", FileNaming::Date}};
+constexpr std::pair<const char*, Period> kPeriods[] = {{"year", Period::Year}, {"month", Period::Month}};
 
 int InvalidValue(const std::string& option, const char* value)
 {
@@ -128,7 +146,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
     optind = 1;
     bool grouped = false;  // an option only standalone files take
     bool perFileGiven = false;
-    for (int found = 0; (found = getopt_long(argc, argv.data(), ":ho:V", kLongOptions, nullptr)) != -1;) {
+    bool namesGiven = false;
+    for (int found = 0; (found = getopt_long(argc, argv.data(), ":hno:V", kLongOptions, nullptr)) != -1;) {
         const std::string argument = argv[optind - 1];
         switch (found) {
         case 'h': return Print(kUsage);
@@ -152,12 +171,20 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
             grouped = true;
             break;
         case kNames:
-            if (const std::optional<FileNaming> naming = Naming(optarg))
+            if (const std::optional<FileNaming> naming = Word(optarg, kNamings))
                 options.split.naming = *naming;
             else
                 return InvalidValue("names", optarg);
+            grouped = namesGiven = true;
+            break;
+        case kBy:
+            if (const std::optional<Period> period = Word(optarg, kPeriods))
+                options.split.period = *period;
+            else
+                return InvalidValue("by", optarg);
             grouped = true;
             break;
+        case 'n': options.split.dryRun = true; break;
         case 'o':
             options.split.outputFolder = optarg;
             if (options.split.outputFolder.empty())
@@ -177,9 +204,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
     for (int at = optind; at < argc; ++at)
         options.files.push_back(argv[at]);
     if (grouped && !options.split.standalone)
-        return UsageError("--per-file, --max-bytes and --names go with --standalone");
-    // A size alone: each file as large as it may be.
-    if (options.split.maxBytes != 0 && !perFileGiven)
+        return UsageError("--per-file, --max-bytes, --names and --by go with --standalone");
+    if (namesGiven && options.split.period != Period::None)
+        return UsageError("--names does not go with --by: the files are named after their periods");
+    // A size or a period alone: each file as large as it may be.
+    if ((options.split.maxBytes != 0 || options.split.period != Period::None) && !perFileGiven)
         options.split.perFile = FileLimits::kAnyNumber;
     if (options.files.empty())
         return UsageError("missing FILE");

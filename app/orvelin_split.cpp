@@ -154,6 +154,8 @@ int Split(const std::string& file, const std::string& path, const console::Optio
         ledgers.Keep(outputFolder);
 
     const RunOutcome& outcome = run.outcome();
+    for (const std::string& line : host.listing())
+        output.Out(stdout, line);
     for (const RunOutcome::Oversized& entry : outcome.oversized) {
         // Exact bytes: rounded, an entry just over the limit would look like it.
         const std::string exactLimit = std::to_string(options.split.maxBytes) + " bytes";

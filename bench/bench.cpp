@@ -329,6 +329,8 @@ int main(int argc, char** argv)
     const Command rerun{"orvelin-split rerun", {tool("orvelin-split"), "calendar.vcs"}, false, true};
     const Command standalone{"orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
                              false, false, 0, ".ics"};
+    const Command dryRun{"--standalone --dry-run", {tool("orvelin-split"), "--standalone", "--dry-run", "calendar.vcs"},
+                         false, false, 0, ""};
     // On a disk, a durable run ends with its files on the disk.
     const Command syncFloor{"floor + syncfs", {tool("orvelin-floor"), "--sync", "calendar.vcs"}};
     const Command syncRerunFloor{"rerun floor + syncfs", {tool("orvelin-floor"), "--replace", "--sync", "calendar.vcs"},
@@ -346,7 +348,7 @@ int main(int argc, char** argv)
         {{"10,000", 10000, {floor, split, awk}}, [&] { WriteEvents(calendar, 10000, 300); }},
         {{"30,000", 30000, {floor, split, awk, window}}, [&] { WriteEvents(calendar, 30000, 300); }},
         {{"30,000 rerun", 30000, {rerunFloor, rerun}}, [] {}},
-        {{"30,000 zoned", 30000, {floor, standalone}}, [&] { WriteEvents(calendar, 30000, 300, true); }},
+        {{"30,000 zoned", 30000, {floor, standalone, dryRun}}, [&] { WriteEvents(calendar, 30000, 300, true); }},
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
@@ -409,6 +411,8 @@ int main(int argc, char** argv)
                  Ratio(results, "30,000 zoned", "orvelin-split --standalone", "floor"), 1.3);
     met &= Check("30,000 zoned events: standalone peak RSS MiB (input + 10 MiB)", standalone30k.peakRssMiB,
                  standalone30k.inputMiB + 10);
+    met &= Check("30,000 zoned events: dry run / standalone split",
+                 Ratio(results, "30,000 zoned", "--standalone --dry-run", "orvelin-split --standalone"), 0.25);
     met &= Check("rerun over the same names / rerun floor",
                  Ratio(results, "30,000 rerun", "orvelin-split rerun", "rerun floor"), 1.15);
     met &= Check("2,000 events of 200 KB: console split / floor",

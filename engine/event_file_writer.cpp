@@ -27,6 +27,16 @@ void WriteEventFile(OutputTextStream& stream, std::string_view eventText)
     stream.Close();
 }
 
+// What a file would hold, counted instead of written.
+class ByteCounter final : public OutputTextStream {
+public:
+    void Write(std::string_view text) override { bytes += text.size(); }
+    void WriteLine(std::string_view text) override { bytes += text.size() + 2; }
+    void Close() override {}
+
+    std::uint64_t bytes = 0;
+};
+
 // A file that cannot be created because its folder is missing fails for the
 // reason the folder could not be made, which says more than "Path not found".
 ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorInfo>& folderCreation)
@@ -56,10 +66,22 @@ void SplitRun::CreateVCS()
     // No event is written over another once the plain split's counter is used up.
     if (state_.fileNumber > kLastFileNumber)
         throw Failure(ErrorNumber::Overflow);
-    const std::string fileName = std::to_string(state_.fileNumber) + ".vcs";
-    std::unique_ptr<OutputTextStream> stream = OpenEventFile(fileName);
-    WriteEventFile(*stream, state_.eventText);
-    CountEventFile(fileName, 1);
+    PutEventFile(std::to_string(state_.fileNumber) + ".vcs", 1,
+                 [this](OutputTextStream& stream) { WriteEventFile(stream, state_.eventText); });
+}
+
+void SplitRun::PutEventFile(std::string_view fileName, std::uint32_t entries,
+                            const std::function<void(OutputTextStream&)>& write)
+{
+    if (options_.dryRun) {
+        SetOutputFolder();
+        ByteCounter counter;
+        write(counter);
+        host_.listFile(fileName, entries, counter.bytes);
+    } else {
+        write(*OpenEventFile(fileName));
+    }
+    CountEventFile(fileName, entries);
 }
 
 void SplitRun::SetOutputFolder()

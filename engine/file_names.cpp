@@ -126,16 +126,21 @@ std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& 
     }
     if (stem.empty())
         stem = std::to_string(number);
-    std::string name = stem + std::string(extension);
     // Numbers alone never clash.
     if (naming_ == FileNaming::Number)
-        return name;
+        return stem + std::string(extension);
+    return NameAfter(stem, extension);
+}
+
+std::string FileNamer::NameAfter(std::string_view stem, std::string_view extension)
+{
+    std::string name = std::string(stem) + std::string(extension);
     std::string upper = UpperCaseForNames(name);
     if (taken_.insert(upper).second)
         return name;
     int& again = nextAgain_.try_emplace(std::move(upper), 2).first->second;
     for (;; ++again) {
-        std::string candidate = stem + " (" + std::to_string(again) + ")" + std::string(extension);
+        std::string candidate = std::string(stem) + " (" + std::to_string(again) + ")" + std::string(extension);
         if (taken_.insert(UpperCaseForNames(candidate)).second) {
             ++again;
             return candidate;

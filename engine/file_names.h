@@ -28,6 +28,8 @@ public:
     explicit FileNamer(FileNaming naming) : naming_(naming) {}
 
     std::string NameFor(const CalendarStructure& structure, const Entry& first, int number, std::string_view extension);
+    // A file named after what it holds ("2024"), made unique as any other.
+    std::string NameAfter(std::string_view stem, std::string_view extension);
 
 private:
     FileNaming naming_;

@@ -12,6 +12,8 @@ bool HostServices::showSummary(std::string_view text, const RunSummary& /*summar
 
 void HostServices::showEntries(std::uint64_t /*written*/, std::uint64_t /*total*/) {}
 
+void HostServices::listFile(std::string_view /*name*/, std::uint64_t /*entries*/, std::uint64_t /*bytes*/) {}
+
 void HostServices::pumpEvents()
 {
     if (processPendingEvents())

@@ -45,6 +45,8 @@ public:
     // How many of a standalone run's entries are written, of how many: once
     // the calendar is read, then after each file. Shown by whoever shows it.
     virtual void showEntries(std::uint64_t written, std::uint64_t total);
+    // In a dry run, a file the real run would write, with its size.
+    virtual void listFile(std::string_view name, std::uint64_t entries, std::uint64_t bytes);
 
     // Lets pending window events run. When one of them asked the program to
     // end (Cancel, closing the window), the program ends here.

@@ -144,8 +144,8 @@ void SplitRun::SplitStandalone()
         return;
     WriteFilesAndClose([&](int& turn) {
         const StandalonePlan plan = PlanStandaloneFiles(*structure, state_.content,
-                                                        {options_.perFile, options_.maxBytes}, ledger_.namer,
-                                                        state_.fileNumber);
+                                                        {options_.perFile, options_.maxBytes}, options_.period,
+                                                        ledger_.namer, state_.fileNumber);
         ledger_.nextNumber = state_.fileNumber + static_cast<std::int32_t>(plan.files.size());
         RefuseToReplaceInputs([&plan](std::string_view name) {
             const std::string upper = UpperCaseForNames(name);
@@ -168,15 +168,14 @@ void SplitRun::SplitStandalone()
 void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const StandalonePlan& plan,
                                     const PlannedFile& file)
 {
-    const std::string_view name = plan.NameOf(file);
-    std::unique_ptr<OutputTextStream> stream = OpenEventFile(name);
-    WriteStandaloneFile(*stream, structure, plan, file, state_.content);
-    stream->Close();
+    PutEventFile(plan.NameOf(file), file.entries, [&](OutputTextStream& stream) {
+        WriteStandaloneFile(stream, structure, plan, file, state_.content);
+        stream.Close();
+    });
     if (options_.maxBytes != 0 && file.bytes > options_.maxBytes) {
-        const Entry& first = structure.entries[file.firstEntry];
+        const Entry& first = structure.entries[plan.order[file.first]];
         outcome_.oversized.push_back({structure.components[first.firstComponent].line, file.bytes});
     }
-    CountEventFile(name, file.entries);
 }
 
 void SplitRun::RunChunkLoop(int& turn)
@@ -204,7 +203,8 @@ void SplitRun::RunClosingStage()
     const bool openFolder =
         outcome_.filesWritten > 0 &&
         host_.showSummary(std::to_string(outcome_.entriesWritten) + " Entries have been generated",
-                          {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder});
+                          {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder}) &&
+        !options_.dryRun;
     host_.setProgress(false, "");
     if (openFolder)
         host_.openFolderView(state_.outputFolder);

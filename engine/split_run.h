@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "engine/standalone_file.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ struct SplitOptions {
     std::uint32_t perFile = 1;
     std::uint64_t maxBytes = 0;
     FileNaming naming = FileNaming::Number;
+    Period period = Period::None;  // files by period (named after it) instead
+    // Everything but the writing: each file that would be written is told to
+    // HostServices::listFile instead; no folder and no file is made.
+    bool dryRun = false;
     // The other files the program run splits: no file it writes may replace
     // one of them, nor the chosen file.
     std::vector<std::string> inputs{};
@@ -91,7 +96,10 @@ private:
     // The number of event files the plain split of content makes.
     std::int32_t CountChunks() const;
     void SetOutputFolder();
-    // The steps every event file takes before and after it is written.
+    // The steps every event file takes before and after it is written; in a
+    // dry run, write is not called and the file is listed instead.
+    void PutEventFile(std::string_view fileName, std::uint32_t entries,
+                      const std::function<void(OutputTextStream&)>& write);
     std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view fileName);
     void CountEventFile(std::string_view fileName, std::uint32_t entries);
     void LetEventsRun();

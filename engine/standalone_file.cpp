@@ -3,6 +3,7 @@
 #include "engine/version.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace orvelin {
 namespace {
@@ -109,30 +110,64 @@ private:
 
 constexpr auto kCountOnly = [](std::string_view) {};
 
+// The entries' periods, as numbers in the order of time: YYYY or YYYYMM from
+// the start as written; entries without a start come after every period.
+constexpr std::uint32_t kUndated = UINT32_MAX;
+
+std::vector<std::uint32_t> PeriodsOf(const CalendarStructure& structure, Period period)
+{
+    std::vector<std::uint32_t> periods;
+    periods.reserve(structure.entries.size());
+    const std::size_t digits = period == Period::Year ? 4 : 6;
+    for (const Entry& entry : structure.entries) {
+        const std::string_view start = MasterOf(structure, entry).start;
+        std::uint32_t key = 0;
+        for (std::size_t at = 0; at < digits && key != kUndated; ++at)
+            key = at < start.size() && start[at] >= '0' && start[at] <= '9' ? key * 10 + (start[at] - '0') : kUndated;
+        periods.push_back(key);
+    }
+    return periods;
+}
+
+// "2024", "2024-03", "undated".
+std::string PeriodName(std::uint32_t key, Period period)
+{
+    if (key == kUndated)
+        return "undated";
+    std::string name = std::to_string(period == Period::Year ? key : key / 100);
+    if (period == Period::Month)
+        name += (key % 100 < 10 ? "-0" : "-") + std::to_string(key % 100);
+    return name;
+}
+
 // Groups entries into files. The time zones a file holds so far are
 // stamped with the file's mark; an entry tried for the file stamps those it
 // would add with a mark of its own, so that trying costs only what the entry
 // names, however many time zones the calendar has.
 class Planner {
 public:
-    Planner(const CalendarStructure& structure, std::string_view text, FileLimits limits, StandalonePlan& plan)
-        : structure_(structure), text_(text), limits_(limits), plan_(plan), stamps_(structure.timeZones.size(), 0)
+    // periods: each entry's period, where files go by period.
+    Planner(const CalendarStructure& structure, std::string_view text, FileLimits limits,
+            const std::vector<std::uint32_t>& periods, StandalonePlan& plan)
+        : structure_(structure), text_(text), limits_(limits), periods_(periods), plan_(plan),
+          stamps_(structure.timeZones.size(), 0)
     {
     }
 
-    PlannedFile Next(std::uint32_t firstEntry)
+    // The file that begins at plan.order[first].
+    PlannedFile Next(std::uint32_t first)
     {
-        const Entry& first = structure_.entries[firstEntry];
-        const Pieces pieces(structure_, text_, first.calendar);
-        PlannedFile file{firstEntry, 1, 0, static_cast<std::uint32_t>(plan_.zones.size()), 0, 0, 0};
+        const std::uint32_t firstEntry = plan_.order[first];
+        const Entry& head = structure_.entries[firstEntry];
+        const Pieces pieces(structure_, text_, head.calendar);
+        PlannedFile file{first, 1, 0, static_cast<std::uint32_t>(plan_.zones.size()), 0, 0, 0};
         fileMark_ = ++marks_;
-        file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + Try(pieces, first) +
-                     pieces.Components(first, kCountOnly);
+        file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + Try(pieces, head) +
+                     pieces.Components(head, kCountOnly);
         Keep();
-        for (std::uint32_t next = firstEntry + 1; next < structure_.entries.size() && file.entries < limits_.entries;
-             ++next) {
-            const Entry& entry = structure_.entries[next];
-            if (entry.calendar != first.calendar)
+        for (std::uint32_t next = first + 1; next < plan_.order.size() && file.entries < limits_.entries; ++next) {
+            const Entry& entry = structure_.entries[plan_.order[next]];
+            if (entry.calendar != head.calendar || PeriodOf(plan_.order[next]) != PeriodOf(firstEntry))
                 break;
             const std::uint64_t bytes = file.bytes + Try(pieces, entry) + pieces.Components(entry, kCountOnly);
             if (limits_.bytes != 0 && bytes > limits_.bytes)
@@ -147,6 +182,8 @@ public:
     }
 
 private:
+    std::uint32_t PeriodOf(std::uint32_t entry) const { return periods_.empty() ? 0 : periods_[entry]; }
+
     // The time zones entry would add to the file, and their bytes.
     std::uint64_t Try(const Pieces& pieces, const Entry& entry)
     {
@@ -174,6 +211,7 @@ private:
     const CalendarStructure& structure_;
     std::string_view text_;
     FileLimits limits_;
+    const std::vector<std::uint32_t>& periods_;
     StandalonePlan& plan_;
     std::vector<std::uint32_t> stamps_;
     std::vector<std::uint32_t> tried_;
@@ -184,17 +222,28 @@ private:
 }  // namespace
 
 StandalonePlan PlanStandaloneFiles(const CalendarStructure& structure, std::string_view text, FileLimits limits,
-                                   FileNamer& namer, std::int32_t firstNumber)
+                                   Period period, FileNamer& namer, std::int32_t firstNumber)
 {
     StandalonePlan plan;
-    Planner planner(structure, text, limits, plan);
-    for (std::uint32_t next = 0; next < structure.entries.size();) {
+    const std::vector<std::uint32_t> periods = period == Period::None ? std::vector<std::uint32_t>()
+                                                                      : PeriodsOf(structure, period);
+    plan.order.resize(structure.entries.size());
+    std::iota(plan.order.begin(), plan.order.end(), 0u);
+    if (!periods.empty()) {
+        std::stable_sort(plan.order.begin(), plan.order.end(),
+                         [&periods](std::uint32_t a, std::uint32_t b) { return periods[a] < periods[b]; });
+    }
+    Planner planner(structure, text, limits, periods, plan);
+    for (std::uint32_t next = 0; next < plan.order.size();) {
         PlannedFile file = planner.Next(next);
-        const Entry& first = structure.entries[file.firstEntry];
+        const std::uint32_t firstEntry = plan.order[file.first];
+        const Entry& first = structure.entries[firstEntry];
         const CalendarObject& calendar = structure.calendars[first.calendar];
+        const std::string_view extension = calendar.bare || calendar.version2 ? ".ics" : ".vcs";
         const std::int32_t number = firstNumber + static_cast<std::int32_t>(plan.files.size());
         file.nameStart = static_cast<std::uint32_t>(plan.names.size());
-        plan.names += namer.NameFor(structure, first, number, calendar.bare || calendar.version2 ? ".ics" : ".vcs");
+        plan.names += periods.empty() ? namer.NameFor(structure, first, number, extension)
+                                      : namer.NameAfter(PeriodName(periods[firstEntry], period), extension);
         file.nameEnd = static_cast<std::uint32_t>(plan.names.size());
         next += file.entries;
         plan.files.push_back(std::move(file));
@@ -206,12 +255,12 @@ void WriteStandaloneFile(OutputTextStream& stream, const CalendarStructure& stru
                          const PlannedFile& file, std::string_view text)
 {
     const auto write = [&stream](std::string_view piece) { stream.Write(piece); };
-    const Pieces pieces(structure, text, structure.entries[file.firstEntry].calendar);
+    const Pieces pieces(structure, text, structure.entries[plan.order[file.first]].calendar);
     pieces.Header(write);
     for (std::uint32_t at = file.firstZone; at < file.firstZone + file.zoneCount; ++at)
         pieces.Line(structure.timeZones[plan.zones[at]].span, write);
-    for (std::uint32_t at = file.firstEntry; at < file.firstEntry + file.entries; ++at)
-        pieces.Components(structure.entries[at], write);
+    for (std::uint32_t at = file.first; at < file.first + file.entries; ++at)
+        pieces.Components(structure.entries[plan.order[at]], write);
     pieces.End(write);
 }
 

@@ -18,9 +18,14 @@ struct FileLimits {
     std::uint64_t bytes = 0;    // 0: no limit
 };
 
-// One standalone file of a run: consecutive entries of one calendar object.
+// Files by period: each entry goes into the file of the year or the month
+// its start (its series' master's) falls in, as written.
+enum class Period { None, Year, Month };
+
+// One standalone file of a run: entries of one calendar object (and one
+// period), StandalonePlan::order[first, +entries).
 struct PlannedFile {
-    std::uint32_t firstEntry = 0;
+    std::uint32_t first = 0;
     std::uint32_t entries = 1;
     std::uint64_t bytes = 0;  // the size of the file
     // The time zones it holds, in input order: StandalonePlan::zones[firstZone, +zoneCount).
@@ -35,6 +40,7 @@ struct PlannedFile {
 // written. Tens of thousands of them take little room.
 struct StandalonePlan {
     std::vector<PlannedFile> files;
+    std::vector<std::uint32_t> order;  // the entries (CalendarStructure::entries) in the order of the files
     std::vector<std::uint32_t> zones;  // indices into CalendarStructure::timeZones
     std::string names;
 
@@ -44,13 +50,15 @@ struct StandalonePlan {
     }
 };
 
-// Cuts the entries into files, in input order: each holds as many entries as
-// the limits allow (a whole recurring series is one entry); each calendar
-// object starts a new file; an entry that alone passes the byte limit still
-// gets a file of its own. Names each file with namer, the first numbered
-// firstNumber.
+// Cuts the entries into files, in input order (by period: in the order of
+// the periods, entries without a start last, then in input order): each
+// holds as many entries as the limits allow (a whole recurring series is
+// one entry); each calendar object (and each period) starts a new file; an
+// entry that alone passes the byte limit still gets a file of its own.
+// Names each file with namer, the first numbered firstNumber; by period,
+// after its period ("2024", "2024-03", "undated").
 StandalonePlan PlanStandaloneFiles(const CalendarStructure& structure, std::string_view text, FileLimits limits,
-                                   FileNamer& namer, std::int32_t firstNumber);
+                                   Period period, FileNamer& namer, std::int32_t firstNumber);
 
 // Writes a planned file as a calendar of its own, every line of it copied
 // byte for byte from text: its calendar object's BEGIN:VCALENDAR line and
