@@ -110,9 +110,7 @@ std::optional<std::string> Form1Window::ShowOpenDialog(const DialogSettings& set
 
 void Form1Window::ShowBox(std::string_view text, std::string_view title, BoxIcon icon)
 {
-    QString shown = FromUtf8(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    MessageBox::Show(this, shown, FromUtf8(title), icon);
+    MessageBox::Show(this, BoxText(text), FromUtf8(title), icon);
 }
 
 void Form1Window::SetProgressVisible(bool visible)
@@ -144,16 +142,13 @@ void Form1Window::closeEvent(QCloseEvent* event)
 
 void Form1Window::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (DroppedFile(event->mimeData()))
-        event->acceptProposedAction();
+    WelcomeCalendar(event);
 }
 
 void Form1Window::dropEvent(QDropEvent* event)
 {
-    if (const std::optional<std::string> file = DroppedFile(event->mimeData())) {
-        event->acceptProposedAction();
+    if (const std::optional<std::string> file = DroppedCalendar(event))
         form.OpenFile(*file);
-    }
 }
 
 }  // namespace orvelin::ui::qt

@@ -159,9 +159,7 @@ std::optional<std::string> StandaloneWindow::ShowOpenDialog(const DialogSettings
 
 void StandaloneWindow::ShowBox(std::string_view text, std::string_view title, BoxIcon icon)
 {
-    QString shown = FromUtf8(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    MessageBox::Show(this, shown, FromUtf8(title), icon);
+    MessageBox::Show(this, BoxText(text), FromUtf8(title), icon);
 }
 
 void StandaloneWindow::SetProgressVisible(bool visible)
@@ -225,9 +223,7 @@ std::optional<std::string> StandaloneWindow::ShowFolderDialog(std::string_view t
 
 bool StandaloneWindow::AskYesNo(std::string_view text, std::string_view title)
 {
-    QString shown = FromUtf8(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return MessageBox::Ask(this, shown, FromUtf8(title));
+    return MessageBox::Ask(this, BoxText(text), FromUtf8(title));
 }
 
 void StandaloneWindow::ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words)
@@ -267,16 +263,13 @@ void StandaloneWindow::keyPressEvent(QKeyEvent* event)
 
 void StandaloneWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (DroppedFile(event->mimeData()))
-        event->acceptProposedAction();
+    WelcomeCalendar(event);
 }
 
 void StandaloneWindow::dropEvent(QDropEvent* event)
 {
-    if (const std::optional<std::string> file = DroppedFile(event->mimeData())) {
-        event->acceptProposedAction();
+    if (const std::optional<std::string> file = DroppedCalendar(event))
         form.OpenFile(*file);
-    }
 }
 
 }  // namespace orvelin::ui::qt

@@ -1,5 +1,6 @@
 #include "ui/qt/window_parts.h"
 
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -27,7 +28,15 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::optional<std::string> DroppedFile(const QMimeData* data)
+QString BoxText(std::string_view text)
+{
+    return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+namespace {
+
+// The first local file among what is dragged or dropped.
+std::optional<std::string> LocalFileIn(const QMimeData* data)
 {
     if (!data || !data->hasUrls())
         return std::nullopt;
@@ -36,6 +45,22 @@ std::optional<std::string> DroppedFile(const QMimeData* data)
             return QFile::encodeName(url.toLocalFile()).toStdString();
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+void WelcomeCalendar(QDragEnterEvent* event)
+{
+    if (LocalFileIn(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+std::optional<std::string> DroppedCalendar(QDropEvent* event)
+{
+    std::optional<std::string> file = LocalFileIn(event->mimeData());
+    if (file)
+        event->acceptProposedAction();
+    return file;
 }
 
 }  // namespace orvelin::ui::qt

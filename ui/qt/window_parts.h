@@ -7,8 +7,9 @@
 #include <string>
 #include <string_view>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
-class QMimeData;
 
 namespace orvelin::ui::qt {
 
@@ -25,8 +26,12 @@ void OnTheBand(QLabel* label);
 
 QString FromUtf8(std::string_view text);
 
-// The first local file among what is dragged or dropped, in the file
-// system's encoding; nullopt when there is none.
-std::optional<std::string> DroppedFile(const QMimeData* data);
+// A box's text as Qt shows it: lines broken by LF.
+QString BoxText(std::string_view text);
+
+// A calendar dragged over a window is welcome; the one dropped, in the file
+// system's encoding (nullopt when what was dropped holds no local file).
+void WelcomeCalendar(QDragEnterEvent* event);
+std::optional<std::string> DroppedCalendar(QDropEvent* event);
 
 }  // namespace orvelin::ui::qt
