@@ -9,6 +9,8 @@ namespace orvelin::platform {
 
 void BufferedOutputStream::Write(std::string_view text)
 {
+    if (text.empty())
+        return;  // an empty view may hold no bytes at all
     if (used_ + text.size() > kBufferSize) {
         Flush();
         if (text.size() >= kBufferSize) {
