@@ -162,10 +162,14 @@ std::optional<std::string_view> TzidOf(std::string_view parameters)
     const char* const bytes = parameters.data();
     const std::size_t size = parameters.size();
     bool quoted = false;
-    for (std::size_t at = 0; at + 5 < size; ++at) {
+    for (std::size_t at = 0; at + 4 < size; ++at) {
         quoted ^= bytes[at] == '"';
         if (bytes[at] != ';' || quoted || UpperAscii(bytes[at + 1]) != 'T' ||
-            !EqualIgnoringCase(parameters.substr(at + 1, 5), "TZID="))
+            !EqualIgnoringCase(parameters.substr(at + 1, 4), "TZID"))
+            continue;
+        if (at + 5 == size || bytes[at + 5] == ';')
+            return std::string_view();  // "TZID" without a value
+        if (bytes[at + 5] != '=')
             continue;
         std::size_t end = at + 6;
         for (bool inQuotes = false; end < size && (inQuotes || bytes[end] != ';'); ++end)
