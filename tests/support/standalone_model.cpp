@@ -162,16 +162,29 @@ struct Calendar {
 
 }  // namespace
 
+namespace {
+
+ModelStandalone WithoutByteOrderMark(std::string_view input);
+
+}  // namespace
+
 ModelStandalone StandaloneByModel(std::string_view input)
 {
-    // A byte-order mark opens every file as it opened the input.
+    // A byte-order mark opens every file as it opened the input; a second
+    // one is text.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (input.starts_with(kByteOrderMark)) {
-        ModelStandalone model = StandaloneByModel(input.substr(kByteOrderMark.size()));
-        for (std::string& file : model.files)
-            file.insert(0, kByteOrderMark);
-        return model;
-    }
+    if (!input.starts_with(kByteOrderMark))
+        return WithoutByteOrderMark(input);
+    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()));
+    for (std::string& file : model.files)
+        file.insert(0, kByteOrderMark);
+    return model;
+}
+
+namespace {
+
+ModelStandalone WithoutByteOrderMark(std::string_view input)
+{
     ModelStandalone model;
     LineReader lines(input);
     std::string lineEnd = "\r\n";
@@ -281,6 +294,8 @@ ModelStandalone StandaloneByModel(std::string_view input)
     }
     return model;
 }
+
+}  // namespace
 
 std::string CompareStandaloneWithModel(const std::string& input)
 {
