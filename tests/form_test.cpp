@@ -208,6 +208,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         {{.files = Files::OneMegabyte}, FileLimits::kAnyNumber, 1000000, ""},
         {{.files = Files::Size, .size = "2 MiB"}, FileLimits::kAnyNumber, 2097152, ""},
         {{.files = Files::Size, .size = "1 QB"}, 0, 0, "\"1 QB\" is not a size"},
+        {{.files = Files::Month}, FileLimits::kAnyNumber, 0, ""},
         {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import/"},
         {{.ownFolder = true, .folder = folder / "gone"}, 0, 0, "The folder \"" + folder / "gone\" does not exist"},
     };
@@ -227,6 +228,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         EXPECT_EQ(options->perFile, c.perFile);
         EXPECT_EQ(options->maxBytes, c.maxBytes);
         EXPECT_EQ(options->naming, c.choices.naming);
+        EXPECT_EQ(options->period, c.choices.files == Files::Month ? Period::Month : Period::None);
         EXPECT_EQ(options->outputFolder, c.outputFolder);
     }
 }

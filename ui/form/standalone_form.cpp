@@ -11,11 +11,13 @@ namespace {
 
 // How the choices are kept: a name for every value, so that what is kept
 // reads the same on every OS and a value no longer known is passed over.
-constexpr std::array<std::pair<std::string_view, StandaloneChoices::Files>, 4> kFiles{{
+constexpr std::array<std::pair<std::string_view, StandaloneChoices::Files>, 6> kFiles{{
     {"one", StandaloneChoices::Files::OneEntry},
     {"entries", StandaloneChoices::Files::Entries},
     {"1MB", StandaloneChoices::Files::OneMegabyte},
     {"size", StandaloneChoices::Files::Size},
+    {"year", StandaloneChoices::Files::Year},
+    {"month", StandaloneChoices::Files::Month},
 }};
 constexpr std::array<std::pair<std::string_view, FileNaming>, 3> kNames{{
     {"number", FileNaming::Number},
@@ -115,6 +117,11 @@ std::optional<SplitOptions> StandaloneForm::Options()
                              kTitle, BoxIcon::Information);
             return std::nullopt;
         }
+        break;
+    case StandaloneChoices::Files::Year:
+    case StandaloneChoices::Files::Month:
+        options.perFile = FileLimits::kAnyNumber;
+        options.period = choices.files == StandaloneChoices::Files::Year ? Period::Year : Period::Month;
         break;
     }
     if (choices.ownFolder) {

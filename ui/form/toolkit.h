@@ -44,7 +44,7 @@ public:
 
 // The standalone window's choices, as its controls hold them.
 struct StandaloneChoices {
-    enum class Files { OneEntry, Entries, OneMegabyte, Size };
+    enum class Files { OneEntry, Entries, OneMegabyte, Size, Year, Month };
     Files files = Files::OneEntry;
     std::string entries = "10";  // as typed: up to so many entries a file
     std::string size = "500 KB";  // as typed: up to so large a file

@@ -70,6 +70,8 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     sizeText = Named(new QLineEdit, "SizeText");
     sizeText->setMaximumWidth(90);
     sizeText->setToolTip(QStringLiteral("500 KB, 1 MB (1,000,000 bytes), 1 MiB (1,048,576 bytes)"));
+    byYear = Radio("ByYear", QStringLiteral("One file per &year: 2024.ics, ..."));
+    byMonth = Radio("ByMonth", QStringLiteral("One file per &month: 2024-03.ics, ..."));
     auto* filesLayout = new QGridLayout(files);
     filesLayout->addWidget(oneEntry, 0, 0, 1, 3);
     filesLayout->addWidget(entries, 1, 0);
@@ -79,6 +81,8 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     filesLayout->addWidget(size, 3, 0);
     filesLayout->addWidget(sizeText, 3, 1);
     filesLayout->addWidget(new QLabel(QStringLiteral("per file")), 3, 2);
+    filesLayout->addWidget(byYear, 4, 0, 1, 3);
+    filesLayout->addWidget(byMonth, 5, 0, 1, 3);
     filesLayout->setColumnStretch(2, 1);
     Pair(entries, entryCount);
     Pair(size, sizeText);
@@ -134,8 +138,8 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     layout->addWidget(progressLine);
 
     // Tab follows the layout: the choices top to bottom, then the buttons.
-    QWidget* order[] = {oneEntry, entries, entryCount, oneMegabyte, size, sizeText, byNumber, byDate, byUid,
-                        beside, ownFolder, folder, browse, generate, cancel};
+    QWidget* order[] = {oneEntry, entries, entryCount, oneMegabyte, size, sizeText, byYear, byMonth, byNumber,
+                        byDate, byUid, beside, ownFolder, folder, browse, generate, cancel};
     for (std::size_t at = 1; at < std::size(order); ++at)
         setTabOrder(order[at - 1], order[at]);
     for (QPushButton* button : {generate, cancel, browse})
@@ -190,6 +194,8 @@ StandaloneChoices StandaloneWindow::Choices()
     choices.files = entries->isChecked()       ? Files::Entries
                     : oneMegabyte->isChecked() ? Files::OneMegabyte
                     : size->isChecked()        ? Files::Size
+                    : byYear->isChecked()      ? Files::Year
+                    : byMonth->isChecked()     ? Files::Month
                                                : Files::OneEntry;
     choices.entries = entryCount->text().trimmed().toStdString();
     choices.size = sizeText->text().trimmed().toStdString();
@@ -203,7 +209,8 @@ void StandaloneWindow::ShowChoices(const StandaloneChoices& choices)
 {
     using Files = StandaloneChoices::Files;
     const std::pair<Files, QRadioButton*> fileChoices[] = {
-        {Files::OneEntry, oneEntry}, {Files::Entries, entries}, {Files::OneMegabyte, oneMegabyte}, {Files::Size, size}};
+        {Files::OneEntry, oneEntry}, {Files::Entries, entries}, {Files::OneMegabyte, oneMegabyte},
+        {Files::Size, size},         {Files::Year, byYear},     {Files::Month, byMonth}};
     for (const auto& [kind, button] : fileChoices)
         button->setChecked(choices.files == kind);
     entryCount->setText(FromUtf8(choices.entries));

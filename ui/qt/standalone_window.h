@@ -33,6 +33,8 @@ public:
     QRadioButton* oneMegabyte;
     QRadioButton* size;
     QLineEdit* sizeText;
+    QRadioButton* byYear;
+    QRadioButton* byMonth;
     QRadioButton* byNumber;
     QRadioButton* byDate;
     QRadioButton* byUid;
