@@ -126,7 +126,8 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
 void EventFileStore::RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator)
 {
     std::vector<std::string> names;
-    if (os_.ListFolder(where.empty() ? "." + separator : where, names) != 0)
+    // Only names that may be staging folders: the output folder may hold thousands of files.
+    if (os_.ListFolder(where.empty() ? "." + separator : where, "." + name + ".", names) != 0)
         return;
     const auto calendar = [](std::string_view file) {
         const std::string_view extension = file.substr(file.size() < 4 ? 0 : file.size() - 4);

@@ -90,8 +90,8 @@ public:
     // Not for an interruption: these allocate.
     // The full path of what path leads to, every link followed.
     virtual OsCode ResolvedPath(const std::string& path, std::string& resolved) = 0;
-    // The names in folder, "." and ".." aside.
-    virtual OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // The names in folder that start with prefix ("" for all), "." and ".." aside.
+    virtual OsCode ListFolder(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) = 0;
     // Whether a process of that id runs now (one that cannot be asked about counts as running).
     virtual bool ProcessRuns(unsigned long processId) noexcept = 0;
     // Removes the files in folder whose names are removable, then folder if

@@ -77,11 +77,15 @@ TEST(FilePrimitives, WhatRunsAndWhatAFolderHolds)
     EXPECT_FALSE(os->ProcessRuns(4194303)) << "beyond Linux's process ids, and no Windows one";
     WriteBytes(folder / "a", "");
     ASSERT_EQ(os->MakeFolderExclusive(folder / "b"), 0);
+    WriteBytes(folder / "c", "");
     std::vector<std::string> names;
-    ASSERT_EQ(os->ListFolder(folder.path(), names), 0);
+    ASSERT_EQ(os->ListFolder(folder.path(), "", names), 0);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
-    EXPECT_NE(os->ListFolder(folder / "missing/", names), 0);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c"}));
+    std::vector<std::string> some;
+    ASSERT_EQ(os->ListFolder(folder.path(), "b", some), 0);
+    EXPECT_EQ(some, std::vector<std::string>{"b"});
+    EXPECT_NE(os->ListFolder(folder / "missing/", "", names), 0);
 }
 
 #ifdef _WIN32

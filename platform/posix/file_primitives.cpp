@@ -177,14 +177,14 @@ public:
         return 0;
     }
 
-    OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override
+    OsCode ListFolder(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) override
     {
         const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
         if (!dir)
             return errno;
         while (const dirent* entry = ::readdir(dir.get())) {
             const std::string_view name = entry->d_name;
-            if (name != "." && name != "..")
+            if (name != "." && name != ".." && name.starts_with(prefix))
                 names.emplace_back(name);
         }
         return 0;

@@ -304,7 +304,7 @@ public:
         });
     }
 
-    OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override
+    OsCode ListFolder(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) override
     {
         return WithOsPathAllocating(folder, [&](const wchar_t* osPath) -> OsCode {
             std::wstring pattern = osPath;
@@ -318,8 +318,11 @@ public:
                 return static_cast<OsCode>(::GetLastError());
             do {
                 const std::wstring_view name = entry.cFileName;
-                if (name != L"." && name != L"..")
-                    names.push_back(Narrow(name));
+                if (name != L"." && name != L"..") {
+                    std::string narrow = Narrow(name);
+                    if (narrow.starts_with(prefix))
+                        names.push_back(std::move(narrow));
+                }
             } while (::FindNextFileW(search, &entry));
             ::FindClose(search);
             return OsCode{0};

@@ -358,14 +358,15 @@ OsCode FakeDisk::ResolvedPath(const std::string& path, std::string& resolved)
     return 0;
 }
 
-OsCode FakeDisk::ListFolder(const std::string& folder, std::vector<std::string>& names)
+OsCode FakeDisk::ListFolder(const std::string& folder, std::string_view prefix, std::vector<std::string>& names)
 {
     return Step("ListFolder", [&]() -> OsCode {
         if (!folders.contains(folder))
             return OsCodes::kNotFound;
         const auto directlyIn = [&](const std::string& path) {
             const std::string bare = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
-            return bare.size() > folder.size() && bare.starts_with(folder) && FolderOf(bare) == folder;
+            return bare.size() > folder.size() && bare.starts_with(folder) && FolderOf(bare) == folder &&
+                   std::string_view(bare).substr(folder.size()).starts_with(prefix);
         };
         for (const auto& [path, file] : names_) {
             if (directlyIn(path))
@@ -382,7 +383,7 @@ OsCode FakeDisk::ListFolder(const std::string& folder, std::vector<std::string>&
 OsCode FakeDisk::RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable)
 {
     std::vector<std::string> names;
-    if (const OsCode code = ListFolder(folder, names))
+    if (const OsCode code = ListFolder(folder, "", names))
         return code;
     for (const std::string& name : names) {
         if (!folders.contains(folder + name + "/") && removable(name))

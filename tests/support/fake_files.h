@@ -96,7 +96,8 @@ public:
     platform::OsCode ReadSome(platform::NativeFile file, char* buffer, std::size_t size,
                               std::size_t& got) noexcept override;
     platform::OsCode ResolvedPath(const std::string& path, std::string& resolved) override;
-    platform::OsCode ListFolder(const std::string& folder, std::vector<std::string>& names) override;
+    platform::OsCode ListFolder(const std::string& folder, std::string_view prefix,
+                                std::vector<std::string>& names) override;
     bool ProcessRuns(unsigned long processId) noexcept override { return running.contains(processId); }
     platform::OsCode RemoveFolderOf(const std::string& folder,
                                     const std::function<bool(std::string_view)>& removable) override;
