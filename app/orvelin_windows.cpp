@@ -11,13 +11,13 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand)
 {
-    orvelin::ui::WindowArguments arguments;
-    if (const std::optional<int> status =
-            orvelin::ui::ParseWindowArguments(orvelin::platform::ProgramArguments(0, nullptr), arguments))
+    using namespace orvelin;
+    ui::WindowArguments arguments;
+    if (const std::optional<int> status = ui::ParseWindowArguments(platform::ProgramArguments(0, nullptr), arguments))
         return *status;
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    orvelin::platform::SystemFileManager fileManager;
-    orvelin::ui::win32::Form1Window window(
-        instance, [] { return std::make_unique<orvelin::platform::LocalFileSystem>(); }, fileManager);
-    return window.Run(showCommand);
+    platform::SystemFileManager fileManager;
+    ui::win32::Form1Window window(
+        instance, [] { return std::make_unique<platform::LocalFileSystem>(); }, fileManager);
+    return window.Run(showCommand, arguments.file);
 }

@@ -1,7 +1,8 @@
 // orvelin.exe driven as a person would, through the Win32 API (under Wine and
 // a virtual display here): its look at start-up, whole runs through the
 // system's open-file dialog and message boxes, Cancel and closing during a
-// run, and Explorer's start, recorded by a stand-in.
+// run, and Explorer's start, recorded by a stand-in; calendars dropped on the
+// window or handed over on the command line.
 
 #include "platform/local_file_system.h"
 #include "tests/support/event_file.h"
@@ -14,7 +15,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -27,6 +32,15 @@ using namespace std::chrono_literals;
 std::wstring Wide(const std::string& utf8)
 {
     return Utf8Path(utf8).wstring();
+}
+
+// A path as a person types it on Windows.
+std::wstring Typed(const std::string& path)
+{
+    std::wstring typed = Wide(path);
+    for (wchar_t& c : typed)
+        c = c == L'/' ? L'\\' : c;
+    return typed;
 }
 
 std::wstring TextOf(HWND window)
@@ -84,31 +98,51 @@ HWND TopLevelWindow(DWORD process, const wchar_t* windowClass, const wchar_t* ti
     return search.window;
 }
 
+// The text of the next box of process with this title, which is then
+// answered (IDOK, IDYES, IDNO).
+std::wstring AnswerBox(DWORD process, const wchar_t* title, WPARAM answer = IDOK)
+{
+    const HWND box = WaitFor([&] { return TopLevelWindow(process, L"#32770", title); });
+    if (!box)
+        return L"<no box>";
+    const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF));
+    ::PostMessageW(box, WM_COMMAND, answer, 0);
+    return text;
+}
+
 // orvelin.exe started in a folder of its own, with a stand-in for Explorer.
 class WindowProgram : public ::testing::Test {
 protected:
-    void Start()
+    // Starts orvelin.exe with arguments, and waits for its window.
+    void Start(const std::vector<std::string>& arguments = {}, const wchar_t* windowClass = L"OrvelinForm1",
+               const wchar_t* title = L"Orvelin Version 1.0")
     {
+        Close();
         const std::wstring path = Wide(ORVELIN_FAKE_BIN) + L";" + Environment(L"PATH");
         std::wstring environment = L"PATH=" + path + L'\0' + L"ORVELIN_RECORDED_COMMAND_LINE=" +
                                    Wide(folder / "explorer-command-line") + L'\0' + L"WINEDEBUG=-all" + L'\0' + L'\0';
         std::wstring line = L"\"" + Wide(ORVELIN_WINDOW_PATH) + L"\"";
+        for (const std::string& argument : arguments)
+            line += L" \"" + Wide(argument) + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                                      environment.data(), Wide(folder.path()).c_str(), &startup, &process_));
         ::WaitForInputIdle(process_.hProcess, 60000);
-        form = WaitFor([this] { return TopLevelWindow(process_.dwProcessId, L"OrvelinForm1", L"Orvelin Version 1.0"); });
+        form = WaitFor([&] { return TopLevelWindow(process_.dwProcessId, windowClass, title); });
         ASSERT_NE(form, nullptr) << "the window did not appear";
     }
 
-    ~WindowProgram() override
+    ~WindowProgram() override { Close(); }
+
+    void Close()
     {
         if (process_.hProcess) {
             ::TerminateProcess(process_.hProcess, 99);
             ::CloseHandle(process_.hProcess);
             ::CloseHandle(process_.hThread);
         }
+        process_ = {};
     }
 
     static std::wstring Environment(const wchar_t* name)
@@ -118,8 +152,8 @@ protected:
         return value;
     }
 
-    HWND Control(ControlId id) const { return ::GetDlgItem(form, id); }
-    void Click(ControlId id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
+    HWND Control(int id) const { return ::GetDlgItem(form, id); }
+    void Click(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
 
     HWND Dialog(const wchar_t* title) const
     {
@@ -143,22 +177,13 @@ protected:
         if (!name)
             name = ::GetDlgItem(dialog, 0x480);
         ASSERT_NE(name, nullptr) << "no file name box";
-        std::wstring typed = Wide(path);
-        for (wchar_t& c : typed)
-            c = c == L'/' ? L'\\' : c;
-        ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+        ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Typed(path).c_str()));
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
 
-    // The text of the next box with this title, which is then answered with OK.
-    std::wstring AnswerBox(const wchar_t* title) const
+    std::wstring AnswerBox(const wchar_t* title, WPARAM answer = IDOK) const
     {
-        const HWND box = Dialog(title);
-        if (!box)
-            return L"<no box>";
-        const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF));
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return text;
+        return testing::AnswerBox(process_.dwProcessId, title, answer);
     }
 
     // The program's exit status, or -1 when it did not end within timeout.
@@ -307,10 +332,7 @@ TEST_F(WindowProgram, AWholeRunWritesTheFilesReportsOpensExplorerAndEnds)
     WaitUntil([&] { return ReadBytes(record) != "<missing>"; });
     const std::string bytes = ReadBytes(record);
     const std::wstring line(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    std::wstring expectedFolder = Wide(folder / "VCS folder");
-    for (wchar_t& c : expectedFolder)
-        c = c == L'/' ? L'\\' : c;
-    EXPECT_EQ(line, L"explorer.exe /n, \"" + expectedFolder + L"\"");
+    EXPECT_EQ(line, L"explorer.exe /n, \"" + Typed(folder / "VCS folder") + L"\"");
 }
 
 TEST_F(WindowProgram, ARefusalKeepsTheWindowAndACancelledDialogRunsTheSameFileAgain)
@@ -375,6 +397,69 @@ TEST_F(WindowProgram, GenerateClickedDuringARunIsIgnored)
     EXPECT_EQ(AnswerBox(L"Orvelin"), L"2000 Entries have been generated") << "no second dialog came in between";
     EXPECT_EQ(WaitForEnd(), 0);
     EXPECT_EQ(Output("2000.vcs"), ManyEventsFile(2000));
+}
+
+std::unique_ptr<FileSystem> LocalFiles()
+{
+    return std::make_unique<platform::LocalFileSystem>();
+}
+
+// A drop as Explorer hands it over: a DROPFILES and the list of names, UTF-16.
+HDROP DropOf(const std::string& file)
+{
+    const std::wstring names = Wide(file) + L'\0';  // and the empty name that ends the list
+    const std::size_t bytes = (names.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// Each window made in this process, a calendar dropped on it, and its summary
+// answered from another thread while the window's own loop runs.
+TEST(WindowDrop, ACalendarDroppedOnAWindowIsSplit)
+{
+    RecordingLauncher launcher;
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const struct {
+        std::function<std::unique_ptr<DialogWindow>()> make;
+        std::string calendar, name, lastFile;
+        std::wstring summary;
+        WPARAM answer;
+    } windows[] = {
+        {[&] { return std::make_unique<Form1Window>(instance, LocalFiles, launcher); }, kThreeEvents, "cal.vcs",
+         "3.vcs", L"3 Entries have been generated", IDOK},
+    };
+    for (const auto& dropped : windows) {
+        SCOPED_TRACE(dropped.name);
+        TempFolder folder;
+        WriteBytes(folder / dropped.name, dropped.calendar);
+        const std::unique_ptr<DialogWindow> window = dropped.make();
+        std::wstring summary;
+        std::thread answer([&, form = window->handle()] {
+            summary = AnswerBox(::GetCurrentProcessId(), L"Orvelin", dropped.answer);
+            if (summary == L"<no box>")
+                ::PostMessageW(form, WM_CLOSE, 0, 0);
+        });
+        ::PostMessageW(window->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(folder / dropped.name)), 0);
+        EXPECT_EQ(window->Run(SW_SHOWNORMAL), 0);
+        answer.join();
+        EXPECT_TRUE(summary.starts_with(dropped.summary)) << summary;
+        EXPECT_NE(ReadBytes(folder / ("VCS folder/" + dropped.lastFile)), "<missing>");
+    }
+}
+
+// orvelin.exe FILE splits FILE at once.
+TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnce)
+{
+    WriteBytes(folder / "cal.vcs", kThreeEvents);
+    Start({folder / "cal.vcs"});
+    EXPECT_EQ(AnswerBox(L"Orvelin"), L"3 Entries have been generated");
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
 }
 
 }  // namespace
