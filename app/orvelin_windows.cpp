@@ -1,11 +1,13 @@
-// Orvelin on Windows: the window. Creates Form1, shows it and runs until the
-// program ends.
+// Orvelin on Windows: the window. Creates the plain window (or with
+// --standalone the standalone one), shows it and runs until the program ends.
 
 #include "platform/console.h"
 #include "platform/file_manager.h"
 #include "platform/local_file_system.h"
 #include "ui/form/command_line.h"
 #include "ui/win32/form1_window.h"
+#include "ui/win32/registry_settings.h"
+#include "ui/win32/standalone_window.h"
 
 #include <windows.h>
 
@@ -17,7 +19,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         return *status;
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     platform::SystemFileManager fileManager;
-    ui::win32::Form1Window window(
-        instance, [] { return std::make_unique<platform::LocalFileSystem>(); }, fileManager);
+    const auto files = [] { return std::make_unique<platform::LocalFileSystem>(); };
+    if (arguments.standalone) {
+        ui::win32::RegistrySettings settings;
+        ui::win32::StandaloneWindow window(instance, files, fileManager, settings);
+        return window.Run(showCommand, arguments.file);
+    }
+    ui::win32::Form1Window window(instance, files, fileManager);
     return window.Run(showCommand, arguments.file);
 }
