@@ -1,9 +1,10 @@
 // The Windows installer, silent, in a Wine prefix where Orvelin is not
-// installed: its files, shortcuts and uninstall entry, the installed console
-// tool at work, an install over it, and a silent uninstall that leaves
-// nothing of Orvelin behind; then an install over it, an uninstall and an
-// install elsewhere refused while one of its programs runs, and an install
-// elsewhere that uninstalls it first.
+// installed: its files, shortcuts, "Open with" entries and uninstall entry,
+// the installed console tool at work, an install over it, and a silent
+// uninstall that leaves nothing of Orvelin behind and the rest of the
+// extensions' entries as they were; then an install over it, an uninstall
+// and an install elsewhere refused while one of its programs runs, and an
+// install elsewhere that uninstalls it first.
 
 #include "tests/support/event_file.h"
 #include "tests/support/temp_folder.h"
@@ -27,6 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvelin";
+const std::wstring kClasses = L"Software\\Classes\\";
+const wchar_t* const kProgIds[] = {L"Orvelin.Calendar", L"Orvelin.Calendar.Standalone"};
+const wchar_t* const kExtensions[] = {L".vcs", L".ics"};
 
 fs::path KnownFolder(const KNOWNFOLDERID& id)
 {
@@ -43,13 +47,13 @@ std::string Utf8(const fs::path& path)
     return {text.begin(), text.end()};
 }
 
-// A value of the uninstall entry as text, or nullopt.
-std::optional<std::wstring> Entry(const wchar_t* name)
+// A value of the user's (the key's default for L"") as text, or nullopt.
+std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name)
 {
     wchar_t value[1024];
     DWORD size = sizeof value;
     DWORD type = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     if (type != REG_DWORD)
         return std::wstring(value);
@@ -58,14 +62,41 @@ std::optional<std::wstring> Entry(const wchar_t* name)
     return std::to_wstring(number);
 }
 
-bool EntryExists()
+// A value of the uninstall entry.
+std::optional<std::wstring> Entry(const wchar_t* name)
+{
+    return Value(kUninstallKey, name);
+}
+
+bool KeyExists(const std::wstring& name)
 {
     HKEY key = nullptr;
-    const bool exists = ::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    const bool exists = ::RegOpenKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
     if (exists)
         ::RegCloseKey(key);
     return exists;
 }
+
+bool EntryExists()
+{
+    return KeyExists(kUninstallKey);
+}
+
+// Another program's claim on .vcs, its default and one entry in its "Open
+// with" list, there before Orvelin and gone after the test.
+struct OtherProgramOnVcs {
+    OtherProgramOnVcs()
+    {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, (kClasses + L".vcs").c_str(), nullptr, REG_SZ, L"Other.Calendar", 30);
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, (kClasses + L".vcs\\OpenWithProgids").c_str(), L"Other.Calendar",
+                          REG_SZ, L"", 2);
+    }
+    ~OtherProgramOnVcs()
+    {
+        for (const wchar_t* extension : kExtensions)
+            ::RegDeleteTreeW(HKEY_CURRENT_USER, (kClasses + extension).c_str());
+    }
+};
 
 // The exit status of the installer run silently with arguments, or of the
 // uninstall entry's silent uninstall.
@@ -116,6 +147,7 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     const fs::path shortcuts[] = {startMenu / "Orvelin.lnk", startMenu / "Orvelin (standalone files).lnk"};
     ASSERT_FALSE(fs::exists(installed)) << "Orvelin is installed already";
     ASSERT_FALSE(EntryExists());
+    const OtherProgramOnVcs other;
 
     TempFolder folder;
     for (int time = 1; time <= 2; ++time) {
@@ -140,6 +172,21 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_NE(link.find(std::string(reinterpret_cast<const char*>(argument.data()), argument.size() * 2)),
               std::string::npos);
 
+    // "Open with" on calendars, a command for each window; the extensions'
+    // defaults stay as they were.
+    const std::wstring program = L"\"" + (installed / "orvelin.exe").wstring() + L"\" ";
+    EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar\\shell\\open\\command", L""), program + L"\"%1\"");
+    EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar.Standalone\\shell\\open\\command", L""),
+              program + L"--standalone \"%1\"");
+    EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar", L"FriendlyTypeName"), L"Orvelin");
+    EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar.Standalone", L"FriendlyTypeName"), L"Orvelin (standalone files)");
+    for (const wchar_t* extension : kExtensions) {
+        for (const wchar_t* progId : kProgIds)
+            EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", progId), L"") << extension << progId;
+    }
+    EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
+    EXPECT_EQ(Value(kClasses + L".ics", L""), std::nullopt);
+
     const std::string event = "BEGIN:VEVENT\r\nSUMMARY:Installed\r\nEND:VEVENT";
     WriteBytes(folder / "cal.vcs", "BEGIN:VCALENDAR\r\n" + event + "\r\nEND:VCALENDAR\r\n");
     const ProcessResult split = RunProcess({Utf8(installed / "orvelin-split.exe"), "cal.vcs"}, folder.path());
@@ -151,6 +198,14 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     for (const fs::path& shortcut : shortcuts)
         EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
     EXPECT_FALSE(EntryExists());
+    for (const wchar_t* progId : kProgIds)
+        EXPECT_FALSE(KeyExists(kClasses + progId)) << progId;
+    for (const wchar_t* extension : kExtensions) {
+        for (const wchar_t* progId : kProgIds)
+            EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", progId), std::nullopt) << extension << progId;
+    }
+    EXPECT_EQ(Value(kClasses + L".vcs\\OpenWithProgids", L"Other.Calendar"), L"");
+    EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
 }
 
 // While a program of the installation runs, an install over it, an uninstall

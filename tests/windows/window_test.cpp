@@ -1,7 +1,9 @@
 // orvelin.exe driven as a person would, through the Win32 API (under Wine and
 // a virtual display here): its look at start-up, whole runs through the
 // system's open-file dialog and message boxes, Cancel and closing during a
-// run, and Explorer's start, recorded by a stand-in.
+// run, and Explorer's start, recorded by a stand-in; calendars dropped on
+// either window or handed over on the command line; the standalone window's
+// controls and keyboard.
 
 #include "platform/local_file_system.h"
 #include "tests/support/event_file.h"
@@ -9,12 +11,18 @@
 #include "tests/support/temp_folder.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/form1_window.h"
+#include "ui/win32/registry_settings.h"
+#include "ui/win32/standalone_window.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -27,6 +35,15 @@ using namespace std::chrono_literals;
 std::wstring Wide(const std::string& utf8)
 {
     return Utf8Path(utf8).wstring();
+}
+
+// A path as a person types it on Windows.
+std::wstring Typed(const std::string& path)
+{
+    std::wstring typed = Wide(path);
+    for (wchar_t& c : typed)
+        c = c == L'/' ? L'\\' : c;
+    return typed;
 }
 
 std::wstring TextOf(HWND window)
@@ -84,31 +101,51 @@ HWND TopLevelWindow(DWORD process, const wchar_t* windowClass, const wchar_t* ti
     return search.window;
 }
 
+// The text of the next box of process with this title, which is then
+// answered (IDOK, IDYES, IDNO).
+std::wstring AnswerBox(DWORD process, const wchar_t* title, WPARAM answer = IDOK)
+{
+    const HWND box = WaitFor([&] { return TopLevelWindow(process, L"#32770", title); });
+    if (!box)
+        return L"<no box>";
+    const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF));
+    ::PostMessageW(box, WM_COMMAND, answer, 0);
+    return text;
+}
+
 // orvelin.exe started in a folder of its own, with a stand-in for Explorer.
 class WindowProgram : public ::testing::Test {
 protected:
-    void Start()
+    // Starts orvelin.exe with arguments, and waits for its window.
+    void Start(const std::vector<std::string>& arguments = {}, const wchar_t* windowClass = L"OrvelinForm1",
+               const wchar_t* title = L"Orvelin Version 1.0")
     {
+        Close();
         const std::wstring path = Wide(ORVELIN_FAKE_BIN) + L";" + Environment(L"PATH");
         std::wstring environment = L"PATH=" + path + L'\0' + L"ORVELIN_RECORDED_COMMAND_LINE=" +
                                    Wide(folder / "explorer-command-line") + L'\0' + L"WINEDEBUG=-all" + L'\0' + L'\0';
         std::wstring line = L"\"" + Wide(ORVELIN_WINDOW_PATH) + L"\"";
+        for (const std::string& argument : arguments)
+            line += L" \"" + Wide(argument) + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                                      environment.data(), Wide(folder.path()).c_str(), &startup, &process_));
         ::WaitForInputIdle(process_.hProcess, 60000);
-        form = WaitFor([this] { return TopLevelWindow(process_.dwProcessId, L"OrvelinForm1", L"Orvelin Version 1.0"); });
+        form = WaitFor([&] { return TopLevelWindow(process_.dwProcessId, windowClass, title); });
         ASSERT_NE(form, nullptr) << "the window did not appear";
     }
 
-    ~WindowProgram() override
+    ~WindowProgram() override { Close(); }
+
+    void Close()
     {
         if (process_.hProcess) {
             ::TerminateProcess(process_.hProcess, 99);
             ::CloseHandle(process_.hProcess);
             ::CloseHandle(process_.hThread);
         }
+        process_ = {};
     }
 
     static std::wstring Environment(const wchar_t* name)
@@ -118,8 +155,8 @@ protected:
         return value;
     }
 
-    HWND Control(ControlId id) const { return ::GetDlgItem(form, id); }
-    void Click(ControlId id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
+    HWND Control(int id) const { return ::GetDlgItem(form, id); }
+    void Click(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
 
     HWND Dialog(const wchar_t* title) const
     {
@@ -143,22 +180,13 @@ protected:
         if (!name)
             name = ::GetDlgItem(dialog, 0x480);
         ASSERT_NE(name, nullptr) << "no file name box";
-        std::wstring typed = Wide(path);
-        for (wchar_t& c : typed)
-            c = c == L'/' ? L'\\' : c;
-        ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+        ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Typed(path).c_str()));
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
 
-    // The text of the next box with this title, which is then answered with OK.
-    std::wstring AnswerBox(const wchar_t* title) const
+    std::wstring AnswerBox(const wchar_t* title, WPARAM answer = IDOK) const
     {
-        const HWND box = Dialog(title);
-        if (!box)
-            return L"<no box>";
-        const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF));
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return text;
+        return testing::AnswerBox(process_.dwProcessId, title, answer);
     }
 
     // The program's exit status, or -1 when it did not end within timeout.
@@ -307,10 +335,7 @@ TEST_F(WindowProgram, AWholeRunWritesTheFilesReportsOpensExplorerAndEnds)
     WaitUntil([&] { return ReadBytes(record) != "<missing>"; });
     const std::string bytes = ReadBytes(record);
     const std::wstring line(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    std::wstring expectedFolder = Wide(folder / "VCS folder");
-    for (wchar_t& c : expectedFolder)
-        c = c == L'/' ? L'\\' : c;
-    EXPECT_EQ(line, L"explorer.exe /n, \"" + expectedFolder + L"\"");
+    EXPECT_EQ(line, L"explorer.exe /n, \"" + Typed(folder / "VCS folder") + L"\"");
 }
 
 TEST_F(WindowProgram, ARefusalKeepsTheWindowAndACancelledDialogRunsTheSameFileAgain)
@@ -375,6 +400,189 @@ TEST_F(WindowProgram, GenerateClickedDuringARunIsIgnored)
     EXPECT_EQ(AnswerBox(L"Orvelin"), L"2000 Entries have been generated") << "no second dialog came in between";
     EXPECT_EQ(WaitForEnd(), 0);
     EXPECT_EQ(Output("2000.vcs"), ManyEventsFile(2000));
+}
+
+const std::string kCalendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\n" + kEvent3 +
+                              "\r\nEND:VCALENDAR\r\n";
+constexpr wchar_t kSettingsKey[] = L"Software\\Orvelin";
+
+// The standalone window's choices as a first start finds them, and after the test.
+struct NoKeptChoices {
+    NoKeptChoices() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+    ~NoKeptChoices() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+};
+
+std::unique_ptr<FileSystem> LocalFiles()
+{
+    return std::make_unique<platform::LocalFileSystem>();
+}
+
+// A drop as Explorer hands it over: a DROPFILES and the list of names, UTF-16.
+HDROP DropOf(const std::string& file)
+{
+    const std::wstring names = Wide(file) + L'\0';  // and the empty name that ends the list
+    const std::size_t bytes = (names.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// Each window made in this process, a calendar dropped on it, and its summary
+// answered from another thread while the window's own loop runs.
+TEST(WindowDrop, ACalendarDroppedOnAWindowIsSplit)
+{
+    const NoKeptChoices fresh;
+    RecordingLauncher launcher;
+    ui::win32::RegistrySettings settings;
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const struct {
+        std::function<std::unique_ptr<DialogWindow>()> make;
+        std::string calendar, name, lastFile;
+        std::wstring summary;
+        WPARAM answer;
+    } windows[] = {
+        {[&] { return std::make_unique<Form1Window>(instance, LocalFiles, launcher); }, kThreeEvents, "cal.vcs",
+         "3.vcs", L"3 Entries have been generated", IDOK},
+        {[&] { return std::make_unique<StandaloneWindow>(instance, LocalFiles, launcher, settings); }, kCalendar,
+         "cal.ics", "3.ics", L"3 entries went into 3 files in ", IDNO},
+    };
+    for (const auto& dropped : windows) {
+        SCOPED_TRACE(dropped.name);
+        TempFolder folder;
+        WriteBytes(folder / dropped.name, dropped.calendar);
+        const std::unique_ptr<DialogWindow> window = dropped.make();
+        std::wstring summary;
+        std::thread answer([&, form = window->handle()] {
+            summary = AnswerBox(::GetCurrentProcessId(), L"Orvelin", dropped.answer);
+            if (summary == L"<no box>")
+                ::PostMessageW(form, WM_CLOSE, 0, 0);
+        });
+        ::PostMessageW(window->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(folder / dropped.name)), 0);
+        EXPECT_EQ(window->Run(SW_SHOWNORMAL), 0);
+        answer.join();
+        EXPECT_TRUE(summary.starts_with(dropped.summary)) << summary;
+        EXPECT_NE(ReadBytes(folder / ("VCS folder/" + dropped.lastFile)), "<missing>");
+    }
+}
+
+// orvelin.exe FILE and orvelin.exe --standalone FILE split FILE at once; the
+// standalone window takes its choices from the registry (up to 2 entries a
+// file) and keeps them there.
+TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnce)
+{
+    const NoKeptChoices fresh;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"standalone/files", REG_SZ, L"entries", 16);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"standalone/entries", REG_SZ, L"2", 4);
+    WriteBytes(folder / "cal.vcs", kThreeEvents);
+    WriteBytes(folder / "cal.ics", kCalendar);
+    Start({folder / "cal.vcs"});
+    EXPECT_EQ(AnswerBox(L"Orvelin"), L"3 Entries have been generated");
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
+
+    Start({"--standalone", folder / "cal.ics"}, L"OrvelinStandalone", L"Orvelin Version 1.0 - Whole calendars");
+    EXPECT_TRUE(AnswerBox(L"Orvelin", IDNO).starts_with(L"3 entries went into 2 files in "));
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(Output("2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEvent3 + "\r\nEND:VCALENDAR\r\n");
+    wchar_t kept[16] = {};
+    DWORD size = sizeof kept;
+    ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"standalone/names", RRF_RT_REG_SZ, nullptr, kept, &size);
+    EXPECT_STREQ(kept, L"number");
+}
+
+// Every control with its caption: each choice and button has its access key,
+// and a field is reached through its choice's. Tab follows the layout, into
+// a group of choices at the one chosen (the arrows move within it), as in
+// every dialog box.
+TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
+{
+    const NoKeptChoices fresh;
+    RecordingLauncher launcher;
+    ui::win32::RegistrySettings settings;
+    StandaloneWindow window(::GetModuleHandleW(nullptr), LocalFiles, launcher, settings);
+    window.Show(SW_SHOWNORMAL);
+    window.ProcessPendingEvents();
+    const HWND form = window.handle();
+    const auto Control = [form](int id) { return ::GetDlgItem(form, id); };
+    const auto Checked = [&](int id) { return ::SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    RECT client{};
+    ::GetClientRect(form, &client);
+    EXPECT_EQ(client.right, 594);
+
+    const std::pair<int, const wchar_t*> captions[] = {
+        {kOneEntry, L"&One entry per file"}, {kEntries, L"&Up to"}, {kEntryCount, L"10"},
+        {kOneMegabyte, L"Up to &1 MB per file, as many services take"}, {kSize, L"Up to a si&ze of"},
+        {kSizeText, L"500 KB"}, {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
+        {kByDate, L"&Date and summary:\n2026-03-01 0930 Standup.ics"}, {kByUid, L"U&ID of the entry"},
+        {kBeside, L"\"&VCS folder\" beside the calendar"}, {kOwnFolder, L"&This folder:"}, {kFolder, L""},
+        {kBrowse, L"&Browse..."}, {kGenerate, L"&Generate"}, {kCancel, L"&Cancel"}, {kFilesGroup, L"Files"},
+        {kNamesGroup, L"Names"}, {kOutputGroup, L"Output folder"}, {kProgressLine, L"Orvelin 1.0 - MIT licence"}};
+    for (const auto& [id, caption] : captions) {
+        EXPECT_EQ(TextOf(Control(id)), caption) << id;
+        EXPECT_TRUE(::IsWindowVisible(Control(id))) << id;
+    }
+    const int tabOrder[] = {kOneEntry, kEntryCount, kSizeText, kByNumber, kBeside, kFolder, kBrowse, kGenerate, kCancel};
+    for (std::size_t at = 0; at < std::size(tabOrder); ++at)
+        EXPECT_EQ(::GetDlgCtrlID(::GetNextDlgTabItem(form, Control(tabOrder[at]), FALSE)),
+                  tabOrder[(at + 1) % std::size(tabOrder)]);
+    EXPECT_EQ(::GetFocus(), Control(kGenerate));
+    EXPECT_EQ(::GetWindowLongW(Control(kGenerate), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_TRUE(Checked(kOneEntry) && Checked(kByNumber) && Checked(kBeside)) << "a first start's choices";
+    const HDC screen = ::GetDC(form);
+    EXPECT_EQ(::GetPixel(screen, 590, 2), ::GetSysColor(COLOR_WINDOW)) << "the band";
+    ::ReleaseDC(form, screen);
+
+    // Alt+U leads into the field of "Up to"; typing in another field makes it the choice.
+    ::PostMessageW(::GetFocus(), WM_SYSCHAR, 'u', 1 << 29);
+    window.ProcessPendingEvents();
+    EXPECT_EQ(::GetFocus(), Control(kEntryCount));
+    EXPECT_TRUE(Checked(kEntries));
+    ::SetFocus(Control(kSizeText));
+    ::PostMessageW(Control(kSizeText), WM_CHAR, 'x', 1);
+    window.ProcessPendingEvents();
+    EXPECT_TRUE(Checked(kSize) && !Checked(kEntries));
+
+    // Enter in a field starts (here: with a size that is none).
+    std::wstring box;
+    std::thread answer([&] { box = AnswerBox(::GetCurrentProcessId(), L"Orvelin"); });
+    ::PostMessageW(Control(kSizeText), WM_KEYDOWN, VK_RETURN, 1);
+    window.ProcessPendingEvents();
+    answer.join();
+    EXPECT_TRUE(box.ends_with(L"is not a size: write one such as 500 KB, 1 MB or 1 MiB.")) << box;
+
+    // During a run the focus waits on Cancel: Esc, or Enter on it, ends the program.
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        StandaloneWindow ending(::GetModuleHandleW(nullptr), LocalFiles, launcher, settings);
+        ending.Show(SW_SHOWNORMAL);
+        ending.SetRunning(true);
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+        ending.ProcessPendingEvents();
+        EXPECT_EQ(ending.handle(), nullptr) << "the program ended on key " << key;
+        MSG quit{};
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+}
+
+// Browse shows the system's folder picker; the folder typed there becomes
+// the choice.
+TEST_F(WindowProgram, BrowseChoosesTheOutputFolderInTheSystemsPicker)
+{
+    const NoKeptChoices fresh;
+    Start({"--standalone"}, L"OrvelinStandalone", L"Orvelin Version 1.0 - Whole calendars");
+    Click(kBrowse);
+    const HWND picker = Dialog(L"Choose the folder the files go into");
+    ASSERT_NE(picker, nullptr);
+    const std::wstring typed = Typed(folder.path());
+    ::SendMessageW(::FindWindowExW(picker, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(typed.c_str()));
+    ::PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    const HWND chosen = Control(kFolder);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(chosen) + L"\\" == typed; })) << TextOf(chosen);
+    EXPECT_EQ(::SendMessageW(Control(kOwnFolder), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #pragma once
 
-// The child windows of Form1 on Windows, by control ID: what the window and
-// the tests that drive it agree on.
+// The child windows of the Win32 windows, by control ID: what the windows and
+// the tests that drive them agree on.
 namespace orvelin::ui::win32 {
 
+// The plain window.
 enum ControlId : int {
     kLabel1 = 101,
     kLabel2 = 102,
@@ -11,6 +12,36 @@ enum ControlId : int {
     kCommand1 = 104,
     kLabel3 = 105,
     kCommand2 = 106,
+};
+
+// The standalone window, in the order of its layout; the choices run from
+// kFilesGroup to kBrowse.
+enum StandaloneControlId : int {
+    kBand = 201,
+    kInstructionsLabel,
+    kFilesGroup,
+    kOneEntry,
+    kEntries,
+    kEntryCount,
+    kEntriesPerFile,
+    kOneMegabyte,
+    kSize,
+    kSizeText,
+    kSizePerFile,
+    kNamesGroup,
+    kByNumber,
+    kByDate,
+    kByUid,
+    kOutputGroup,
+    kBeside,
+    kOwnFolder,
+    kFolder,
+    kBrowse,
+    kGenerate,
+    kCancel,
+    kProgress,
+    kEntriesLine,
+    kProgressLine,
 };
 
 }  // namespace orvelin::ui::win32
