@@ -516,7 +516,8 @@ TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
     const std::pair<int, const wchar_t*> captions[] = {
         {kOneEntry, L"&One entry per file"}, {kEntries, L"&Up to"}, {kEntryCount, L"10"},
         {kOneMegabyte, L"Up to &1 MB per file, as many services take"}, {kSize, L"Up to a si&ze of"},
-        {kSizeText, L"500 KB"}, {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
+        {kSizeText, L"500 KB"}, {kByYear, L"One file per &year: 2024.ics, ..."},
+        {kByMonth, L"One file per &month: 2024-03.ics, ..."}, {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
         {kByDate, L"&Date and summary:\n2026-03-01 0930 Standup.ics"}, {kByUid, L"U&ID of the entry"},
         {kBeside, L"\"&VCS folder\" beside the calendar"}, {kOwnFolder, L"&This folder:"}, {kFolder, L""},
         {kBrowse, L"&Browse..."}, {kGenerate, L"&Generate"}, {kCancel, L"&Cancel"}, {kFilesGroup, L"Files"},

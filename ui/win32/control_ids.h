@@ -28,6 +28,8 @@ enum StandaloneControlId : int {
     kSize,
     kSizeText,
     kSizePerFile,
+    kByYear,
+    kByMonth,
     kNamesGroup,
     kByNumber,
     kByDate,

@@ -21,7 +21,7 @@ constexpr ControlDesign kControls[] = {
     {kBand, L"STATIC", SS_LEFT, "", kOnBand | kBehind, 0, 0, 594, 64},
     {kInstructionsLabel, L"STATIC", kLabel, kStandaloneInstructions, kOnBand | kDesignFont, 8, 8, 578, 52},
 
-    {kFilesGroup, L"BUTTON", BS_GROUPBOX, "Files", kBehind, 8, 72, 300, 124},
+    {kFilesGroup, L"BUTTON", BS_GROUPBOX, "Files", kBehind, 8, 72, 300, 172},
     {kOneEntry, L"BUTTON", kRadio | WS_GROUP, "&One entry per file", kDialogFont, 20, 92, 280, 20},
     {kEntries, L"BUTTON", kRadio, "&Up to", kDialogFont, 20, 116, 60, 20},
     {kEntryCount, L"EDIT", kField, "", kDialogFont, 82, 115, 56, 22},
@@ -30,27 +30,29 @@ constexpr ControlDesign kControls[] = {
     {kSize, L"BUTTON", kRadio, "Up to a si&ze of", kDialogFont, 20, 164, 104, 20},
     {kSizeText, L"EDIT", kField, "", kDialogFont, 126, 163, 72, 22},
     {kSizePerFile, L"STATIC", kLabel, "per file", kDialogFont, 204, 167, 90, 16},
+    {kByYear, L"BUTTON", kRadio, "One file per &year: 2024.ics, ...", kDialogFont, 20, 188, 280, 20},
+    {kByMonth, L"BUTTON", kRadio, "One file per &month: 2024-03.ics, ...", kDialogFont, 20, 212, 280, 20},
 
-    {kNamesGroup, L"BUTTON", BS_GROUPBOX, "Names", kBehind, 316, 72, 270, 124},
+    {kNamesGroup, L"BUTTON", BS_GROUPBOX, "Names", kBehind, 316, 72, 270, 172},
     {kByNumber, L"BUTTON", kRadio | WS_GROUP, "&Numbers: 1.ics, 2.ics, ...", kDialogFont, 328, 92, 250, 20},
     {kByDate, L"BUTTON", kRadio | BS_MULTILINE | BS_TOP, "&Date and summary:\n2026-03-01 0930 Standup.ics",
      kDialogFont, 328, 116, 250, 34},
     {kByUid, L"BUTTON", kRadio, "U&ID of the entry", kDialogFont, 328, 154, 250, 20},
 
-    {kOutputGroup, L"BUTTON", BS_GROUPBOX, "Output folder", kBehind, 8, 204, 578, 76},
-    {kBeside, L"BUTTON", kRadio | WS_GROUP, "\"&VCS folder\" beside the calendar", kDialogFont, 20, 224, 300, 20},
-    {kOwnFolder, L"BUTTON", kRadio, "&This folder:", kDialogFont, 20, 250, 96, 20},
-    {kFolder, L"EDIT", kField, "", kDialogFont, 118, 249, 366, 22},
-    {kBrowse, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Browse...", kDialogFont, 490, 248, 84, 25},
+    {kOutputGroup, L"BUTTON", BS_GROUPBOX, "Output folder", kBehind, 8, 252, 578, 76},
+    {kBeside, L"BUTTON", kRadio | WS_GROUP, "\"&VCS folder\" beside the calendar", kDialogFont, 20, 272, 300, 20},
+    {kOwnFolder, L"BUTTON", kRadio, "&This folder:", kDialogFont, 20, 298, 96, 20},
+    {kFolder, L"EDIT", kField, "", kDialogFont, 118, 297, 366, 22},
+    {kBrowse, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Browse...", kDialogFont, 490, 296, 84, 25},
 
-    {kGenerate, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, "&Generate", kDialogFont, 8, 290, 97, 25},
-    {kCancel, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Cancel", kDialogFont, 113, 290, 97, 25},
-    {kProgress, PROGRESS_CLASSW, 0, "", kDialogFont, 218, 294, 220, 17},
-    {kEntriesLine, L"STATIC", kLabel, "", kDialogFont, 446, 295, 140, 16},
-    {kProgressLine, L"STATIC", kLabel, kCreditLine, kDesignFont, 8, 324, 578, 17},
+    {kGenerate, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, "&Generate", kDialogFont, 8, 338, 97, 25},
+    {kCancel, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Cancel", kDialogFont, 113, 338, 97, 25},
+    {kProgress, PROGRESS_CLASSW, 0, "", kDialogFont, 218, 342, 220, 17},
+    {kEntriesLine, L"STATIC", kLabel, "", kDialogFont, 446, 343, 140, 16},
+    {kProgressLine, L"STATIC", kLabel, kCreditLine, kDesignFont, 8, 372, 578, 17},
 };
 
-const WindowDesign kDesign{L"OrvelinStandalone", kStandaloneCaption, 594, 348, kControls, kGenerate, kGenerate,
+const WindowDesign kDesign{L"OrvelinStandalone", kStandaloneCaption, 594, 396, kControls, kGenerate, kGenerate,
                            kProgressLine};
 
 // The bar counts in thousandths: entries may outnumber what an int holds.
@@ -58,7 +60,8 @@ constexpr int kProgressSteps = 1000;
 
 using Files = StandaloneChoices::Files;
 constexpr std::pair<Files, int> kFileRadios[] = {
-    {Files::OneEntry, kOneEntry}, {Files::Entries, kEntries}, {Files::OneMegabyte, kOneMegabyte}, {Files::Size, kSize}};
+    {Files::OneEntry, kOneEntry}, {Files::Entries, kEntries}, {Files::OneMegabyte, kOneMegabyte},
+    {Files::Size, kSize},         {Files::Year, kByYear},     {Files::Month, kByMonth}};
 constexpr std::pair<FileNaming, int> kNameRadios[] = {
     {FileNaming::Number, kByNumber}, {FileNaming::Date, kByDate}, {FileNaming::Uid, kByUid}};
 constexpr std::pair<bool, int> kFolderRadios[] = {{false, kBeside}, {true, kOwnFolder}};
