@@ -52,8 +52,9 @@ public:
         if (::pipe(displayPipe) != 0)
             return;
         server_ = std::make_unique<StartedProcess>(
+            // -noreset: a server that resets when its last client goes refuses the next one meanwhile.
             std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(displayPipe[1]), "-nolisten", "tcp",
-                                     "-screen", "0", "800x600x24"},
+                                     "-noreset", "-screen", "0", "800x600x24"},
             folder.path());
         ::close(displayPipe[1]);
         std::string display;
@@ -69,10 +70,14 @@ public:
             environment = {"DISPLAY=:" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime,
                            "ASAN_OPTIONS=detect_leaks=0"};
     }
+    // Ended and waited for: a server still going away would remove the next
+    // one's socket if it took the same display.
     ~VirtualDisplay()
     {
-        if (server_)
+        if (server_) {
             ::kill(server_->pid(), SIGTERM);
+            server_->Wait();
+        }
     }
 
     // xdotool with these arguments on this display; its exit status.
@@ -115,13 +120,14 @@ TEST(Programs, EitherWindowSplitsACalendarHandedOver)
         {{"export.vcs"}, "Return", "VCS folder/2.vcs"},
         {{"--standalone", "--", "export.vcs"}, "Escape", "VCS folder/2.vcs"},
     };
+    TempFolder displayFolder;
+    VirtualDisplay display(displayFolder);
+    ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.front());
         TempFolder folder;
         WriteBytes(folder / "export.vcs",
                    "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:b\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-        VirtualDisplay display(folder);
-        ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
         std::vector<std::string> command{ORVELIN_WINDOW_PATH};
         command.insert(command.end(), c.arguments.begin(), c.arguments.end());
         std::vector<std::string> environment = display.environment;
@@ -131,7 +137,8 @@ TEST(Programs, EitherWindowSplitsACalendarHandedOver)
         display.Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Orvelin$", "windowfocus", "--sync", "key", c.answer});
         if (!window.EndedWithin(std::chrono::seconds(20)))
             ::kill(window.pid(), SIGKILL);
-        EXPECT_EQ(window.Wait().exitStatus, 0);
+        const ProcessResult ended = window.Wait();
+        EXPECT_EQ(ended.exitStatus, 0) << ended.err;
         EXPECT_NE(ReadBytes(folder / c.written), "<missing>");
     }
 }
