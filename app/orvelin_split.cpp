@@ -98,33 +98,47 @@ int ExitStatusOf(const RunOutcome& outcome)
 }
 
 // What this program run has written into each output folder, known by its
-// identity however it is spelled: later FILEs continue there.
+// identity however it is spelled, or, while it does not exist (a dry run
+// makes none), by its path made plain: later FILEs continue there.
 class Ledgers {
 public:
     explicit Ledgers(FileNaming naming) : naming_(naming) {}
 
-    // The ledger of folder, if a FILE before wrote into it.
+    // The ledger of folder, if a FILE before wrote (or would have written) into it.
     FolderLedger* Find(const std::string& folder)
     {
         const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder);
-        for (auto& [known, ledger] : ledgers_) {
-            if (identity && known == *identity)
-                return &ledger;
+        const std::string plain = Plain(folder);
+        for (Known& known : ledgers_) {
+            if ((identity && known.identity == identity) || known.plain == plain)
+                return &known.ledger;
         }
         return nullptr;
     }
-    // A new ledger, for folder once it exists.
+    // A new ledger, for folder once the run is over.
     FolderLedger& Start() { return fresh_.emplace(naming_); }
     void Keep(const std::string& folder)
     {
-        if (const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder); identity && fresh_)
-            ledgers_.emplace_back(*identity, std::move(*fresh_));
+        if (fresh_)
+            ledgers_.push_back({platform::IdentityOf(folder), Plain(folder), std::move(*fresh_)});
         fresh_.reset();
     }
 
 private:
+    struct Known {
+        std::optional<platform::FileIdentity> identity;
+        std::string plain;
+        FolderLedger ledger;
+    };
+
+    static std::string Plain(const std::string& folder)
+    {
+        std::error_code error;
+        return Utf8Of(std::filesystem::weakly_canonical(PathOf(folder), error));
+    }
+
     FileNaming naming_;
-    std::deque<std::pair<platform::FileIdentity, FolderLedger>> ledgers_;
+    std::deque<Known> ledgers_;
     std::optional<FolderLedger> fresh_;
 };
 

@@ -75,6 +75,8 @@ void SplitRun::PutEventFile(std::string_view fileName, std::uint32_t entries,
 {
     if (options_.dryRun) {
         SetOutputFolder();
+        if (state_.outputFolder != folderWritten_ && !host_.canHoldFiles(state_.outputFolder))
+            throw Failure(ErrorNumber::PathNotFound);
         ByteCounter counter;
         write(counter);
         host_.listFile(fileName, entries, counter.bytes);

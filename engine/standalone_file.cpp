@@ -3,6 +3,7 @@
 #include "engine/version.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <numeric>
 
 namespace orvelin {
@@ -118,13 +119,13 @@ std::vector<std::uint32_t> PeriodsOf(const CalendarStructure& structure, Period 
 {
     std::vector<std::uint32_t> periods;
     periods.reserve(structure.entries.size());
-    const std::size_t digits = period == Period::Year ? 4 : 6;
     for (const Entry& entry : structure.entries) {
         const std::string_view start = MasterOf(structure, entry).start;
-        std::uint32_t key = 0;
-        for (std::size_t at = 0; at < digits && key != kUndated; ++at)
-            key = at < start.size() && start[at] >= '0' && start[at] <= '9' ? key * 10 + (start[at] - '0') : kUndated;
-        periods.push_back(key);
+        std::uint32_t date = 0;  // YYYYMM
+        for (std::size_t at = 0; at < 6 && date != kUndated; ++at)
+            date = at < start.size() && start[at] >= '0' && start[at] <= '9' ? date * 10 + (start[at] - '0') : kUndated;
+        const bool month = date != kUndated && date % 100 >= 1 && date % 100 <= 12;
+        periods.push_back(!month ? kUndated : period == Period::Year ? date / 100 : date);
     }
     return periods;
 }
@@ -134,9 +135,11 @@ std::string PeriodName(std::uint32_t key, Period period)
 {
     if (key == kUndated)
         return "undated";
-    std::string name = std::to_string(period == Period::Year ? key : key / 100);
-    if (period == Period::Month)
-        name += (key % 100 < 10 ? "-0" : "-") + std::to_string(key % 100);
+    char name[16];
+    if (period == Period::Year)
+        std::snprintf(name, sizeof name, "%04u", key);
+    else
+        std::snprintf(name, sizeof name, "%04u-%02u", key / 100, key % 100);
     return name;
 }
 

@@ -127,6 +127,15 @@ bool LocalFileSystem::SameFile(const std::string& a, const std::string& b)
     return os_->IdentityAt(a, first) == 0 && os_->IdentityAt(b, second) == 0 && first == second;
 }
 
+bool CanHoldFiles(const std::string& path)
+{
+    if (IsFolder(path))
+        return true;
+    const std::string bare = path.substr(0, path.size() - (!path.empty() && NameStart(path) == path.size() ? 1 : 0));
+    const std::string parent = bare.substr(0, NameStart(bare));
+    return !IdentityOf(bare) && (parent.empty() || IsFolder(parent));
+}
+
 std::optional<FileIdentity> IdentityOf(const std::string& path)
 {
     FileIdentity identity;

@@ -210,7 +210,8 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         {{.files = Files::Size, .size = "1 QB"}, 0, 0, "\"1 QB\" is not a size"},
         {{.files = Files::Month}, FileLimits::kAnyNumber, 0, ""},
         {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import/"},
-        {{.ownFolder = true, .folder = folder / "gone"}, 0, 0, "The folder \"" + folder / "gone\" does not exist"},
+        {{.ownFolder = true, .folder = folder / "new"}, 1, 0, folder / "new/"},
+        {{.ownFolder = true, .folder = folder / "gone/deeper"}, 0, 0, "The folder \"" + folder / "gone/deeper\" cannot be used"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outputFolder);
@@ -245,7 +246,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
         FakeToolkit first;
         ui::StandaloneForm form(first, files, launcher, settings);
         first.choices = chosen;
-        form.Generate();  // the dialog is cancelled: the choices are kept all the same
+        form.Cancel();  // closing keeps them too
     }
     for (const bool folderGone : {false, true}) {
         if (folderGone)

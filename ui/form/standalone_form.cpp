@@ -125,8 +125,9 @@ std::optional<SplitOptions> StandaloneForm::Options()
         break;
     }
     if (choices.ownFolder) {
-        if (!platform::IsFolder(choices.folder)) {
-            toolkit_.ShowBox("The folder \"" + choices.folder + "\" does not exist: choose another.", kTitle,
+        // As the console's -o: a folder that is not there yet is made, in a folder that is.
+        if (choices.folder.empty() || !platform::CanHoldFiles(choices.folder)) {
+            toolkit_.ShowBox("The folder \"" + choices.folder + "\" cannot be used: choose another.", kTitle,
                              BoxIcon::Information);
             return std::nullopt;
         }
@@ -173,8 +174,11 @@ void StandaloneForm::Browse()
     }
 }
 
+// The choices are kept when the window closes too, as the user left them.
 void StandaloneForm::Cancel()
 {
+    if (!runner_.busy())
+        Keep(toolkit_.Choices());
     runner_.EndProgram(0);
 }
 

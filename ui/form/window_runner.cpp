@@ -1,7 +1,10 @@
 #include "ui/form/window_runner.h"
 
 #include "engine/failure.h"
+#include "platform/folders.h"
 #include "platform/platform_host.h"
+
+#include <filesystem>
 
 #include <chrono>
 
@@ -97,6 +100,8 @@ bool WindowRunner::Take(const std::string& file, CommonDialog& dialog)
         return false;
     const std::unique_ptr<FileSystem> files = createFileSystem_();
     std::optional<ErrorInfo> failure = CatchAnyFailure([&] {
+        if (platform::IsFolder(file))
+            throw Failure(ErrorNumber::NotAnOrdinaryFile, "It is a folder, not a file");
         if (!files->FileExists(file))
             throw Failure(ErrorNumber::FileNotFound);
         files->OpenTextFile(file, IOMode::ForReading)->Close();
@@ -107,7 +112,12 @@ bool WindowRunner::Take(const std::string& file, CommonDialog& dialog)
                          "Orvelin", BoxIcon::Critical);
         return false;
     }
-    dialog.Choose(file);
+    // The summary names the folder of a calendar given relative to here in full.
+    std::error_code error;
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(std::filesystem::path(std::u8string(file.begin(), file.end())), error);
+    const std::u8string full = absolute.u8string();
+    dialog.Choose(error ? file : std::string(full.begin(), full.end()));
     return true;
 }
 
