@@ -3,6 +3,7 @@
 // file system.
 
 #include "engine/failure.h"
+#include "platform/folders.h"
 #include "platform/local_file_system.h"
 #include "tests/support/event_file.h"
 #include "tests/support/recording_launcher.h"
@@ -196,6 +197,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
 {
     using Files = ui::StandaloneChoices::Files;
     std::filesystem::create_directory(Utf8Path(folder / "import"));
+    const std::string separator(1, platform::kPathSeparators.back());
     const struct {
         ui::StandaloneChoices choices;
         std::uint32_t perFile;
@@ -209,8 +211,8 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         {{.files = Files::Size, .size = "2 MiB"}, FileLimits::kAnyNumber, 2097152, ""},
         {{.files = Files::Size, .size = "1 QB"}, 0, 0, "\"1 QB\" is not a size"},
         {{.files = Files::Month}, FileLimits::kAnyNumber, 0, ""},
-        {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import/"},
-        {{.ownFolder = true, .folder = folder / "new"}, 1, 0, folder / "new/"},
+        {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import" + separator},
+        {{.ownFolder = true, .folder = folder / "new"}, 1, 0, folder / "new" + separator},
         {{.ownFolder = true, .folder = folder / "gone/deeper"}, 0, 0, "The folder \"" + folder / "gone/deeper\" cannot be used"},
     };
     for (const auto& c : cases) {
