@@ -1,13 +1,8 @@
 #include "ui/qt/form1_window.h"
 
 #include "ui/form/captions.h"
-#include "ui/qt/file_dialog.h"
-#include "ui/qt/message_box.h"
 #include "ui/qt/window_parts.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDropEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -84,6 +79,7 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
     Label3 = Place<QLabel>(Frame1, "Label3", Twips(3840, 300, 3015, 255));
     Label3->setFont(DesignFont());
     Label3->setText(FromUtf8(kCreditLine));
+    progressLine_ = Label3;
     Command2 = Place<QPushButton>(Frame1, "Command2", Twips(1920, 240, 1455, 375));
     Command2->setText(QStringLiteral("&Cancel"));
     auto* enterClicks = new EnterClicksFocusedButton(this);
@@ -103,52 +99,14 @@ Form1Window::Form1Window(Form1::FileSystemFactory createFileSystem, platform::Fi
 
 Form1Window::~Form1Window() = default;
 
-std::optional<std::string> Form1Window::ShowOpenDialog(const DialogSettings& settings, const std::string& initialFile)
-{
-    return FileDialog::ShowOpen(this, settings, initialFile);
-}
-
-void Form1Window::ShowBox(std::string_view text, std::string_view title, BoxIcon icon)
-{
-    MessageBox::Show(this, BoxText(text), FromUtf8(title), icon);
-}
-
-void Form1Window::SetProgressVisible(bool visible)
-{
-    Label3->setVisible(visible);
-}
-
-void Form1Window::SetProgressCaption(std::string_view caption)
-{
-    Label3->setText(FromUtf8(caption));
-}
-
-void Form1Window::ProcessPendingEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-void Form1Window::EndProgram(int exitStatus)
-{
-    close();
-    emit programEnding(exitStatus);
-}
-
-void Form1Window::closeEvent(QCloseEvent* event)
+void Form1Window::OnClose()
 {
     form.Form_Unload();
-    event->accept();
 }
 
-void Form1Window::dragEnterEvent(QDragEnterEvent* event)
+void Form1Window::OpenFile(const std::string& file)
 {
-    WelcomeCalendar(event);
-}
-
-void Form1Window::dropEvent(QDropEvent* event)
-{
-    if (const std::optional<std::string> file = DroppedCalendar(event))
-        form.OpenFile(*file);
+    form.OpenFile(file);
 }
 
 }  // namespace orvelin::ui::qt

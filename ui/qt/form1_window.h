@@ -2,8 +2,7 @@
 
 #include "ui/form/form1.h"
 #include "ui/form/toolkit.h"
-
-#include <QWidget>
+#include "ui/qt/toolkit_widget.h"
 
 class QGroupBox;
 class QLabel;
@@ -14,7 +13,7 @@ namespace orvelin::ui::qt {
 // Form1 drawn with Qt Widgets: the instructions on their white band, Generate,
 // Cancel and the progress line, with the behaviour of ui/form/form1.h; a
 // calendar may be dropped on it.
-class Form1Window final : public QWidget, public Toolkit {
+class Form1Window final : public ToolkitWidget<Toolkit> {
     Q_OBJECT
 
 public:
@@ -30,22 +29,9 @@ public:
     QPushButton* Command2;
     Form1 form;
 
-    std::optional<std::string> ShowOpenDialog(const DialogSettings& settings, const std::string& initialFile) override;
-    void ShowBox(std::string_view text, std::string_view title, BoxIcon icon) override;
-    void SetProgressVisible(bool visible) override;
-    void SetProgressCaption(std::string_view caption) override;
-    void ProcessPendingEvents() override;
-    void EndProgram(int exitStatus) override;
-
-signals:
-    // The program ends with this exit status; nothing of a run follows.
-    void programEnding(int exitStatus);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    // A calendar dropped on the window is split as if chosen in the dialog.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+private:
+    void OnClose() override;
+    void OpenFile(const std::string& file) override;
 };
 
 }  // namespace orvelin::ui::qt

@@ -5,9 +5,6 @@
 #include "ui/qt/message_box.h"
 #include "ui/qt/window_parts.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
@@ -125,6 +122,7 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     entriesLine->setMinimumWidth(150);
     progressLine = Named(new QLabel(FromUtf8(kCreditLine)), "ProgressLine");
     progressLine->setFont(DesignFont());
+    progressLine_ = progressLine;
     auto* runRow = new QHBoxLayout;
     runRow->addWidget(generate);
     runRow->addWidget(cancel);
@@ -154,38 +152,6 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
 }
 
 StandaloneWindow::~StandaloneWindow() = default;
-
-std::optional<std::string> StandaloneWindow::ShowOpenDialog(const DialogSettings& settings,
-                                                            const std::string& initialFile)
-{
-    return FileDialog::ShowOpen(this, settings, initialFile);
-}
-
-void StandaloneWindow::ShowBox(std::string_view text, std::string_view title, BoxIcon icon)
-{
-    MessageBox::Show(this, BoxText(text), FromUtf8(title), icon);
-}
-
-void StandaloneWindow::SetProgressVisible(bool visible)
-{
-    progressLine->setVisible(visible);
-}
-
-void StandaloneWindow::SetProgressCaption(std::string_view caption)
-{
-    progressLine->setText(FromUtf8(caption));
-}
-
-void StandaloneWindow::ProcessPendingEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-void StandaloneWindow::EndProgram(int exitStatus)
-{
-    close();
-    emit programEnding(exitStatus);
-}
 
 StandaloneChoices StandaloneWindow::Choices()
 {
@@ -249,10 +215,9 @@ void StandaloneWindow::SetRunning(bool running)
         generate->setFocus();
 }
 
-void StandaloneWindow::closeEvent(QCloseEvent* event)
+void StandaloneWindow::OnClose()
 {
     form.Cancel();
-    event->accept();
 }
 
 // Enter starts (or presses the focused button), Esc cancels.
@@ -268,15 +233,9 @@ void StandaloneWindow::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void StandaloneWindow::dragEnterEvent(QDragEnterEvent* event)
+void StandaloneWindow::OpenFile(const std::string& file)
 {
-    WelcomeCalendar(event);
-}
-
-void StandaloneWindow::dropEvent(QDropEvent* event)
-{
-    if (const std::optional<std::string> file = DroppedCalendar(event))
-        form.OpenFile(*file);
+    form.OpenFile(file);
 }
 
 }  // namespace orvelin::ui::qt

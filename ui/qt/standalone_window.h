@@ -2,8 +2,7 @@
 
 #include "ui/form/standalone_form.h"
 #include "ui/form/toolkit.h"
-
-#include <QWidget>
+#include "ui/qt/toolkit_widget.h"
 
 class QButtonGroup;
 class QLabel;
@@ -19,7 +18,7 @@ namespace orvelin::ui::qt {
 // Cancel, the progress in entries; the behaviour is ui/form/standalone_form.h.
 // Enter starts, Esc cancels, every control has an access key, and a
 // calendar may be dropped on it.
-class StandaloneWindow final : public QWidget, public StandaloneToolkit {
+class StandaloneWindow final : public ToolkitWidget<StandaloneToolkit> {
     Q_OBJECT
 
 public:
@@ -49,12 +48,6 @@ public:
     QLabel* progressLine;
     StandaloneForm form;
 
-    std::optional<std::string> ShowOpenDialog(const DialogSettings& settings, const std::string& initialFile) override;
-    void ShowBox(std::string_view text, std::string_view title, BoxIcon icon) override;
-    void SetProgressVisible(bool visible) override;
-    void SetProgressCaption(std::string_view caption) override;
-    void ProcessPendingEvents() override;
-    void EndProgram(int exitStatus) override;
     StandaloneChoices Choices() override;
     void ShowChoices(const StandaloneChoices& choices) override;
     std::optional<std::string> ShowFolderDialog(std::string_view title, const std::string& initialFolder) override;
@@ -62,17 +55,13 @@ public:
     void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) override;
     void SetRunning(bool running) override;
 
-signals:
-    // The program ends with this exit status; nothing of a run follows.
-    void programEnding(int exitStatus);
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
+    void OnClose() override;
+    void OpenFile(const std::string& file) override;
+
     QWidget* choices_;
 };
 
