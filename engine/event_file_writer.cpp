@@ -47,14 +47,19 @@ ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorIn
     return creation;
 }
 
+// The folder part of sourcePath, whose name and extension are fileTitle.
+std::string_view SourceFolderOf(std::string_view sourcePath, std::string_view fileTitle)
+{
+    return Left(sourcePath, static_cast<Position>(sourcePath.size()) - static_cast<Position>(fileTitle.size()));
+}
+
 }  // namespace
 
 std::string OutputFolderFor(std::string_view sourcePath, std::string_view fileTitle, std::string_view outputFolder)
 {
     if (!outputFolder.empty())
         return std::string(outputFolder);
-    const std::string_view sourceFolder =
-        Left(sourcePath, static_cast<Position>(sourcePath.size()) - static_cast<Position>(fileTitle.size()));
+    const std::string_view sourceFolder = SourceFolderOf(sourcePath, fileTitle);
     std::string folder(sourceFolder);
     folder += kOutputFolderName;
     folder += PathSeparatorOf(sourceFolder);
@@ -89,8 +94,7 @@ void SplitRun::PutEventFile(std::string_view fileName, std::uint32_t entries,
 void SplitRun::SetOutputFolder()
 {
     const std::string fileTitle = host_.chosenFileTitle();
-    state_.sourceFolder = Left(state_.sourcePath, static_cast<Position>(state_.sourcePath.size()) -
-                                                      static_cast<Position>(fileTitle.size()));
+    state_.sourceFolder = SourceFolderOf(state_.sourcePath, fileTitle);
     state_.outputFolder = OutputFolderFor(state_.sourcePath, fileTitle, options_.outputFolder);
 }
 
