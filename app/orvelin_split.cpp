@@ -97,53 +97,59 @@ int ExitStatusOf(const RunOutcome& outcome)
     return FilesWritten(outcome) ? kFilesWritten : kFailed;
 }
 
-// What this program run has written into each output folder, known by its
-// identity however it is spelled, or, while it does not exist (a dry run
-// makes none), by its path made plain: later FILEs continue there.
+// What this program run has written into each output folder, known by the
+// folder's key, taken for every FILE before the first run makes a folder:
+// later FILEs continue there.
 class Ledgers {
 public:
     explicit Ledgers(FileNaming naming) : naming_(naming) {}
 
-    // The ledger of folder, if a FILE before wrote (or would have written) into it.
-    FolderLedger* Find(const std::string& folder)
+    FolderLedger& Of(const std::string& key)
     {
-        const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder);
-        const std::string plain = Plain(folder);
         for (Known& known : ledgers_) {
-            if ((identity && known.identity == identity) || known.plain == plain)
-                return &known.ledger;
+            if (known.key == key)
+                return known.ledger;
         }
-        return nullptr;
-    }
-    // A new ledger, for folder once the run is over.
-    FolderLedger& Start() { return fresh_.emplace(naming_); }
-    void Keep(const std::string& folder)
-    {
-        if (fresh_)
-            ledgers_.push_back({platform::IdentityOf(folder), Plain(folder), std::move(*fresh_)});
-        fresh_.reset();
+        return ledgers_.emplace_back(Known{key, FolderLedger(naming_)}).ledger;
     }
 
 private:
     struct Known {
-        std::optional<platform::FileIdentity> identity;
-        std::string plain;
+        std::string key;
         FolderLedger ledger;
     };
 
-    static std::string Plain(const std::string& folder)
-    {
-        std::error_code error;
-        return Utf8Of(std::filesystem::weakly_canonical(PathOf(folder), error));
-    }
-
     FileNaming naming_;
     std::deque<Known> ledgers_;
-    std::optional<FolderLedger> fresh_;
 };
 
-int Split(const std::string& file, const std::string& path, const console::Options& options, Ledgers& ledgers,
-          Output& output)
+// "VCS folder" of ".../VCS folder/".
+std::string FolderName(std::string folder)
+{
+    while (folder.size() > 1 && platform::kPathSeparators.find(folder.back()) != std::string_view::npos)
+        folder.pop_back();
+    return folder.substr(platform::NameStart(folder));
+}
+
+std::string Files(std::uint64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " file" : " files");
+}
+
+// What a plain split leaves of an earlier one in its folder, told once the
+// last FILE into the folder is split.
+struct LaterFiles {
+    std::string key;
+    std::string file;
+    std::string folder;
+    std::uint32_t count = 0;
+    std::int32_t highest = 0;
+};
+
+// One FILE, split into its output folder, whose ledger the FILEs before it
+// that share the folder have written.
+int Split(const std::string& file, const std::string& path, const console::Options& options, FolderLedger& ledger,
+          Output& output, LaterFiles& later)
 {
     // The closing stage enters the output folder: later relative FILEs must
     // still be found where the user meant them.
@@ -153,9 +159,7 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     platform::SystemFileManager fileManager;
     const std::string title = Utf8Of(PathOf(file).filename());
     console::ConsoleHost host(title, options.open ? &fileManager : nullptr, platform::IsTerminal(stderr));
-    const std::string outputFolder = OutputFolderFor(path, title, options.split.outputFolder);
-    FolderLedger* earlier = ledgers.Find(outputFolder);
-    SplitRun run(state, host, options.split, earlier ? earlier : &ledgers.Start());
+    SplitRun run(state, host, options.split, &ledger);
     const bool named = options.files.size() > 1;
     std::optional<ErrorInfo> failure;
     try {
@@ -164,12 +168,12 @@ int Split(const std::string& file, const std::string& path, const console::Optio
         // The closing stage completed.
     }
     host.ClearProgressLine();
-    if (!earlier)
-        ledgers.Keep(outputFolder);
 
     const RunOutcome& outcome = run.outcome();
     for (const std::string& line : host.listing())
         output.Out(stdout, line);
+    for (const std::string& name : outcome.wouldRemove)
+        output.Out(stdout, name + "\tremoved");
     for (const RunOutcome::Oversized& entry : outcome.oversized) {
         // Exact bytes: rounded, an entry just over the limit would look like it.
         const std::string exactLimit = std::to_string(options.split.maxBytes) + " bytes";
@@ -177,18 +181,28 @@ int Split(const std::string& file, const std::string& path, const console::Optio
         output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " + std::to_string(entry.bytes) +
                                  " bytes, over the limit of " + (limit == exactLimit ? limit : limit + " (" + exactLimit + ")"));
     }
+    const std::string prefix = named ? file + ": " : "";
     for (const console::ConsoleHost::Message& message : host.messages()) {
         if (message.icon == MessageIcon::Information && FilesWritten(outcome)) {
             // Entries that share files: the console says how many files.
             const std::string files = outcome.entriesWritten == static_cast<std::uint64_t>(outcome.filesWritten)
                                           ? ""
-                                          : " in " + std::to_string(outcome.filesWritten) +
-                                                (outcome.filesWritten == 1 ? " file" : " files");
-            output.Out(stdout, (named ? file + ": " : "") + message.text + files);
+                                          : " in " + Files(static_cast<std::uint64_t>(outcome.filesWritten));
+            output.Out(stdout, prefix + message.text + files);
         } else {
             output.Problem(file, ConsoleLine(message.text));
         }
     }
+    if (outcome.earlierFilesReplaced > 0)
+        output.Out(stdout, prefix + "replaced the " + Files(outcome.earlierFilesReplaced) + " of the earlier split");
+    for (const RunOutcome::KeptName& name : outcome.namesKept)
+        output.Out(stdout, prefix + "kept " + name.kept + " (not written by Orvelin, or changed since): its entries went into " + name.instead);
+    if (outcome.iCalendar2 && FilesWritten(outcome))
+        output.Problem(file, "an iCalendar 2.0 calendar: its event files lack its time zones and header lines; "
+                             "--standalone writes whole calendars");
+    later.file = file;
+    later.count = outcome.laterFiles;
+    later.highest = outcome.highestLaterFile;
     if (failure) {
         output.Problem(file, "Run-time error '" + std::to_string(failure->number) + "': " + failure->description);
         return kFailed;
@@ -219,9 +233,24 @@ int Main(int argc, char** argv)
     options.split.inputs = paths;
     Output output;
     Ledgers ledgers(options.split.naming);
+    // Every output folder's key is taken before any is made.
+    std::vector<LaterFiles> later;
+    platform::LocalFileSystem files;
+    for (std::size_t i = 0; i < options.files.size(); ++i) {
+        const std::string folder =
+            OutputFolderFor(paths[i], Utf8Of(PathOf(options.files[i]).filename()), options.split.outputFolder);
+        later.push_back({files.FolderKey(folder), "", FolderName(folder)});
+    }
     int status = kFilesWritten;
     for (std::size_t i = 0; i < options.files.size(); ++i)
-        status = std::max(status, Split(options.files[i], paths[i], options, ledgers, output));
+        status = std::max(status, Split(options.files[i], paths[i], options, ledgers.Of(later[i].key), output, later[i]));
+    for (std::size_t i = 0; i < later.size(); ++i) {
+        const bool lastIntoFolder = std::none_of(later.begin() + static_cast<std::ptrdiff_t>(i) + 1, later.end(),
+                                                 [&](const LaterFiles& next) { return next.key == later[i].key; });
+        if (lastIntoFolder && later[i].count > 0)
+            output.Problem(later[i].file, later[i].folder + " still holds " + Files(later[i].count) +
+                                              " of an earlier split, up to " + std::to_string(later[i].highest) + ".vcs");
+    }
     return output.written() ? status : kFailed;
 }
 

@@ -71,22 +71,22 @@ void SplitRun::CreateVCS()
     // No event is written over another once the plain split's counter is used up.
     if (state_.fileNumber > kLastFileNumber)
         throw Failure(ErrorNumber::Overflow);
-    PutEventFile(std::to_string(state_.fileNumber) + ".vcs", 1,
+    PutEventFile(std::to_string(state_.fileNumber) + ".vcs", 1, true,
                  [this](OutputTextStream& stream) { WriteEventFile(stream, state_.eventText); });
 }
 
-void SplitRun::PutEventFile(std::string_view fileName, std::uint32_t entries,
+void SplitRun::PutEventFile(std::string_view fileName, std::uint32_t entries, bool overwrite,
                             const std::function<void(OutputTextStream&)>& write)
 {
     if (options_.dryRun) {
         SetOutputFolder();
-        if (state_.outputFolder != folderWritten_ && !host_.canHoldFiles(state_.outputFolder))
-            throw Failure(ErrorNumber::PathNotFound);
+        if (state_.outputFolder != folderWritten_)
+            state_.fileSystem->CheckCanWriteInto(state_.outputFolder);
         ByteCounter counter;
         write(counter);
         host_.listFile(fileName, entries, counter.bytes);
     } else {
-        write(*OpenEventFile(fileName));
+        write(*OpenEventFile(fileName, overwrite));
     }
     CountEventFile(fileName, entries);
 }
@@ -98,7 +98,7 @@ void SplitRun::SetOutputFolder()
     state_.outputFolder = OutputFolderFor(state_.sourcePath, fileTitle, options_.outputFolder);
 }
 
-std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view fileName)
+std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view fileName, bool overwrite)
 {
     SetOutputFolder();
 
@@ -113,7 +113,9 @@ std::unique_ptr<OutputTextStream> SplitRun::OpenEventFile(std::string_view fileN
     state_.outputPath += fileName;
 
     std::unique_ptr<OutputTextStream> stream;
-    const auto create = [this, &stream] { stream = state_.fileSystem->CreateTextFile(state_.outputPath, true); };
+    const auto create = [this, &stream, overwrite] {
+        stream = state_.fileSystem->CreateTextFile(state_.outputPath, overwrite);
+    };
     std::optional<ErrorInfo> failure = CatchFailure(create);
     if (failure && folderHoldsOurFile && failure->number == static_cast<int>(ErrorNumber::PathNotFound)) {
         // The folder went away since the last file: look again, and try once more.
@@ -149,8 +151,11 @@ void SplitRun::LetEventsRun()
         IgnoreFailure([this] { host_.pumpEvents(); });
     } catch (const ProgramEnd&) {
         // Cancel between two files: every file counted so far is put in
-        // place before the program ends.
-        IgnoreFailure([this] { state_.fileSystem->Commit(); });
+        // place before the program ends, replacing no earlier result.
+        IgnoreFailure([this] {
+            StopReplacing();
+            state_.fileSystem->Commit();
+        });
         throw;
     }
 }

@@ -126,9 +126,10 @@ std::string FileNamer::NameFor(const CalendarStructure& structure, const Entry& 
     }
     if (stem.empty())
         stem = std::to_string(number);
-    // Numbers alone never clash.
-    if (naming_ == FileNaming::Number)
-        return stem + std::string(extension);
+    std::string name = stem + std::string(extension);
+    // Numbers alone never clash, but with a reserved name.
+    if (naming_ == FileNaming::Number && (reserved_.empty() || !reserved_.contains(UpperCaseForNames(name))))
+        return name;
     return NameAfter(stem, extension);
 }
 
@@ -138,13 +139,25 @@ std::string FileNamer::NameAfter(std::string_view stem, std::string_view extensi
     std::string upper = UpperCaseForNames(name);
     if (taken_.insert(upper).second)
         return name;
+    const bool reserved = reserved_.contains(upper);
     int& again = nextAgain_.try_emplace(std::move(upper), 2).first->second;
     for (;; ++again) {
         std::string candidate = std::string(stem) + " (" + std::to_string(again) + ")" + std::string(extension);
         if (taken_.insert(UpperCaseForNames(candidate)).second) {
             ++again;
+            if (reserved)
+                diversions_.push_back({std::move(name), candidate});
             return candidate;
         }
+    }
+}
+
+void FileNamer::Reserve(const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        std::string upper = UpperCaseForNames(name);
+        taken_.insert(upper);
+        reserved_.insert(std::move(upper));
     }
 }
 

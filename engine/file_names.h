@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace orvelin {
 
@@ -31,9 +33,22 @@ public:
     // A file named after what it holds ("2024"), made unique as any other.
     std::string NameAfter(std::string_view stem, std::string_view extension);
 
+    // Names that files not to be replaced have: none is given again, a
+    // number's name neither.
+    void Reserve(const std::vector<std::string>& names);
+    // A name wanted but reserved, and the name given instead.
+    struct Diversion {
+        std::string wanted;
+        std::string given;
+    };
+    // The diversions since the last call.
+    std::vector<Diversion> TakeDiversions() { return std::exchange(diversions_, {}); }
+
 private:
     FileNaming naming_;
     std::unordered_set<std::string> taken_;  // in upper case
+    std::unordered_set<std::string> reserved_;  // in upper case
+    std::vector<Diversion> diversions_;
     // The next " (N)" to try for a name taken (in upper case).
     std::unordered_map<std::string, int> nextAgain_;
 };

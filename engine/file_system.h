@@ -35,6 +35,15 @@ public:
 
 enum class IOMode { ForReading = 1 };
 
+// What an output folder holds before a run writes into it.
+struct FolderContents {
+    // The files of an earlier standalone run there that Orvelin's record
+    // lists, as they were written: a later standalone run replaces them.
+    std::vector<std::string> earlierResult;
+    // Every other name in the folder: a standalone run never replaces these.
+    std::vector<std::string> others;
+};
+
 // The file-system service. Every operation but FileExists may throw Failure.
 class FileSystem {
 public:
@@ -54,6 +63,22 @@ public:
     virtual std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) = 0;
     // Whether the two paths name one and the same file (links not followed).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+
+    // What folder (ending in a separator) holds; nothing when it is missing.
+    virtual FolderContents ReadFolder(const std::string& folder) = 0;
+    // The files written into folder from now on are a standalone run's
+    // result, recorded with them at Commit. Unless continuing, the result
+    // replaces the earlier one there: its files that were not written again
+    // are then removed, each only if it is still as it was written.
+    // Continuing, they join it instead.
+    virtual void RecordResultIn(const std::string& folder, bool continuing) = 0;
+    // Fails as making files in folder would fail for the folder itself (no
+    // permission, a read-only file system, a file in the way), making
+    // nothing: what a dry run can know beforehand.
+    virtual void CheckCanWriteInto(const std::string& folder) = 0;
+    // The same text for two paths exactly when they name the same folder,
+    // whether it exists yet or not, as things stand when it is asked.
+    virtual std::string FolderKey(const std::string& folder) = 0;
 };
 
 }  // namespace orvelin

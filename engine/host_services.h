@@ -37,9 +37,6 @@ public:
     virtual std::string firstFileIn(const std::string& folder) = 0;
     // Fails when the folder exists or cannot be made.
     virtual void makeFolder(const std::string& folder) = 0;
-    // Whether folder is one, or nothing is there and its parent is one, so
-    // that a run could write into it: what a dry run can know beforehand.
-    virtual bool canHoldFiles(const std::string& folder) = 0;
 
     // The summary at the end of a run that wrote files: by default the text
     // in an information box. True when the output folder is then to be

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace orvelin {
@@ -36,6 +37,26 @@ struct RunOutcome {
         std::uint64_t bytes;
     };
     std::vector<Oversized> oversized;
+
+    // A standalone run into a folder that held an earlier run's result:
+    // that result's files, which this run's replaced as a whole (known once
+    // the run has completed).
+    std::uint64_t earlierFilesReplaced = 0;
+    // A name not given because a file there is not Orvelin's, or was
+    // changed since Orvelin wrote it, and the name given instead.
+    struct KeptName {
+        std::string kept;
+        std::string instead;
+    };
+    std::vector<KeptName> namesKept;
+    // In a dry run, the earlier result's files the run would remove.
+    std::vector<std::string> wouldRemove;
+    // The plain split: how many files of an earlier split with numbers
+    // above this run's the folder still holds, and the highest number.
+    std::uint32_t laterFiles = 0;
+    std::int32_t highestLaterFile = 0;
+    // The plain split of a calendar that says VERSION:2.0.
+    bool iCalendar2 = false;
 };
 
 }  // namespace orvelin

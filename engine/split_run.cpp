@@ -5,6 +5,8 @@
 #include "engine/letter_case.h"
 #include "engine/unicode_text.h"
 
+#include <algorithm>
+#include <unordered_set>
 #include <variant>
 
 namespace orvelin {
@@ -20,6 +22,28 @@ constexpr std::string_view kNotACalendar = "Not a valid VCalendar (.vcs) file fo
 constexpr std::string_view kReadPrefix = "Error ";
 constexpr std::string_view kStartFindPrefix = "Start Find Error ";
 constexpr std::string_view kFindPrefix = "Find Error ";
+
+// The number N of an event file's name, "N.vcs".
+std::optional<std::int32_t> EventFileNumber(std::string_view name)
+{
+    const std::size_t digits = name.find_first_not_of("0123456789");
+    if (digits == 0 || digits > 9 || name[0] == '0' || !EqualIgnoringCase(name.substr(digits), ".vcs"))
+        return std::nullopt;
+    return std::stoi(std::string(name.substr(0, digits)));
+}
+
+// Whether a calendar's lines before its first event say VERSION:2.0.
+bool SaysVersion2(std::string_view header)
+{
+    constexpr std::string_view kVersion2 = "VERSION:2.0";
+    for (std::size_t line = 0; line < header.size(); line = header.find('\n', line) + 1) {
+        if (EqualIgnoringCase(header.substr(line, kVersion2.size()), kVersion2))
+            return true;
+        if (header.find('\n', line) == std::string_view::npos)
+            break;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -62,6 +86,7 @@ void SplitRun::FindStartPos()
         state_.startTag = kStartTag;
         if (InStr(1, state_.content, state_.startTag, CompareMode::Text) != 0) {
             state_.startPos = InStr(1, state_.content, state_.startTag, CompareMode::Exact);
+            outcome_.iCalendar2 = state_.startPos > 0 && SaysVersion2(Left(state_.content, state_.startPos - 1));
             FindEndPos();
         } else {
             outcome_.refusal = RunOutcome::Refusal::NoStartMarker;
@@ -75,15 +100,14 @@ void SplitRun::FindEndPos()
     WriteFilesAndClose([this](int& turn) {
         RefuseToReplaceInputs([this, chunks = std::optional<std::int32_t>()](std::string_view name) mutable {
             // "N.vcs", N one of this run's numbers.
-            const std::size_t digits = name.find_first_not_of("0123456789");
-            if (digits == 0 || digits > 9 || name[0] == '0' || !EqualIgnoringCase(name.substr(digits), ".vcs"))
+            const std::optional<std::int32_t> number = EventFileNumber(name);
+            if (!number)
                 return std::optional<std::string>();
-            const std::int32_t number = std::stoi(std::string(name.substr(0, digits)));
             if (!chunks)
                 chunks = CountChunks();
-            if (number < state_.fileNumber || number >= state_.fileNumber + *chunks)
+            if (*number < state_.fileNumber || *number >= state_.fileNumber + *chunks)
                 return std::optional<std::string>();
-            return std::optional(std::to_string(number) + ".vcs");
+            return std::optional(std::to_string(*number) + ".vcs");
         });
         RunChunkLoop(turn);
     });
@@ -143,9 +167,13 @@ void SplitRun::SplitStandalone()
     if (!structure)
         return;
     WriteFilesAndClose([&](int& turn) {
+        SetOutputFolder();
+        const bool firstInFolder = ReadOutputFolder();
         const StandalonePlan plan = PlanStandaloneFiles(*structure, state_.content,
                                                         {options_.perFile, options_.maxBytes}, options_.period,
                                                         ledger_.namer, state_.fileNumber);
+        for (FileNamer::Diversion& diversion : ledger_.namer.TakeDiversions())
+            outcome_.namesKept.push_back({std::move(diversion.wanted), std::move(diversion.given)});
         ledger_.nextNumber = state_.fileNumber + static_cast<std::int32_t>(plan.files.size());
         RefuseToReplaceInputs([&plan](std::string_view name) {
             const std::string upper = UpperCaseForNames(name);
@@ -155,6 +183,7 @@ void SplitRun::SplitStandalone()
             }
             return std::optional<std::string>();
         });
+        KeepResult(plan, firstInFolder);
         const std::uint64_t entries = structure->entries.size();
         IgnoreFailure([&] { host_.showEntries(0, entries); });
         for (const PlannedFile& file : plan.files) {
@@ -165,10 +194,62 @@ void SplitRun::SplitStandalone()
     });
 }
 
+bool SplitRun::ReadOutputFolder()
+{
+    if (ledger_.before)
+        return false;
+    ledger_.before = state_.fileSystem->ReadFolder(state_.outputFolder);
+    ledger_.namer.Reserve(ledger_.before->others);
+    for (const std::string& name : ledger_.before->earlierResult)
+        ledger_.replaceable.insert(UpperCaseForNames(name));
+    return true;
+}
+
+void SplitRun::KeepResult(const StandalonePlan& plan, bool replacing)
+{
+    replacing_ = replacing;
+    if (!options_.dryRun) {
+        state_.fileSystem->RecordResultIn(state_.outputFolder, !replacing);
+        recording_ = true;
+    } else if (replacing) {
+        std::unordered_set<std::string_view> written;
+        for (const PlannedFile& file : plan.files)
+            written.insert(plan.NameOf(file));
+        for (const std::string& name : ledger_.before->earlierResult) {
+            if (!written.contains(name))
+                outcome_.wouldRemove.push_back(name);
+        }
+    }
+}
+
+void SplitRun::StopReplacing()
+{
+    if (recording_ && replacing_)
+        state_.fileSystem->RecordResultIn(state_.outputFolder, true);
+    replacing_ = false;
+}
+
+void SplitRun::CountLaterFiles()
+{
+    const FolderContents contents = state_.fileSystem->ReadFolder(state_.outputFolder);
+    for (const std::vector<std::string>* names : {&contents.earlierResult, &contents.others}) {
+        for (const std::string& name : *names) {
+            const std::optional<std::int32_t> number = EventFileNumber(name);
+            if (number && *number >= state_.fileNumber && name.ends_with(".vcs") &&
+                state_.fileSystem->FileExists(state_.outputFolder + name)) {
+                ++outcome_.laterFiles;
+                outcome_.highestLaterFile = std::max(outcome_.highestLaterFile, *number);
+            }
+        }
+    }
+}
+
 void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const StandalonePlan& plan,
                                     const PlannedFile& file)
 {
-    PutEventFile(plan.NameOf(file), file.entries, [&](OutputTextStream& stream) {
+    const std::string_view name = plan.NameOf(file);
+    const bool overwrite = !ledger_.replaceable.empty() && ledger_.replaceable.contains(UpperCaseForNames(name));
+    PutEventFile(name, file.entries, overwrite, [&](OutputTextStream& stream) {
         WriteStandaloneFile(stream, structure, plan, file, state_.content);
         stream.Close();
     });
@@ -193,8 +274,14 @@ void SplitRun::RunChunkLoop(int& turn)
 
 void SplitRun::RunClosingStage()
 {
+    if (outcome_.failure)
+        StopReplacing();
     // Nothing is reported as written before it is on stable storage.
     state_.fileSystem->Commit();
+    if (replacing_)
+        outcome_.earlierFilesReplaced = ledger_.before->earlierResult.size();
+    if (!options_.standalone && outcome_.filesWritten > 0)
+        CountLaterFiles();
     if (outcome_.filesWritten == 0) {
         outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
         host_.showMessage("No entries have been generated since the selected .vcs file does not contain an end event.",

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ struct FolderLedger {
     explicit FolderLedger(FileNaming naming) : namer(naming) {}
     std::int32_t nextNumber = 1;
     FileNamer namer;
+    // What the folder held before the first run into it.
+    std::optional<FolderContents> before;
+    // The names of the earlier result's files there, in upper case: a
+    // standalone run may replace them.
+    std::unordered_set<std::string> replaceable;
 };
 
 // The folder the event files of sourcePath go into (ending in a separator):
@@ -88,6 +94,16 @@ private:
     // The standalone split of the text read: one calendar per entry.
     void SplitStandalone();
     void CreateStandaloneFile(const CalendarStructure& structure, const StandalonePlan& plan, const PlannedFile& file);
+    // Reads what the output folder holds, the first time a run of the
+    // program run writes into it; true for that run.
+    bool ReadOutputFolder();
+    // A standalone run's files are its result in the output folder: they
+    // replace an earlier result there, or join the one of an earlier FILE.
+    void KeepResult(const StandalonePlan& plan, bool replacing);
+    // A result that stops short of complete replaces nothing.
+    void StopReplacing();
+    // The plain split: what the folder still holds of an earlier split.
+    void CountLaterFiles();
     // Fails when a file the run writes would replace one of its inputs;
     // plannedAs(name) gives the name of the run's file that name in the output
     // folder may be, if any.
@@ -98,9 +114,10 @@ private:
     void SetOutputFolder();
     // The steps every event file takes before and after it is written; in a
     // dry run, write is not called and the file is listed instead.
-    void PutEventFile(std::string_view fileName, std::uint32_t entries,
+    // overwrite: a file of that name is replaced.
+    void PutEventFile(std::string_view fileName, std::uint32_t entries, bool overwrite,
                       const std::function<void(OutputTextStream&)>& write);
-    std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view fileName);
+    std::unique_ptr<OutputTextStream> OpenEventFile(std::string_view fileName, bool overwrite);
     void CountEventFile(std::string_view fileName, std::uint32_t entries);
     void LetEventsRun();
     // Makes the output folder when it holds no ordinary file; the failure of
@@ -114,6 +131,9 @@ private:
     FolderLedger& ledger_;
     // The output folder this run last wrote an event file into.
     std::string folderWritten_;
+    // Its files are a result recorded there, replacing an earlier one.
+    bool recording_ = false;
+    bool replacing_ = false;
     RunOutcome outcome_;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/folders.h"
 #include "engine/letter_case.h"
 
+#include <unordered_map>
 #include <utility>
 
 namespace orvelin::platform {
@@ -104,12 +105,16 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
     }
     OsCode code = 0;
     for (const bool beside : {true, false}) {
-        if (beside && !(mayBeBeside && os_.MadeByThisProcess(folder.path)))
+        if (beside && !(mayBeBeside && (os_.MadeByThisProcess(folder.path) || TakesWholePlace(folder))))
             continue;
         const std::string target = beside ? bare : folder.path + bare.substr(NameStart(bare));
         for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
             std::string staging = TemporaryNameFor(target, os_.ProcessId(), attempt) + separator;
             if ((code = os_.MakeFolderExclusive(staging)) == 0) {
+                if (beside && (code = os_.IdentityAt(staging.substr(0, staging.size() - 1), folder.stagingIdentity))) {
+                    os_.RemoveFolder(staging);
+                    break;
+                }
                 folder.staging = std::move(staging);
                 folder.stagingBeside = beside;
                 return;
@@ -159,10 +164,11 @@ std::unique_ptr<OutputTextStream> EventFileStore::Create(const std::string& path
     if (code != 0)
         throw FailureFromOsError(code);
     inProgress_ = stream.get();
-    // Room for putting this file in place without allocating: its staging
-    // path is longer than its final one.
-    from_.reserve(stream->path_.size());
-    to_.reserve(stream->path_.size());
+    // Room for putting this file (and the record) in place without
+    // allocating: its staging path is longer than its final one.
+    const std::size_t longest = std::max(stream->path_.size(), folder.staging.size() + kResultRecordName.size());
+    from_.reserve(longest);
+    to_.reserve(longest);
     return stream;
 }
 
@@ -193,15 +199,19 @@ bool EventFileStore::Restage(Folder& folder, OsCode code)
 void EventFileStore::Finish(EventFileStream& stream)
 {
     Folder& folder = folders_[stream.folder_];
+    FileFacts facts;
+    if (const OsCode code = folder.recorded ? os_.Inspect(stream.file_, facts) : 0)
+        Fail(stream, code);
     if (const OsCode code = os_.Close(std::exchange(stream.file_, kNoFile), folder.durable))
         Fail(stream, code);
     if (folder.stagingBeside)
-        return Stage(stream, folder);
+        return Stage(stream, folder, facts);
     const std::string target = folder.path + stream.name_;
-    if (folder.durable) {
+    // A result's files go in place after its record, which lists them.
+    if (folder.durable || folder.recorded) {
         if (const OsCode code = os_.CheckReplaceable(target))
             Fail(stream, code);
-        return Stage(stream, folder);
+        return Stage(stream, folder, facts);
     }
     const InterruptionDeferred deferred(interruptions_);
     if (const OsCode code =
@@ -211,9 +221,13 @@ void EventFileStore::Finish(EventFileStream& stream)
     stream.done_ = true;
 }
 
-void EventFileStore::Stage(EventFileStream& stream, Folder& folder)
+void EventFileStore::Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts)
 {
+    std::string line;
+    if (folder.recorded)
+        AppendRecordLine(line, stream.name_, facts);
     const InterruptionDeferred deferred(interruptions_);
+    folder.record += line;
     folder.staged.Add(stream.name_, stream.overwrite_);
     inProgress_ = nullptr;
     stream.done_ = true;
@@ -255,34 +269,35 @@ void EventFileStore::DropStaged(Folder& folder) noexcept
 }
 
 // Flushes the staged files, then puts them in place: the staging folder
-// whole, or file by file. A file that may not have reached the disk never
-// replaces another; it takes only a name that is free. Allocates nothing:
-// an interruption may be doing this.
-OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
+// whole, or file by file, a result's record before its files. A file that
+// may not have reached the disk never replaces another; it takes only a name
+// that is free. Allocates nothing: an interruption may be doing this.
+OsCode EventFileStore::PutInPlace(Folder& folder, bool interrupted) noexcept
 {
     if (folder.staging.empty())
         return 0;
-    OsCode failure = folder.durable ? os_.FlushFolder(folder.staging) : 0;
+    OsCode failure = folder.recorded && !folder.staged.empty() ? WriteRecord(folder) : 0;
+    const bool recordWritten = folder.recorded && !folder.staged.empty() && failure == 0;
+    if (const OsCode code = folder.durable ? os_.FlushFolder(folder.staging) : 0)
+        Keep(failure, code);
     const bool flushed = failure == 0;
     if (folder.stagingBeside && folder.placed == 0 && !folder.staged.empty()) {
         const InterruptionDeferred deferred(interruptions_);
-        if (os_.MoveFolderOver(folder.staging, folder.path) == 0) {
+        // Taking the earlier result's place leaves it to be removed, which an interruption does not do.
+        const bool exchange = TakesWholePlace(folder) && !interrupted;
+        if ((exchange ? os_.ExchangeFolders(folder.staging, folder.path)
+                      : os_.MoveFolderOver(folder.staging, folder.path)) == 0) {
             folder.placed = folder.staged.size();
+            if (exchange)
+                folder.replaced.swap(folder.staging);
             folder.staging.clear();
         }
     }
-    for (; folder.placed < folder.staged.size(); ++folder.placed) {
-        const InterruptionDeferred deferred(interruptions_);
-        const std::string_view name = folder.staged.Name(folder.placed);
-        Join(from_, folder.staging, name);
-        Join(to_, folder.path, name);
-        const bool overwrite = folder.staged.Overwrite(folder.placed);
-        const OsCode code = overwrite && flushed ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
-        if (code != 0) {
-            os_.Remove(from_);
-            Keep(failure, code);
-        }
-    }
+    if (recordWritten && !folder.staging.empty())
+        PlaceStaged(folder, kResultRecordName, flushed, failure);
+    for (; folder.placed < folder.staged.size(); ++folder.placed)
+        PlaceStaged(folder, folder.staged.Name(folder.placed), flushed && folder.staged.Overwrite(folder.placed),
+                    failure);
     if (!folder.staging.empty()) {
         const InterruptionDeferred deferred(interruptions_);
         os_.RemoveFolder(folder.staging);
@@ -291,6 +306,43 @@ OsCode EventFileStore::PutInPlace(Folder& folder) noexcept
     if (folder.durable)
         Keep(failure, os_.FlushFolder(folder.path));
     return failure;
+}
+
+// Moves one staged file to its name; one that cannot go there is removed.
+void EventFileStore::PlaceStaged(Folder& folder, std::string_view name, bool overwrite, OsCode& failure) noexcept
+{
+    const InterruptionDeferred deferred(interruptions_);
+    Join(from_, folder.staging, name);
+    Join(to_, folder.path, name);
+    const OsCode code = overwrite ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
+    if (code != 0) {
+        os_.Remove(from_);
+        Keep(failure, code);
+    }
+}
+
+// The record of the folder's result, into the staging folder: the earlier
+// result's files still there and the run's own; and, where the staging
+// folder may take the folder's place, that it is a folder a run made.
+OsCode EventFileStore::WriteRecord(Folder& folder) noexcept
+{
+    const InterruptionDeferred deferred(interruptions_);
+    Join(from_, folder.staging, kResultRecordName);
+    os_.Remove(from_);
+    NativeFile file = kNoFile;
+    if (const OsCode code = os_.CreateExclusive(from_, file))
+        return code;
+    char buffer[64];
+    OsCode code = os_.WriteAll(file, kRecordHeader);
+    if (code == 0 && folder.stagingBeside)
+        code = os_.WriteAll(file, OwnFolderLine(folder.stagingIdentity, buffer));
+    if (code == 0)
+        code = os_.WriteAll(file, folder.record);
+    Keep(code, os_.Close(file, folder.durable));
+    Keep(code, os_.MarkHidden(from_));
+    if (code != 0)
+        os_.Remove(from_);
+    return code;
 }
 
 // Within the room Create made: allocates nothing.
@@ -303,7 +355,7 @@ void EventFileStore::Join(std::string& path, const std::string& folder, std::str
 OsCode EventFileStore::CommitFolder(Folder& folder)
 {
     OsCode failure = std::exchange(folder.lost, 0);
-    Keep(failure, PutInPlace(folder));
+    Keep(failure, PutInPlace(folder, false));
     const InterruptionDeferred deferred(interruptions_);
     folder.staged.clear();
     folder.placed = 0;
@@ -313,10 +365,82 @@ OsCode EventFileStore::CommitFolder(Folder& folder)
 void EventFileStore::Commit()
 {
     OsCode failure = 0;
-    for (Folder& folder : folders_)
-        Keep(failure, CommitFolder(folder));
+    for (Folder& folder : folders_) {
+        const OsCode code = CommitFolder(folder);
+        Keep(failure, code);
+        // Only a result that is all in place replaces the earlier one; one
+        // that took the earlier result's place has replaced it already.
+        if (folder.recorded && !folder.continuing && (code == 0 || !folder.replaced.empty()))
+            RemoveEarlierResult(folder);
+    }
     if (failure != 0)
         throw FailureFromOsError(failure);
+}
+
+// The earlier result's files that the run did not write again, each only if
+// it is still as it was written: from where it went when the new result took
+// the folder's place (anything else there goes back into the folder), or
+// from the folder itself.
+void EventFileStore::RemoveEarlierResult(Folder& folder)
+{
+    std::unordered_map<std::string_view, const RecordedFile*> earlier;
+    for (const RecordedFile& file : folder.earlier->files)
+        earlier.emplace(file.name, &file);
+    const auto asWritten = [&](const std::string& path, std::string_view name) {
+        const auto file = earlier.find(name);
+        FileFacts facts;
+        return file != earlier.end() && os_.InspectAt(path, facts) == 0 && AsRecorded(facts, *file->second);
+    };
+    if (!folder.replaced.empty()) {
+        std::vector<std::string> names;
+        os_.ListFolder(folder.replaced, "", names);
+        for (const std::string& name : names) {
+            const std::string path = folder.replaced + name;
+            if (name == kResultRecordName || asWritten(path, name))
+                os_.Remove(path);
+            else
+                os_.MoveToNewName(path, folder.path + name);
+        }
+        os_.RemoveFolder(folder.replaced);
+        folder.replaced.clear();
+    } else {
+        for (const RecordedFile& file : RecordedFiles(std::string_view(folder.record).substr(folder.ownLines)))
+            earlier.erase(file.name);
+        for (const auto& [name, file] : earlier) {
+            const std::string path = folder.path + std::string(name);
+            if (asWritten(path, name))
+                os_.Remove(path);
+        }
+    }
+    folder.continuing = true;
+}
+
+const EarlierResult& EventFileStore::EarlierResultIn(const std::string& path)
+{
+    Folder& folder = folders_[FolderIndexOf(path)];
+    if (!folder.earlier)
+        folder.earlier = ReadEarlierResult(os_, path);
+    return *folder.earlier;
+}
+
+void EventFileStore::RecordResultIn(const std::string& path, bool continuing)
+{
+    const std::size_t index = FolderIndexOf(path);
+    if (!folders_[index].recorded) {
+        std::string lines;
+        for (const RecordedFile& file : EarlierResultIn(path).files)
+            AppendRecordLine(lines, file.name, {true, file.size, file.modified});
+        const InterruptionDeferred deferred(interruptions_);
+        folders_[index].recorded = true;
+        folders_[index].ownLines = lines.size();
+        folders_[index].record = std::move(lines);
+    }
+    folders_[index].continuing = continuing;
+}
+
+bool EventFileStore::TakesWholePlace(const Folder& folder) const
+{
+    return folder.recorded && !folder.continuing && folder.earlier && folder.earlier->ownFolderOnly;
 }
 
 void EventFileStore::OnInterruption() noexcept
@@ -324,7 +448,7 @@ void EventFileStore::OnInterruption() noexcept
     if (inProgress_ != nullptr)
         Discard(*inProgress_);
     for (Folder& folder : folders_)
-        PutInPlace(folder);
+        PutInPlace(folder, true);
 }
 
 std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt)

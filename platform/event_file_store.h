@@ -3,6 +3,7 @@
 #include "engine/file_system.h"
 #include "platform/file_primitives.h"
 #include "platform/interruption.h"
+#include "platform/result_record.h"
 
 #include <memory>
 #include <optional>
@@ -33,6 +34,14 @@ class EventFileStream;
 //   machine that lost power) left beside or in the output folder.
 // An interruption removes the file being written and puts every complete
 // one in place before the program ends; Commit does the same at a run's end.
+//
+// A folder may hold a run's result (result_record.h): its record, which lists
+// the earlier result's files still there and the run's own, goes in place
+// with the files, before any of them; once the run has committed, the
+// earlier result's files it did not write again are removed, each only if it
+// is still as it was written. Where the earlier result is all the folder
+// holds, the new result takes its place in one step, the old one's files
+// then removed from where it went.
 class EventFileStore final : public InterruptionCleanup {
 public:
     EventFileStore(FilePrimitives& os, Interruptions& interruptions);
@@ -45,6 +54,11 @@ public:
     std::unique_ptr<OutputTextStream> Create(const std::string& path, bool overwrite);
     // See FileSystem::Commit.
     void Commit();
+
+    // What folder holds of an earlier result, read once.
+    const EarlierResult& EarlierResultIn(const std::string& folder);
+    // See FileSystem::RecordResultIn.
+    void RecordResultIn(const std::string& folder, bool continuing);
 
     void OnInterruption() noexcept override;
 
@@ -90,6 +104,14 @@ private:
         std::size_t placed = 0;       // staged[0, placed) are in place
         OsCode lost = 0;              // staged files went away with their folder
         bool swept = false;           // leftovers of earlier runs looked for
+        std::optional<EarlierResult> earlier;  // read once
+        bool recorded = false;  // the files are a result, recorded with them
+        bool continuing = false;  // they join the earlier result instead of replacing it
+        bool earlierIsAll = false;  // the folder holds nothing but the earlier result
+        std::string record;     // the record's text: the earlier result's lines, then the run's
+        std::size_t ownLines = 0;  // where the run's lines start
+        std::string replaced;   // where the earlier result went when the new one took its place
+        FileIdentity stagingIdentity;  // of a staging folder beside, which may take the folder's place
     };
 
     std::size_t FolderIndexOf(const std::string& path);
@@ -97,12 +119,17 @@ private:
     void RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator);
     bool Restage(Folder& folder, OsCode code);
     void Finish(EventFileStream& stream);
-    void Stage(EventFileStream& stream, Folder& folder);
+    void Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts);
     [[noreturn]] void Fail(EventFileStream& stream, OsCode code);
     void Discard(EventFileStream& stream) noexcept;
     void DropStaged(Folder& folder) noexcept;
-    OsCode PutInPlace(Folder& folder) noexcept;
+    // interrupted: no step that allocates or removes an earlier result's files.
+    OsCode PutInPlace(Folder& folder, bool interrupted) noexcept;
+    OsCode WriteRecord(Folder& folder) noexcept;
+    void PlaceStaged(Folder& folder, std::string_view name, bool overwrite, OsCode& failure) noexcept;
     OsCode CommitFolder(Folder& folder);
+    void RemoveEarlierResult(Folder& folder);
+    bool TakesWholePlace(const Folder& folder) const;
 
     void Join(std::string& path, const std::string& folder, std::string_view name) noexcept;
 

@@ -31,8 +31,11 @@ struct FileIdentity {
 };
 
 struct FileFacts {
-    bool ordinary = false;  // not a folder, FIFO, device or socket
+    bool ordinary = false;  // not a folder, FIFO, device or socket (nor a link, looked at by name)
     std::uint64_t size = 0;
+    // When its content last changed, in nanoseconds since 1970 (UTC). With
+    // the size, what tells a file as it was written from one changed since.
+    std::int64_t modified = 0;
 };
 
 // Every step reports the OS's code instead of throwing. On POSIX none of the
@@ -97,6 +100,19 @@ public:
     // Removes the files in folder whose names are removable, then folder if
     // that left it empty; never through a link, folder's own included.
     virtual OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) = 0;
+
+    // What path names, not following a link.
+    virtual OsCode InspectAt(const std::string& path, FileFacts& facts) noexcept = 0;
+    // Swaps the names of two folders in one step; Unsupported where the OS or
+    // the file system cannot.
+    virtual OsCode ExchangeFolders(const std::string& a, const std::string& b) noexcept = 0;
+    // Keeps a file out of a folder's ordinary listing (on POSIX a name
+    // starting with "." does that already).
+    virtual OsCode MarkHidden(const std::string& path) noexcept = 0;
+    // Whether this process may make files in the existing folder: the code
+    // that making one there would fail with (no permission, a read-only file
+    // system), or success.
+    virtual OsCode CheckWritable(const std::string& folder) noexcept = 0;
 };
 
 // This OS's primitives.

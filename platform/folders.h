@@ -13,6 +13,13 @@ inline constexpr std::string_view kPathSeparators = "/\\";
 inline constexpr std::string_view kPathSeparators = "/";
 #endif
 
+// Whether this OS takes two names that differ in letter case only for one.
+#ifdef _WIN32
+inline constexpr bool kCaseInsensitiveNames = true;
+#else
+inline constexpr bool kCaseInsensitiveNames = false;
+#endif
+
 // Where the last name in path starts.
 inline std::size_t NameStart(std::string_view path)
 {
@@ -31,8 +38,11 @@ bool IsFolder(const std::string& path);
 // folder a run could write its files into.
 bool CanHoldFiles(const std::string& path);
 
-// Creates folder; fails when it exists or cannot be made.
+// Creates folder, and the folders above it that are missing; fails when it
+// exists or cannot be made.
 void MakeFolder(const std::string& folder);
+// This OS's step of it: creates folder in one that exists.
+void MakeOneFolder(const std::string& folder);
 
 // Whether MakeFolder made folder in this process and it is still that
 // folder: a folder nobody else can have made their own yet, which a folder

@@ -1,6 +1,7 @@
 #include "platform/local_file_system.h"
 
 #include "platform/buffered_streams.h"
+#include "engine/unicode_text.h"
 #include "platform/folders.h"
 
 #include <utility>
@@ -127,13 +128,72 @@ bool LocalFileSystem::SameFile(const std::string& a, const std::string& b)
     return os_->IdentityAt(a, first) == 0 && os_->IdentityAt(b, second) == 0 && first == second;
 }
 
-bool CanHoldFiles(const std::string& path)
+FolderContents LocalFileSystem::ReadFolder(const std::string& folder)
 {
-    if (IsFolder(path))
-        return true;
-    const std::string bare = path.substr(0, path.size() - (!path.empty() && NameStart(path) == path.size() ? 1 : 0));
-    const std::string parent = bare.substr(0, NameStart(bare));
-    return !IdentityOf(bare) && (parent.empty() || IsFolder(parent));
+    const EarlierResult& earlier = store_.EarlierResultIn(folder);
+    FolderContents contents;
+    for (const RecordedFile& file : earlier.files)
+        contents.earlierResult.push_back(file.name);
+    contents.others = earlier.others;
+    return contents;
+}
+
+void LocalFileSystem::RecordResultIn(const std::string& folder, bool continuing)
+{
+    store_.RecordResultIn(folder, continuing);
+}
+
+std::string LocalFileSystem::ExistingAncestor(const std::string& path, std::vector<std::string>& below)
+{
+    std::string at = path;
+    for (;;) {
+        while (at.size() > 1 && kPathSeparators.find(at.back()) != std::string_view::npos)
+            at.pop_back();
+        const std::size_t nameStart = NameStart(at);
+        FileFacts facts;
+        const OsCode code = nameStart == at.size() ? 0 : os_->InspectAt(at, facts);
+        if (code == 0 || KindOfOsError(code) != OsErrorKind::NotFound)
+            return at;
+        below.push_back(at.substr(nameStart));
+        at.resize(nameStart);
+        if (at.empty())
+            return ".";
+    }
+}
+
+// Where the run would make the folder (and the folders above it that are
+// missing), or make its files, it may; and what is there is a folder.
+void LocalFileSystem::CheckCanWriteInto(const std::string& folder)
+{
+    std::vector<std::string> below;
+    const std::string existing = ExistingAncestor(folder, below);
+    if (!IsFolder(existing))
+        throw FailureFor(OsErrorKind::PathNotFound, "");
+    if (const OsCode code = os_->CheckWritable(existing))
+        throw FailureFromOsError(code);
+}
+
+std::string LocalFileSystem::FolderKey(const std::string& folder)
+{
+    std::vector<std::string> below;
+    const std::string existing = ExistingAncestor(folder, below);
+    std::string resolved;
+    FileIdentity identity;
+    std::string key = os_->ResolvedPath(existing, resolved) == 0 && os_->IdentityAt(resolved, identity) == 0
+                          ? std::to_string(identity.volume) + ":" + std::to_string(identity.file)
+                          : existing;
+    std::vector<std::string> names;
+    for (auto name = below.rbegin(); name != below.rend(); ++name) {
+        if (*name == "..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (*name != ".") {
+            names.push_back(kCaseInsensitiveNames ? UpperCaseForNames(*name) : *name);
+        }
+    }
+    for (const std::string& name : names)
+        key += "/" + name;
+    return key;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path)

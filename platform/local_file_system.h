@@ -27,8 +27,18 @@ public:
     void Commit() override;
     std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
     bool SameFile(const std::string& a, const std::string& b) override;
+    FolderContents ReadFolder(const std::string& folder) override;
+    void RecordResultIn(const std::string& folder, bool continuing) override;
+    void CheckCanWriteInto(const std::string& folder) override;
+    // The folder's nearest existing ancestor, by its identity once every
+    // link is followed, and the names below it (on Windows in upper case).
+    std::string FolderKey(const std::string& folder) override;
 
 private:
+    // The nearest of path's ancestors (path itself included) that exists,
+    // and the names below it, nearest last.
+    std::string ExistingAncestor(const std::string& path, std::vector<std::string>& below);
+
     // Shared with the input streams, which may outlive the service.
     std::shared_ptr<FilePrimitives> os_;
     EventFileStore store_;

@@ -14,11 +14,6 @@ void PlatformHostServices::makeFolder(const std::string& folder)
     MakeFolder(folder);
 }
 
-bool PlatformHostServices::canHoldFiles(const std::string& folder)
-{
-    return CanHoldFiles(folder);
-}
-
 void PlatformHostServices::openFolderView(const std::string& folder)
 {
     OpenFolderView(folder, launcher_);

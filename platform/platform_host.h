@@ -15,7 +15,6 @@ public:
     // An ordinary file in folder (see HostServices), or "".
     std::string firstFileIn(const std::string& folder) override;
     void makeFolder(const std::string& folder) override;
-    bool canHoldFiles(const std::string& folder) override;
     void openFolderView(const std::string& folder) override;
 
 private:

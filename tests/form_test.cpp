@@ -6,6 +6,7 @@
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
 #include "tests/support/event_file.h"
+#include "tests/support/hooked_file_system.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 #include "ui/form/form1.h"
@@ -335,64 +336,27 @@ TEST_F(FormBehaviour, GenerateClickedDuringARunIsIgnored)
     EXPECT_EQ(toolkit.endings, std::vector{0});
 }
 
-// A file system whose operations fail as told.
-class FailingFileSystem final : public FileSystem {
-public:
-    explicit FailingFileSystem(std::function<void()> onExists, std::function<void()> onOpen = nullptr)
-        : onExists_(std::move(onExists)), onOpen_(std::move(onOpen))
-    {
-    }
-    bool FileExists(const std::string& path) override
-    {
-        if (onExists_)
-            onExists_();
-        return local_.FileExists(path);
-    }
-    std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override
-    {
-        if (onOpen_)
-            onOpen_();
-        return local_.OpenTextFile(path, mode);
-    }
-    std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override
-    {
-        return local_.CreateTextFile(path, overwrite);
-    }
-    void Commit() override { local_.Commit(); }
-    std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override
-    {
-        return local_.NamesOf(files, folder);
-    }
-    bool SameFile(const std::string& a, const std::string& b) override { return local_.SameFile(a, b); }
-
-private:
-    platform::LocalFileSystem local_;
-    std::function<void()> onExists_;
-    std::function<void()> onOpen_;
-};
-
 // Each failure gets its box, and the window stays or the program ends as the
 // failure's place says.
 TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
 {
     const std::string error = "An error occurred during execution.\r\n\r\n";
+    const auto denied = [] { throw Failure(ErrorNumber::PermissionDenied); };
     const struct {
         const char* what;
-        std::function<std::unique_ptr<FileSystem>()> files;
+        FileSystemHooks hooks;
         bool folderInTheWay;
         Box box;
         std::vector<int> endings;
     } cases[] = {
-        {"an unreadable file",
-         [] { return std::make_unique<FailingFileSystem>(nullptr, [] { throw Failure(ErrorNumber::PermissionDenied); }); },
+        {"an unreadable file", {.beforeOpen = denied},
          false, {error + "Error 70:  Permission denied", "Orvelin Error", BoxIcon::Critical, "credit"}, {}},
         {"an input that vanished after the dialog",
-         [this] { return std::make_unique<FailingFileSystem>(nullptr, [this] { std::filesystem::remove(Utf8Path(folder / "export.vcs")); }); },
+         {.beforeOpen = [this] { std::filesystem::remove(Utf8Path(folder / "export.vcs")); }},
          false, {error + "Error 53:  File not found", "Orvelin Error", BoxIcon::Critical, "credit"}, {}},
-        {"an output folder that cannot be used", files, true,
+        {"an output folder that cannot be used", {}, true,
          {error + "Find Error 76:  Path not found", "Orvelin Error", BoxIcon::Critical, "credit"}, {}},
-        {"a failure no procedure catches",
-         [] { return std::make_unique<FailingFileSystem>([] { throw Failure(ErrorNumber::PermissionDenied); }); },
+        {"a failure no procedure catches", {.afterExists = denied},
          false, {"Run-time error '70':\r\n\r\nPermission denied", "Orvelin", BoxIcon::Critical, "credit"}, {1}},
     };
     for (const auto& c : cases) {
@@ -403,7 +367,7 @@ TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
             WriteBytes(folder / "VCS folder", "an ordinary file in the way");
         FakeToolkit shown;
         shown.progressVisible = true;
-        Form1 failing(shown, c.files, launcher);
+        Form1 failing(shown, [&c] { return std::make_unique<HookedFileSystem>(c.hooks); }, launcher);
         shown.answers.push_back(folder / "export.vcs");
         failing.Command1_Click();
         EXPECT_EQ(shown.boxes, std::vector<Box>{c.box});

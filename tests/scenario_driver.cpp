@@ -1,6 +1,10 @@
 // Runs console scenarios: each a folder under tests/scenarios/ that holds
 //   command     the arguments of orvelin-split, one a line;
 //   in/         the files of the folder it runs in (NAME.repeat: see Expand);
+//   before      runs made first, as `command` has them, separated by a line
+//               "----" (what they print is not compared; their files count
+//               as inputs);
+//   between/    files written after those runs (a user's own, or edited);
 //   out/        every file the run makes or changes, byte for byte: inputs
 //               not listed must stay as they were (but those named in `gone`,
 //               one a line, which must be gone), and no other file may appear,
@@ -8,6 +12,8 @@
 //   stdout, stderr, status   what it prints and its exit status (none: empty, 0),
 //               stdout.windows and stderr.windows where Windows says otherwise;
 //   only        "linux" or "windows" for a scenario of one OS.
+// Orvelin's record of a standalone result (.orvelin-result) is checked, not
+// compared: it must list every file out/ expects in its folder, with its size.
 // Usage: orvelin-scenario PROGRAM SCENARIO-FOLDER...
 
 #include "tests/support/temp_folder.h"
@@ -133,16 +139,12 @@ public:
     std::vector<std::string> Run()
     {
         TempFolder work;
-        const std::map<std::string, std::string> inputs = FilesUnder(folder_ / "in", true);
-        for (const auto& [name, bytes] : inputs) {
-            fs::create_directories(Utf8Path(work / name).parent_path());
-            WriteBytes(work / name, bytes);
-        }
-        std::vector<std::string> command{program_};
-        std::istringstream arguments(ReadBytes(Utf8(folder_ / "command")));
-        for (std::string argument; std::getline(arguments, argument);)
-            command.push_back(argument);
-        const ProcessResult result = RunProcess(command, work.path());
+        Write(work, FilesUnder(folder_ / "in", true));
+        for (const std::vector<std::string>& earlier : Commands(Lf(Expected(folder_, "before"))))
+            RunProcess(earlier, work.path());
+        Write(work, FilesUnder(folder_ / "between", true));
+        const std::map<std::string, std::string> inputs = FilesUnder(work.path(), false);
+        const ProcessResult result = RunProcess(Commands(Lf(ReadBytes(Utf8(folder_ / "command")))).at(0), work.path());
 
         const std::string status = Expected(folder_, "status");
         Compare("exit status", std::to_string(result.exitStatus), status.empty() ? "0" : FirstLine(status));
@@ -153,6 +155,28 @@ public:
     }
 
 private:
+    static void Write(const TempFolder& work, const std::map<std::string, std::string>& files)
+    {
+        for (const auto& [name, bytes] : files) {
+            fs::create_directories(Utf8Path(work / name).parent_path());
+            WriteBytes(work / name, bytes);
+        }
+    }
+
+    // The commands of text: arguments one a line, a line "----" between two.
+    std::vector<std::vector<std::string>> Commands(const std::string& text) const
+    {
+        std::vector<std::vector<std::string>> commands{{program_}};
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) {
+            if (line == "----")
+                commands.push_back({program_});
+            else
+                commands.back().push_back(line);
+        }
+        return text.empty() ? std::vector<std::vector<std::string>>() : commands;
+    }
+
     void Compare(const std::string& what, const std::string& got, const std::string& expected)
     {
         if (got != expected)
@@ -169,6 +193,10 @@ private:
         std::map<std::string, long> inFolder;
         for (const auto& [name, bytes] : after) {
             const std::string folder = Utf8(Utf8Path(name).parent_path());
+            if (Utf8(Utf8Path(name).filename()) == kRecord) {
+                CheckRecord(folder, bytes, after, expected);
+                continue;
+            }
             ++inFolder[folder];
             if (const auto want = expected.find(name); want != expected.end())
                 Compare(name, bytes, want->second);
@@ -193,6 +221,28 @@ private:
             Compare("files in " + folder, std::to_string(inFolder[folder]), std::to_string(count));
     }
 
+    void CheckRecord(const std::string& folder, const std::string& record,
+                     const std::map<std::string, std::string>& after, const std::map<std::string, std::string>& expected)
+    {
+        std::set<std::pair<std::string, std::size_t>> listed;  // name, size
+        std::istringstream lines(record);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            std::size_t size = 0;
+            long long modified = 0;
+            std::string name;
+            if (fields >> size >> modified && std::getline(fields >> std::ws, name))
+                listed.insert({name, size});
+        }
+        for (const auto& [name, bytes] : expected) {
+            const fs::path path = Utf8Path(name);
+            if (Utf8(path.parent_path()) == folder && after.contains(name) &&
+                !listed.contains({Utf8(path.filename()), bytes.size()}))
+                differences_.push_back(name + ": not in " + folder + "/" + kRecord + " with its size");
+        }
+    }
+
+    static constexpr const char* kRecord = ".orvelin-result";
     std::string program_;
     fs::path folder_;
     std::vector<std::string> differences_;

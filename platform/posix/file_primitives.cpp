@@ -29,6 +29,13 @@ FileIdentity IdentityFrom(const struct stat& info)
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+FileFacts FactsFrom(const struct stat& info)
+{
+    constexpr std::int64_t kNanoseconds = 1000 * 1000 * 1000;
+    return {S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNanoseconds + info.st_mtim.tv_nsec};
+}
+
 class PosixFilePrimitives final : public FilePrimitives {
 public:
     OsCode MakeFolderExclusive(const std::string& path) noexcept override
@@ -154,7 +161,7 @@ public:
         struct stat info {};
         if (::fstat(static_cast<int>(file), &info) != 0)
             return errno;
-        facts = {S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size)};
+        facts = FactsFrom(info);
         return 0;
     }
 
@@ -214,6 +221,29 @@ public:
                 ::unlinkat(fd, entry->d_name, 0);
         }
         return Result(::rmdir(name.c_str()) == 0);
+    }
+
+    OsCode InspectAt(const std::string& path, FileFacts& facts) noexcept override
+    {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return errno;
+        facts = FactsFrom(info);
+        return 0;
+    }
+
+    OsCode ExchangeFolders(const std::string& a, const std::string& b) noexcept override
+    {
+        if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
+            return 0;
+        return errno == EINVAL || errno == ENOSYS ? EOPNOTSUPP : errno;
+    }
+
+    OsCode MarkHidden(const std::string& /*path*/) noexcept override { return 0; }
+
+    OsCode CheckWritable(const std::string& folder) noexcept override
+    {
+        return Result(::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0);
     }
 };
 

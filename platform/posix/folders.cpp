@@ -53,7 +53,7 @@ bool IsFolder(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-void MakeFolder(const std::string& folder)
+void MakeOneFolder(const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0777) != 0)
         ThrowLastError();

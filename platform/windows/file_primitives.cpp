@@ -64,6 +64,14 @@ OsCode WithOsPathAllocating(const std::string& path, Call&& call)
     return call(osPath.c_str());
 }
 
+// Nanoseconds since 1970, from Windows' 100-nanosecond steps since 1601.
+std::int64_t NanosecondsOf(const FILETIME& time)
+{
+    constexpr std::int64_t kFrom1601To1970 = 116444736000000000;
+    const std::int64_t steps = static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+    return (steps - kFrom1601To1970) * 100;
+}
+
 OsCode IdentityOfHandle(HANDLE handle, FileIdentity& identity)
 {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -271,10 +279,13 @@ public:
     OsCode Inspect(NativeFile file, FileFacts& facts) noexcept override
     {
         LARGE_INTEGER size{};
+        FILETIME written{};
         facts.ordinary = ::GetFileType(HandleOf(file)) == FILE_TYPE_DISK;
-        if (facts.ordinary && !::GetFileSizeEx(HandleOf(file), &size))
+        if (facts.ordinary && (!::GetFileSizeEx(HandleOf(file), &size) ||
+                               !::GetFileTime(HandleOf(file), nullptr, nullptr, &written)))
             return static_cast<OsCode>(::GetLastError());
         facts.size = static_cast<std::uint64_t>(size.QuadPart);
+        facts.modified = facts.ordinary ? NanosecondsOf(written) : 0;
         return 0;
     }
 
@@ -364,6 +375,47 @@ public:
         const bool runs = !::GetExitCodeProcess(process, &status) || status == STILL_ACTIVE;
         ::CloseHandle(process);
         return runs;
+    }
+
+    // A link (a reparse point) is no ordinary file.
+    OsCode InspectAt(const std::string& path, FileFacts& facts) noexcept override
+    {
+        return WithOsPath(path, [&](const wchar_t* osPath) -> OsCode {
+            WIN32_FILE_ATTRIBUTE_DATA info{};
+            if (!::GetFileAttributesExW(osPath, GetFileExInfoStandard, &info))
+                return static_cast<OsCode>(::GetLastError());
+            facts.ordinary = (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+            facts.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+            facts.modified = NanosecondsOf(info.ftLastWriteTime);
+            return OsCode{0};
+        });
+    }
+
+    OsCode ExchangeFolders(const std::string& /*a*/, const std::string& /*b*/) noexcept override
+    {
+        return ERROR_NOT_SUPPORTED;
+    }
+
+    OsCode MarkHidden(const std::string& path) noexcept override
+    {
+        return WithOsPath(path, [](const wchar_t* osPath) {
+            return Result(::SetFileAttributesW(osPath, FILE_ATTRIBUTE_HIDDEN) != 0);
+        });
+    }
+
+    // Permissions are the folder's business and tell when a file is made; a
+    // write-protected volume is known beforehand.
+    OsCode CheckWritable(const std::string& folder) noexcept override
+    {
+        return WithOsPath(folder, [](const wchar_t* osPath) -> OsCode {
+            wchar_t volume[MAX_PATH + 1] = {};
+            DWORD flags = 0;
+            if (::GetVolumePathNameW(osPath, volume, MAX_PATH) &&
+                ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+                (flags & FILE_READ_ONLY_VOLUME))
+                return ERROR_WRITE_PROTECT;
+            return 0;
+        });
     }
 
 private:

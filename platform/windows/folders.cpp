@@ -45,7 +45,7 @@ bool IsFolder(const std::string& path)
     }
 }
 
-void MakeFolder(const std::string& folder)
+void MakeOneFolder(const std::string& folder)
 {
     if (!::CreateDirectoryW(OsPath(folder).c_str(), nullptr))
         ThrowLastError();

@@ -167,7 +167,7 @@ TEST_F(ConsoleSplit, Options)
         {{"--standalone", "--output=out", "cal.ics"}, 0, "1 Entries have been generated\n", ""},
         {{"--standalone", "bad.ics"}, 2, "", "orvelin-split: bad.ics: line 3: END:VTODO where END:VEVENT of line 2 was expected\n"},
         {{"--standalone", "empty.ics"}, 1, "", "orvelin-split: empty.ics: Not a valid VCalendar (.vcs) file format\n"},
-        {{"-o", "missing/deeper", "cal.ics"}, 2, "", "orvelin-split: cal.ics: Find Error 76:  Path not found\n"},
+        {{"-o", "cal.ics/deeper", "cal.ics"}, 2, "", "orvelin-split: cal.ics: Find Error 76:  Path not found\n"},
         {{"--standalone", "--per-file", "0", "x.vcs"}, 2, "", "orvelin-split: invalid value '0' for --per-file\n" + tryHelp},
         {{"--standalone", "--max-bytes=1Q", "x.vcs"}, 2, "", "orvelin-split: invalid value '1Q' for --max-bytes\n" + tryHelp},
         {{"--standalone", "--names", "colour", "x.vcs"}, 2, "", "orvelin-split: invalid value 'colour' for --names\n" + tryHelp},
@@ -189,6 +189,34 @@ TEST_F(ConsoleSplit, Options)
     }
     EXPECT_NE(Split({"--help"}).out.find("\n 2  anything else"), std::string::npos) << "the exit statuses are told";
     EXPECT_EQ(ReadBytes(folder / "out/1.vcs"), "BEGIN:VCALENDAR\r\nVERSION:1.0\r\n" + kEvent1 + "\r\nEND:VCALENDAR\r\n");
+}
+
+// A dry run fails where the run would fail for its folder, in the same words
+// and with the same status.
+TEST_F(ConsoleSplit, ADryRunFailsWhereTheRunWouldForItsFolder)
+{
+    namespace fs = std::filesystem;
+    WriteBytes(folder / "cal.ics", kThreeEvents);
+    fs::create_directory(folder / "locked");
+    fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                           fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(folder.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    // The superuser may write anywhere: the runs are made as nobody then.
+    std::vector<std::string> command;
+    if (::geteuid() == 0)
+        command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    command.push_back(ORVELIN_SPLIT_PATH);
+    for (const bool dryRun : {true, false}) {
+        SCOPED_TRACE(dryRun ? "dry run" : "run");
+        std::vector<std::string> arguments = command;
+        if (dryRun)
+            arguments.push_back("-n");
+        arguments.insert(arguments.end(), {"--standalone", "-o", "locked/out", "cal.ics"});
+        const ProcessResult result = RunProcess(arguments, folder.path());
+        EXPECT_EQ(result.exitStatus, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "orvelin-split: cal.ics: Find Error 70:  Permission denied\n");
+    }
 }
 
 }  // namespace

@@ -168,7 +168,9 @@ TEST(Folders, MakeFolderFailsWhenItExistsOrCannotBeMade)
     TempFolder folder;
     EXPECT_NO_THROW(platform::MakeFolder(folder / "VCS folder/"));
     EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "VCS folder/"); }), 58);
-    EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "a/b/"); }), 76);
+    EXPECT_NO_THROW(platform::MakeFolder(folder / "a/b/")) << "the folders above it are made as well";
+    WriteBytes(folder / "file", "in the way");
+    EXPECT_EQ(FailureNumber([&] { platform::MakeFolder(folder / "file/b/"); }), 76);
 }
 
 // A folder this process made is its own only while it exists: one made

@@ -3,6 +3,7 @@
 
 #include "engine/failure.h"
 #include "platform/local_file_system.h"
+#include "tests/support/hooked_file_system.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 #include "ui/qt/file_dialog.h"
@@ -50,44 +51,6 @@ const std::string kThreeEvents = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:A\r
                                  "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
                                  "END:VCALENDAR\r\n";
 
-// The local file system, with hooks after the existence check and before each
-// event file is created.
-class SpyFileSystem final : public FileSystem {
-public:
-    SpyFileSystem(std::function<void(int)>& beforeCreate, std::function<void()>& afterExists)
-        : beforeCreate_(beforeCreate), afterExists_(afterExists)
-    {
-    }
-    bool FileExists(const std::string& path) override
-    {
-        const bool exists = local_.FileExists(path);
-        if (afterExists_)
-            afterExists_();
-        return exists;
-    }
-    std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override
-    {
-        return local_.OpenTextFile(path, mode);
-    }
-    std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override
-    {
-        if (beforeCreate_)
-            beforeCreate_(++creates_);
-        return local_.CreateTextFile(path, overwrite);
-    }
-    void Commit() override { local_.Commit(); }
-    std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override
-    {
-        return local_.NamesOf(files, folder);
-    }
-    bool SameFile(const std::string& a, const std::string& b) override { return local_.SameFile(a, b); }
-
-private:
-    platform::LocalFileSystem local_;
-    std::function<void(int)>& beforeCreate_;
-    std::function<void()>& afterExists_;
-    int creates_ = 0;
-};
 
 class Window : public ::testing::Test {
 protected:
@@ -116,10 +79,11 @@ protected:
 
     const std::filesystem::path savedDirectory = std::filesystem::current_path();
     TempFolder folder;
-    std::function<void(int)> beforeCreate;
-    std::function<void()> afterExists;
+    FileSystemHooks hooks;
+    std::function<void(int)>& beforeCreate = hooks.beforeCreate;
+    std::function<void()>& afterExists = hooks.afterExists;
     RecordingLauncher launcher;
-    Form1Window form{[this] { return std::make_unique<SpyFileSystem>(beforeCreate, afterExists); }, launcher};
+    Form1Window form{[this] { return std::make_unique<HookedFileSystem>(hooks); }, launcher};
     QSignalSpy ends{&form, &Form1Window::programEnding};
     std::vector<ShownBox> boxes;
     std::vector<QString> captionsAtBoxes;
@@ -361,7 +325,7 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
         SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
         TempFolder other;
         WriteBytes(other / "export.vcs", ManyEvents(kManyEvents));
-        Form1Window running([this] { return std::make_unique<SpyFileSystem>(beforeCreate, afterExists); }, launcher);
+        Form1Window running([this] { return std::make_unique<HookedFileSystem>(hooks); }, launcher);
         QSignalSpy runningEnds(&running, &Form1Window::programEnding);
         running.show();
         int lastCreate = 0;
@@ -408,6 +372,8 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     EXPECT_EQ(ReadBytes(folder / "VCS folder/3.vcs"),
               "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\nEnd:VCalendar\r\n");
 
+    // The plain split's files are no result the standalone split may replace.
+    std::filesystem::remove_all(Utf8Path(folder / "VCS folder"));
     MemorySettings settings;
     StandaloneWindow standalone([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
     QSignalSpy standaloneEnds(&standalone, &StandaloneWindow::programEnding);

@@ -23,6 +23,7 @@ const OsCode OsCodes::kDiskFull = ERROR_DISK_FULL;
 const OsCode OsCodes::kUnsupported = ERROR_NOT_SUPPORTED;
 const OsCode OsCodes::kIsAFolder = ERROR_DIRECTORY_NOT_SUPPORTED;
 const OsCode OsCodes::kNotEmpty = ERROR_DIR_NOT_EMPTY;
+const OsCode OsCodes::kReadOnly = ERROR_WRITE_PROTECT;
 #else
 const OsCode OsCodes::kExists = EEXIST;
 const OsCode OsCodes::kNotFound = ENOENT;
@@ -31,6 +32,7 @@ const OsCode OsCodes::kDiskFull = ENOSPC;
 const OsCode OsCodes::kUnsupported = EOPNOTSUPP;
 const OsCode OsCodes::kIsAFolder = EISDIR;
 const OsCode OsCodes::kNotEmpty = ENOTEMPTY;
+const OsCode OsCodes::kReadOnly = EROFS;
 #endif
 
 namespace {
@@ -83,7 +85,7 @@ FakeDisk::FakeDisk(FakeInterruptions& interruptions) : interruptions_(interrupti
 
 void FakeDisk::Put(const std::string& path, const std::string& bytes)
 {
-    files_[nextFile_] = {bytes, true};
+    files_[nextFile_] = {bytes, true, ++clock_};
     names_[path] = nextFile_++;
 }
 
@@ -209,6 +211,7 @@ OsCode FakeDisk::WriteAll(NativeFile file, std::string_view bytes) noexcept
         }
         files_[id].bytes += bytes;
         files_[id].durable = false;
+        files_[id].modified = ++clock_;
         return 0;
     });
 }
@@ -233,9 +236,14 @@ OsCode FakeDisk::IdentityAt(const std::string& path, FileIdentity& identity) noe
 {
     return Step("IdentityAt", [&]() -> OsCode {
         const auto name = names_.find(path);
-        if (name == names_.end())
+        if (name != names_.end()) {
+            identity = {1, name->second};
+            return 0;
+        }
+        // A folder is known by its name alone here.
+        if (!folders.contains(path + "/"))
             return OsCodes::kNotFound;
-        identity = {1, name->second};
+        identity = {2, std::hash<std::string>{}(path)};
         return 0;
     });
 }
@@ -336,7 +344,8 @@ OsCode FakeDisk::OpenForReading(const std::string& path, NativeFile& file) noexc
 
 OsCode FakeDisk::Inspect(NativeFile file, platform::FileFacts& facts) noexcept
 {
-    facts = {true, files_.at(open_.at(file)).bytes.size()};
+    const File& opened = files_.at(open_.at(file));
+    facts = {true, opened.bytes.size(), opened.modified};
     return 0;
 }
 
@@ -390,6 +399,61 @@ OsCode FakeDisk::RemoveFolderOf(const std::string& folder, const std::function<b
             Remove(folder + name);
     }
     return RemoveFolder(folder);
+}
+
+OsCode FakeDisk::InspectAt(const std::string& path, platform::FileFacts& facts) noexcept
+{
+    return Step("InspectAt", [&]() -> OsCode {
+        const auto name = names_.find(path);
+        if (name == names_.end())
+            return folders.contains(path + "/") ? (facts = {}, 0) : OsCodes::kNotFound;
+        const File& file = files_.at(name->second);
+        facts = {true, file.bytes.size(), file.modified};
+        return 0;
+    });
+}
+
+// Both end in "/".
+OsCode FakeDisk::ExchangeFolders(const std::string& a, const std::string& b) noexcept
+{
+    return Step("ExchangeFolders", [&]() -> OsCode {
+        if (!exchanges)
+            return OsCodes::kUnsupported;
+        if (!folders.contains(a) || !folders.contains(b))
+            return OsCodes::kNotFound;
+        const auto swapped = [&](const std::string& path) {
+            if (path.starts_with(a))
+                return b + path.substr(a.size());
+            return path.starts_with(b) ? a + path.substr(b.size()) : path;
+        };
+        std::map<std::string, std::uint64_t> names;
+        for (const auto& [path, file] : names_)
+            names[swapped(path)] = file;
+        std::set<std::string> renamed;
+        for (const std::string& folder : folders)
+            renamed.insert(swapped(folder));
+        names_.swap(names);
+        folders.swap(renamed);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::MarkHidden(const std::string& path) noexcept
+{
+    return Step("MarkHidden", [&]() -> OsCode {
+        markedHidden.insert(path);
+        return 0;
+    });
+}
+
+OsCode FakeDisk::CheckWritable(const std::string& folder) noexcept
+{
+    return Step("CheckWritable", [&]() -> OsCode {
+        const std::string path = folder.ends_with('/') ? folder : folder + "/";
+        if (!folders.contains(path))
+            return OsCodes::kNotFound;
+        return readOnly.contains(path) ? OsCodes::kReadOnly : 0;
+    });
 }
 
 }  // namespace orvelin::testing

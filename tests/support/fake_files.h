@@ -37,7 +37,8 @@ private:
 
 // The OS's codes for what the fake disk reports, on the OS the tests run on.
 struct OsCodes {
-    static const platform::OsCode kExists, kNotFound, kIoError, kDiskFull, kUnsupported, kIsAFolder, kNotEmpty;
+    static const platform::OsCode kExists, kNotFound, kIoError, kDiskFull, kUnsupported, kIsAFolder, kNotEmpty,
+        kReadOnly;
 };
 
 // Files in memory behind the primitive steps, with a step counter, failures
@@ -49,6 +50,7 @@ public:
     struct File {
         std::string bytes;
         bool durable = false;
+        std::int64_t modified = 0;  // a tick of the disk's own clock
     };
 
     explicit FakeDisk(FakeInterruptions& interruptions);
@@ -70,6 +72,9 @@ public:
 
     std::set<std::string> folders{"/", "/out/"};  // each ends in "/"
     std::vector<std::string> violations;
+    std::set<std::string> readOnly;  // folders (ending in "/") where nothing may be made
+    std::set<std::string> markedHidden;
+    bool exchanges = true;  // whether ExchangeFolders works
     bool madeHere = false;  // MadeByThisProcess's answer
     bool inMemory = false;  // IsInMemory's answer
     std::set<unsigned long> running{4242};  // the processes that run
@@ -101,6 +106,10 @@ public:
     bool ProcessRuns(unsigned long processId) noexcept override { return running.contains(processId); }
     platform::OsCode RemoveFolderOf(const std::string& folder,
                                     const std::function<bool(std::string_view)>& removable) override;
+    platform::OsCode InspectAt(const std::string& path, platform::FileFacts& facts) noexcept override;
+    platform::OsCode ExchangeFolders(const std::string& a, const std::string& b) noexcept override;
+    platform::OsCode MarkHidden(const std::string& path) noexcept override;
+    platform::OsCode CheckWritable(const std::string& folder) noexcept override;
 
 private:
     // Counts a step and applies what the test asked for: a failure instead
@@ -121,6 +130,7 @@ private:
     std::map<std::string, std::pair<int, platform::OsCode>> failures_;
     std::map<std::string, int> calls_;
     std::uint64_t nextFile_ = 1;
+    std::int64_t clock_ = 0;
     platform::NativeFile nextHandle_ = 3;
     int steps_ = 0;
     bool inStep_ = false;

@@ -94,6 +94,23 @@ std::unique_ptr<OutputTextStream> MemoryFileSystem::CreateTextFile(const std::st
     return std::make_unique<MemoryOutput>(*disk_, path);
 }
 
+FolderContents MemoryFileSystem::ReadFolder(const std::string& folder)
+{
+    FolderContents contents;
+    for (auto file = disk_->files.lower_bound(folder); file != disk_->files.end() && file->first.starts_with(folder);
+         ++file) {
+        if (FolderOf(file->first) == folder)
+            contents.others.push_back(file->first.substr(folder.size()));
+    }
+    return contents;
+}
+
+void MemoryFileSystem::CheckCanWriteInto(const std::string& folder)
+{
+    if (!disk_->folders.contains(folder) && !disk_->folders.contains(FolderOf(folder.substr(0, folder.size() - 1))))
+        throw Failure(ErrorNumber::PathNotFound);
+}
+
 std::vector<std::string> MemoryFileSystem::NamesOf(const std::vector<std::string>& files, const std::string& folder)
 {
     std::vector<std::string> names;

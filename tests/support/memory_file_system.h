@@ -40,6 +40,12 @@ public:
     // No links on this disk: a file is found under its own name only.
     std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
     bool SameFile(const std::string& a, const std::string& b) override { return a == b && disk_->files.contains(a); }
+    // No earlier results on this disk: every file is another's.
+    FolderContents ReadFolder(const std::string& folder) override;
+    void RecordResultIn(const std::string&, bool) override {}
+    // A folder, or a missing one in a folder.
+    void CheckCanWriteInto(const std::string& folder) override;
+    std::string FolderKey(const std::string& folder) override { return folder; }
 
 private:
     std::shared_ptr<Disk> disk_;

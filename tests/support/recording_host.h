@@ -44,7 +44,6 @@ public:
     void openFolderView(const std::string& folder) override;
     std::string firstFileIn(const std::string& folder) override { return firstFileInImpl(folder); }
     void makeFolder(const std::string& folder) override { makeFolderImpl(folder); }
-    bool canHoldFiles(const std::string&) override { return true; }
 
     // The calls of the given kind, in order.
     std::vector<HostCall> callsOf(HostCall::Kind kind) const;

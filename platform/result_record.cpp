@@ -1,0 +1,144 @@
+#include "platform/result_record.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <unordered_map>
+
+namespace orvelin::platform {
+namespace {
+
+// A record larger than this is no record of ours.
+constexpr std::uint64_t kLargestRecord = 256 * 1024 * 1024;
+constexpr std::string_view kOwnFolder = "folder ";
+
+// A number at the start of text, which then goes past it and the one space
+// after it (or to its end, when last).
+template <typename Number>
+bool ReadNumber(std::string_view& text, Number& number, bool last = false)
+{
+    const char* const end = text.data() + text.size();
+    const auto [after, error] = std::from_chars(text.data(), end, number);
+    if (error != std::errc() || (last ? after != end : after == end || *after != ' '))
+        return false;
+    text.remove_prefix(static_cast<std::size_t>(after - text.data()) + (last ? 0 : 1));
+    return true;
+}
+
+// A record's text: the files it lists, and the folder it says a run made; a
+// line that cannot be read is passed over.
+struct Record {
+    std::vector<RecordedFile> files;
+    std::optional<FileIdentity> ownFolder;
+};
+
+Record ParseRecord(std::string_view text)
+{
+    Record record;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        FileIdentity folder;
+        RecordedFile file;
+        if (line.starts_with(kOwnFolder)) {
+            line.remove_prefix(kOwnFolder.size());
+            if (ReadNumber(line, folder.volume) && ReadNumber(line, folder.file, true))
+                record.ownFolder = folder;
+        } else if (ReadNumber(line, file.size) && ReadNumber(line, file.modified) && !line.empty()) {
+            file.name = line;
+            record.files.push_back(std::move(file));
+        }
+    }
+    return record;
+}
+
+// The whole file at path, or "" when it cannot be read.
+std::string ReadSmallFile(FilePrimitives& os, const std::string& path)
+{
+    NativeFile file = kNoFile;
+    if (os.OpenForReading(path, file) != 0)
+        return {};
+    std::string text;
+    FileFacts facts;
+    if (os.Inspect(file, facts) == 0 && facts.ordinary && facts.size <= kLargestRecord) {
+        text.resize(static_cast<std::size_t>(facts.size));
+        std::size_t filled = 0;
+        for (std::size_t got = 1; filled < text.size() && got != 0; filled += got) {
+            if (os.ReadSome(file, text.data() + filled, text.size() - filled, got) != 0)
+                break;
+        }
+        text.resize(filled);
+    }
+    os.Close(file, false);
+    return text;
+}
+
+}  // namespace
+
+std::string_view OwnFolderLine(const FileIdentity& folder, char (&buffer)[64]) noexcept
+{
+    char* at = std::copy(kOwnFolder.begin(), kOwnFolder.end(), buffer);
+    at = std::to_chars(at, std::end(buffer), folder.volume).ptr;
+    *at++ = ' ';
+    at = std::to_chars(at, std::end(buffer), folder.file).ptr;
+    *at++ = '\n';
+    return {buffer, static_cast<std::size_t>(at - buffer)};
+}
+
+std::vector<RecordedFile> RecordedFiles(std::string_view text)
+{
+    return ParseRecord(text).files;
+}
+
+void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts)
+{
+    record += std::to_string(facts.size);
+    record += ' ';
+    record += std::to_string(facts.modified);
+    record += ' ';
+    record += name;
+    record += '\n';
+}
+
+bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded)
+{
+    return facts.ordinary && facts.size == recorded.size && facts.modified == recorded.modified;
+}
+
+EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder)
+{
+    EarlierResult result;
+    std::vector<std::string> names;
+    if (os.ListFolder(folder, "", names) != 0)
+        return result;
+    Record record;
+    if (std::find(names.begin(), names.end(), kResultRecordName) != names.end())
+        record = ParseRecord(ReadSmallFile(os, folder + std::string(kResultRecordName)));
+    // A name may be listed twice: before and after a run that stopped half-way replaced it.
+    std::unordered_multimap<std::string_view, const RecordedFile*> byName;
+    for (const RecordedFile& file : record.files)
+        byName.emplace(file.name, &file);
+    for (std::string& name : names) {
+        if (name == kResultRecordName)
+            continue;
+        const auto [first, last] = byName.equal_range(name);
+        FileFacts facts;
+        const RecordedFile* found = nullptr;
+        if (first != last && os.InspectAt(folder + name, facts) == 0) {
+            for (auto at = first; at != last && !found; ++at)
+                found = AsRecorded(facts, *at->second) ? at->second : nullptr;
+        }
+        if (found)
+            result.files.push_back(*found);
+        else
+            result.others.push_back(std::move(name));
+    }
+    FileIdentity identity;
+    result.ownFolderOnly = result.others.empty() && record.ownFolder &&
+                           os.IdentityAt(folder.substr(0, folder.size() - 1), identity) == 0 &&
+                           identity == *record.ownFolder;
+    return result;
+}
+
+}  // namespace orvelin::platform

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/file_primitives.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvelin::platform {
+
+// A standalone run leaves beside its files a small hidden file that lists
+// them, each with its size and modification time. The next run into the
+// folder learns from it which files are an earlier result as it was written
+// (its own to replace or remove), and which are not Orvelin's, or were
+// changed since (never touched).
+inline constexpr std::string_view kResultRecordName = ".orvelin-result";
+
+struct RecordedFile {
+    std::string name;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+};
+
+// What an output folder holds before a run writes into it.
+struct EarlierResult {
+    std::vector<RecordedFile> files;  // listed in the record, and as written
+    std::vector<std::string> others;  // every other name in the folder, the record's aside
+    // The folder is one a run made (its staging folder, which took the
+    // folder's place) and holds nothing but that run's result: a new result
+    // may take its place in turn.
+    bool ownFolderOnly = false;
+};
+
+// The record's first line, which says what the file is to anyone who opens it.
+inline constexpr std::string_view kRecordHeader = "# The files Orvelin wrote here: size, modification time (ns), name\n";
+
+// The line that says the folder holding the record is the one a run made,
+// written into buffer; allocates nothing.
+std::string_view OwnFolderLine(const FileIdentity& folder, char (&buffer)[64]) noexcept;
+// The files the lines of a record's text list; a line that cannot be read is passed over.
+std::vector<RecordedFile> RecordedFiles(std::string_view text);
+// Adds the line of one file to a record's text.
+void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts);
+
+// Reads folder (ending in a separator): its names, its record and the facts
+// of the files the record lists. A folder that is missing or cannot be read
+// holds nothing.
+EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder);
+
+// Whether a file's facts are those it was recorded with.
+bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded);
+
+}  // namespace orvelin::platform
