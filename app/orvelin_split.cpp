@@ -195,7 +195,7 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     }
     if (outcome.earlierFilesReplaced > 0)
         output.Out(stdout, prefix + "replaced the " + Files(outcome.earlierFilesReplaced) + " of the earlier split");
-    for (const RunOutcome::KeptName& name : outcome.namesKept)
+    for (const KeptName& name : outcome.namesKept)
         output.Out(stdout, prefix + "kept " + name.kept + " (not written by Orvelin, or changed since): its entries went into " + name.instead);
     if (outcome.iCalendar2 && FilesWritten(outcome))
         output.Problem(file, "an iCalendar 2.0 calendar: its event files lack its time zones and header lines; "

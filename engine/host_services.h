@@ -3,16 +3,26 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvelin {
 
 enum class MessageIcon { Information, Critical };
+
+// A name not given because a file there is not Orvelin's, or was changed
+// since Orvelin wrote it, and the name given instead.
+struct KeptName {
+    std::string kept;
+    std::string instead;
+};
 
 // What a run that wrote files did, for its summary.
 struct RunSummary {
     std::uint64_t entries = 0;
     int files = 0;
     std::string folder;  // where they are
+    std::uint64_t earlierFilesReplaced = 0;  // of an earlier run's result there
+    std::vector<KeptName> namesKept;
 };
 
 // Everything the engine needs from the window and the platform. The file-system

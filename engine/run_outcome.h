@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/failure.h"
+#include "engine/host_services.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,12 +43,6 @@ struct RunOutcome {
     // that result's files, which this run's replaced as a whole (known once
     // the run has completed).
     std::uint64_t earlierFilesReplaced = 0;
-    // A name not given because a file there is not Orvelin's, or was
-    // changed since Orvelin wrote it, and the name given instead.
-    struct KeptName {
-        std::string kept;
-        std::string instead;
-    };
     std::vector<KeptName> namesKept;
     // In a dry run, the earlier result's files the run would remove.
     std::vector<std::string> wouldRemove;

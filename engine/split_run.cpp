@@ -290,7 +290,8 @@ void SplitRun::RunClosingStage()
     const bool openFolder =
         outcome_.filesWritten > 0 &&
         host_.showSummary(std::to_string(outcome_.entriesWritten) + " Entries have been generated",
-                          {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder}) &&
+                          {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder,
+                           outcome_.earlierFilesReplaced, outcome_.namesKept}) &&
         !options_.dryRun;
     host_.setProgress(false, "");
     if (openFolder)

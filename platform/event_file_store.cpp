@@ -5,6 +5,7 @@
 #include "engine/letter_case.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace orvelin::platform {
@@ -366,6 +367,8 @@ void EventFileStore::Commit()
 {
     OsCode failure = 0;
     for (Folder& folder : folders_) {
+        if (folder.recorded && !folder.staged.empty())
+            JoinRecordOnDisk(folder);
         const OsCode code = CommitFolder(folder);
         Keep(failure, code);
         // Only a result that is all in place replaces the earlier one; one
@@ -413,6 +416,39 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
         }
     }
     folder.continuing = true;
+}
+
+// Another run into the folder may have put its result there since this one
+// began: its files stay listed, so that they remain a result's, not a
+// stranger's, and this run's files of the same names replace them.
+void EventFileStore::JoinRecordOnDisk(Folder& folder)
+{
+    std::unordered_set<std::string_view> known;
+    for (std::size_t at = 0; at < folder.record.size();) {
+        const std::size_t end = folder.record.find('\n', at) + 1;
+        known.insert(std::string_view(folder.record).substr(at, end - at));
+        at = end;
+    }
+    const std::string onDisk = RecordLinesIn(os_, folder.path);
+    std::string added;
+    for (std::size_t at = 0; at < onDisk.size();) {
+        const std::size_t end = onDisk.find('\n', at) + 1;
+        if (const std::string_view line = std::string_view(onDisk).substr(at, end - at); !known.contains(line))
+            added += line;
+        at = end;
+    }
+    if (added.empty())
+        return;
+    std::unordered_set<std::string> theirs;
+    for (RecordedFile& file : RecordedFiles(added))
+        theirs.insert(std::move(file.name));
+    const InterruptionDeferred deferred(interruptions_);
+    for (std::size_t at = folder.placed; at < folder.staged.size(); ++at) {
+        if (theirs.contains(std::string(folder.staged.Name(at))))
+            folder.staged.AllowOverwrite(at);
+    }
+    folder.record.insert(folder.ownLines, added);
+    folder.ownLines += added.size();
 }
 
 const EarlierResult& EventFileStore::EarlierResultIn(const std::string& path)

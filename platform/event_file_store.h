@@ -83,6 +83,7 @@ private:
             return std::string_view(names_).substr(start, ends_[at] - start);
         }
         bool Overwrite(std::size_t at) const { return overwrite_[at]; }
+        void AllowOverwrite(std::size_t at) { overwrite_[at] = true; }
         void clear()
         {
             names_.clear();
@@ -129,6 +130,7 @@ private:
     void PlaceStaged(Folder& folder, std::string_view name, bool overwrite, OsCode& failure) noexcept;
     OsCode CommitFolder(Folder& folder);
     void RemoveEarlierResult(Folder& folder);
+    void JoinRecordOnDisk(Folder& folder);
     bool TakesWholePlace(const Folder& folder) const;
 
     void Join(std::string& path, const std::string& folder, std::string_view name) noexcept;

@@ -101,6 +101,14 @@ void AppendRecordLine(std::string& record, std::string_view name, const FileFact
     record += '\n';
 }
 
+std::string RecordLinesIn(FilePrimitives& os, const std::string& folder)
+{
+    std::string lines;
+    for (const RecordedFile& file : RecordedFiles(ReadSmallFile(os, folder + std::string(kResultRecordName))))
+        AppendRecordLine(lines, file.name, {true, file.size, file.modified});
+    return lines;
+}
+
 bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded)
 {
     return facts.ordinary && facts.size == recorded.size && facts.modified == recorded.modified;

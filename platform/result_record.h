@@ -48,6 +48,10 @@ void AppendRecordLine(std::string& record, std::string_view name, const FileFact
 // holds nothing.
 EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder);
 
+// The lines of the files the record in folder lists now (another run may
+// have written it since this one read the folder); "" when there is none.
+std::string RecordLinesIn(FilePrimitives& os, const std::string& folder);
+
 // Whether a file's facts are those it was recorded with.
 bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded);
 

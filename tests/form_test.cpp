@@ -181,12 +181,17 @@ TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
         ASSERT_EQ(standalone.dialogs.size(), 1u);
         EXPECT_EQ(standalone.dialogs[0].filter, "Calendars|*.ics;*.vcs|iCalendar|*.ics|VCalendar|*.vcs|All files|*.*");
         EXPECT_EQ(standalone.entries, (std::vector<std::string>{"0 of 3 entries", "2 of 3 entries", "3 of 3 entries"}));
-        const Box summary{"3 entries went into 2 files in " + folder.path() + "VCS folder.\r\n\r\nOpen the folder?",
+        // The rerun replaces the first run's result, but for the file changed since.
+        const std::string rerun = " They replaced the 1 file of the earlier split.\r\n\r\nKept 1.ics (not written "
+                                  "by Orvelin, or changed since): its entries went into 1 (2).ics.";
+        const Box summary{"3 entries went into 2 files in " + folder.path() + "VCS folder." + (yes ? rerun : "") +
+                              "\r\n\r\nOpen the folder?",
                           "Orvelin", BoxIcon::Information, "<question>"};
         EXPECT_EQ(standalone.boxes, std::vector{summary});
         EXPECT_EQ(launcher.started.size(), yes ? 1u : 0u);
         EXPECT_EQ(standalone.runningShown, std::vector{true});
         EXPECT_EQ(standalone.endings, std::vector{0});
+        WriteBytes(folder / "VCS folder/1.ics", "changed by hand");
     }
     EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"),
               "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");

@@ -247,6 +247,88 @@ TEST_F(CrashSafety, TwoRunsIntoOneFolderNeverMix)
     }
 }
 
+// A calendar of count entries tagged with tag, for standalone runs.
+std::string Entries(int count, const std::string& tag)
+{
+    std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    for (int n = 1; n <= count; ++n)
+        calendar += "BEGIN:VEVENT\r\nUID:" + tag + std::to_string(n) + "\r\nSUMMARY:" + std::string(150, 's') +
+                    "\r\nEND:VEVENT\r\n";
+    return calendar + "END:VCALENDAR\r\n";
+}
+
+// What a standalone run into out leaves, whatever happened before it: its
+// own result alone, each of its files holding its entry.
+void ExpectOnlyTheResultOf(const std::string& out, int count, const std::string& tag)
+{
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(out)) {
+        const std::string name = entry.path().filename();
+        if (name == ".orvelin-result")
+            continue;
+        ++files;
+        EXPECT_NE(ReadBytes(entry.path()).find("UID:" + tag + name.substr(0, name.find('.')) + "\r\n"),
+                  std::string::npos)
+            << name;
+    }
+    EXPECT_EQ(files, count);
+}
+
+// A standalone rerun interrupted at any moment leaves every file whole and
+// known as a result's: the next run replaces all of it.
+TEST_F(CrashSafety, AnInterruptedRerunIsReplacedWholeByTheNextRun)
+{
+    WriteBytes(folder / "old.ics", Entries(800, "old"));
+    WriteBytes(folder / "new.ics", Entries(600, "new"));
+    WriteBytes(folder / "last.ics", Entries(10, "last"));
+    std::mt19937 random(20261209);
+    int interrupted = 0;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        SCOPED_TRACE("try " + std::to_string(attempt));
+        fs::remove_all(folder / "out");
+        ASSERT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "old.ics"}, folder.path()).exitStatus, 0);
+        StartedProcess rerun({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "new.ics"}, folder.path());
+        ::usleep(std::uniform_int_distribution<useconds_t>(2'000, 40'000)(random));
+        ::kill(rerun.pid(), SIGINT);
+        interrupted += rerun.Wait().exitStatus == 128 + SIGINT ? 1 : 0;
+        const ProcessResult last = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "last.ics"}, folder.path());
+        EXPECT_EQ(last.exitStatus, 0) << last.err;
+        EXPECT_EQ(last.out.find("kept"), std::string::npos) << last.out;
+        ExpectOnlyTheResultOf(folder / "out", 10, "last");
+    }
+    EXPECT_GE(interrupted, 2) << "too few interruptions landed during a run";
+}
+
+// Two standalone runs into one folder at once: each file whole, and both
+// results known as results, which the next run replaces. A run that finds
+// a name taken by the other's result as it puts its files in place says so.
+TEST_F(CrashSafety, TwoStandaloneRunsAtOnceLeaveResultsTheNextRunReplaces)
+{
+    WriteBytes(folder / "a.ics", Entries(600, "a"));
+    WriteBytes(folder / "b.ics", Entries(400, "b"));
+    WriteBytes(folder / "last.ics", Entries(10, "last"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        fs::remove_all(folder / "out");
+        StartedProcess first({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "a.ics"}, folder.path());
+        StartedProcess second({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "b.ics"}, folder.path());
+        for (StartedProcess* run : {&first, &second}) {
+            const ProcessResult result = run->Wait();
+            if (result.exitStatus != 0) {
+                EXPECT_TRUE(result.exitStatus == 2 && result.err.ends_with("Find Error 58:  File already exists\n"))
+                    << result.err;
+            }
+        }
+        for (const auto& entry : fs::directory_iterator(folder / "out")) {
+            const std::string bytes = ReadBytes(entry.path());
+            EXPECT_TRUE(entry.path().filename() == ".orvelin-result" || bytes.ends_with("END:VCALENDAR\r\n"))
+                << entry.path();
+        }
+        const ProcessResult last = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "last.ics"}, folder.path());
+        EXPECT_EQ(last.exitStatus, 0) << last.err;
+        ExpectOnlyTheResultOf(folder / "out", 10, "last");
+    }
+}
+
 // Memory running out while an event file is made: the error box, no file,
 // no abort. The run is made in a child whose address space is used up.
 TEST_F(CrashSafety, MemoryRunningOutWhileWritingIsReported)

@@ -203,12 +203,24 @@ void StandaloneForm::Run(const SplitOptions& options)
 
 std::string SummaryText(const RunSummary& summary)
 {
+    // Enough names kept to see why; the rest counted.
+    constexpr std::size_t kNamesShown = 3;
     std::string folder = summary.folder;
     if (folder.size() > 1 && (folder.ends_with('/') || folder.ends_with('\\')))
         folder.pop_back();
-    return Counted(summary.entries, "entry", "entries") + " went into " +
-           Counted(static_cast<std::uint64_t>(summary.files), "file", "files") + " in " + folder +
-           ".\r\n\r\nOpen the folder?";
+    std::string text = Counted(summary.entries, "entry", "entries") + " went into " +
+                       Counted(static_cast<std::uint64_t>(summary.files), "file", "files") + " in " + folder + ".";
+    if (summary.earlierFilesReplaced > 0)
+        text += " They replaced the " + Counted(summary.earlierFilesReplaced, "file", "files") + " of the earlier split.";
+    for (std::size_t at = 0; at < summary.namesKept.size() && at < kNamesShown; ++at) {
+        text += "\r\n\r\nKept " + summary.namesKept[at].kept +
+                " (not written by Orvelin, or changed since): its entries went into " + summary.namesKept[at].instead +
+                ".";
+    }
+    if (summary.namesKept.size() > kNamesShown)
+        text += "\r\n\r\n" + Counted(summary.namesKept.size() - kNamesShown, "more file was", "more files were") +
+                " kept so.";
+    return text + "\r\n\r\nOpen the folder?";
 }
 
 std::string EntriesText(std::uint64_t written, std::uint64_t total)
