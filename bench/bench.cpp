@@ -329,6 +329,8 @@ int main(int argc, char** argv)
     const Command rerun{"orvelin-split rerun", {tool("orvelin-split"), "calendar.vcs"}, false, true};
     const Command standalone{"orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
                              false, false, 0, ".ics"};
+    const Command standaloneRerun{"--standalone rerun", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
+                                  false, true, 0, ".ics"};
     const Command dryRun{"--standalone --dry-run", {tool("orvelin-split"), "--standalone", "--dry-run", "calendar.vcs"},
                          false, false, 0, ""};
     // On a disk, a durable run ends with its files on the disk.
@@ -349,6 +351,7 @@ int main(int argc, char** argv)
         {{"30,000", 30000, {floor, split, awk, window}}, [&] { WriteEvents(calendar, 30000, 300); }},
         {{"30,000 rerun", 30000, {rerunFloor, rerun}}, [] {}},
         {{"30,000 zoned", 30000, {floor, standalone, dryRun}}, [&] { WriteEvents(calendar, 30000, 300, true); }},
+        {{"30,000 zoned rerun", 30000, {standalone, standaloneRerun}}, [] {}},
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
@@ -361,6 +364,8 @@ int main(int argc, char** argv)
         {{"long line", 3, {floor, hostile("--standalone", {})}}, [&] { WriteHostile(calendar, Hostile::LongLine); }},
         {{"disk 10,000", 10000, {syncFloor, split}, true}, [&] { WriteEvents(diskCalendar, 10000, 300); }},
         {{"disk 10,000 rerun", 10000, {syncRerunFloor, rerun}, true}, [] {}},
+        {{"disk 10,000 zoned rerun", 10000, {standalone, standaloneRerun}, true},
+         [&] { WriteEvents(diskCalendar, 10000, 300, true); }},
     };
 
     std::vector<Result> results;
@@ -415,6 +420,8 @@ int main(int argc, char** argv)
                  Ratio(results, "30,000 zoned", "--standalone --dry-run", "orvelin-split --standalone"), 0.25);
     met &= Check("rerun over the same names / rerun floor",
                  Ratio(results, "30,000 rerun", "orvelin-split rerun", "rerun floor"), 1.15);
+    met &= Check("standalone rerun over an earlier result / first run",
+                 Ratio(results, "30,000 zoned rerun", "--standalone rerun", "orvelin-split --standalone"), 1.5);
     met &= Check("2,000 events of 200 KB: console split / floor",
                  Ratio(results, "2,000 x 200 KB", "orvelin-split", "floor"), 1.15);
     met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"), 1.25);
@@ -433,6 +440,8 @@ int main(int argc, char** argv)
                  Ratio(results, "disk 10,000", "orvelin-split", "floor + syncfs"), 1.25);
     met &= Check("on disk, rerun: console split / rerun floor + syncfs",
                  Ratio(results, "disk 10,000 rerun", "orvelin-split rerun", "rerun floor + syncfs"), 1.25);
+    met &= Check("on disk, standalone rerun over an earlier result / first run",
+                 Ratio(results, "disk 10,000 zoned rerun", "--standalone rerun", "orvelin-split --standalone"), 1.5);
     std::printf("\nCSV: %s\n", csvPath.c_str());
     return met ? 0 : 1;
 }

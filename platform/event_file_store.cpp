@@ -423,13 +423,18 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
 // stranger's, and this run's files of the same names replace them.
 void EventFileStore::JoinRecordOnDisk(Folder& folder)
 {
+    std::string now = RecordIn(os_, folder.path);
+    if (now == folder.earlier->record)
+        return;
+    std::string onDisk;
+    for (const RecordedFile& file : RecordedFiles(now))
+        AppendRecordLine(onDisk, file.name, {true, file.size, file.modified});
     std::unordered_set<std::string_view> known;
     for (std::size_t at = 0; at < folder.record.size();) {
         const std::size_t end = folder.record.find('\n', at) + 1;
         known.insert(std::string_view(folder.record).substr(at, end - at));
         at = end;
     }
-    const std::string onDisk = RecordLinesIn(os_, folder.path);
     std::string added;
     for (std::size_t at = 0; at < onDisk.size();) {
         const std::size_t end = onDisk.find('\n', at) + 1;

@@ -101,12 +101,9 @@ void AppendRecordLine(std::string& record, std::string_view name, const FileFact
     record += '\n';
 }
 
-std::string RecordLinesIn(FilePrimitives& os, const std::string& folder)
+std::string RecordIn(FilePrimitives& os, const std::string& folder)
 {
-    std::string lines;
-    for (const RecordedFile& file : RecordedFiles(ReadSmallFile(os, folder + std::string(kResultRecordName))))
-        AppendRecordLine(lines, file.name, {true, file.size, file.modified});
-    return lines;
+    return ReadSmallFile(os, folder + std::string(kResultRecordName));
 }
 
 bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded)
@@ -120,9 +117,9 @@ EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder)
     std::vector<std::string> names;
     if (os.ListFolder(folder, "", names) != 0)
         return result;
-    Record record;
     if (std::find(names.begin(), names.end(), kResultRecordName) != names.end())
-        record = ParseRecord(ReadSmallFile(os, folder + std::string(kResultRecordName)));
+        result.record = RecordIn(os, folder);
+    const Record record = ParseRecord(result.record);
     // A name may be listed twice: before and after a run that stopped half-way replaced it.
     std::unordered_multimap<std::string_view, const RecordedFile*> byName;
     for (const RecordedFile& file : record.files)

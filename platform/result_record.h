@@ -30,6 +30,7 @@ struct EarlierResult {
     // folder's place) and holds nothing but that run's result: a new result
     // may take its place in turn.
     bool ownFolderOnly = false;
+    std::string record;  // the record's text as read
 };
 
 // The record's first line, which says what the file is to anyone who opens it.
@@ -48,9 +49,9 @@ void AppendRecordLine(std::string& record, std::string_view name, const FileFact
 // holds nothing.
 EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder);
 
-// The lines of the files the record in folder lists now (another run may
-// have written it since this one read the folder); "" when there is none.
-std::string RecordLinesIn(FilePrimitives& os, const std::string& folder);
+// The text of the record in folder now (another run may have written it
+// since this one read the folder); "" when there is none.
+std::string RecordIn(FilePrimitives& os, const std::string& folder);
 
 // Whether a file's facts are those it was recorded with.
 bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded);
