@@ -78,6 +78,7 @@ public:
     }
     void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
     void SetRunning(bool running) override { runningShown.push_back(running); }
+    void ShowInstructions(std::string_view text) override { instructions = text; }
 
     std::string ProgressLine() const { return progressVisible ? progressCaption : "<hidden>"; }
 
@@ -95,6 +96,7 @@ public:
     bool yes = false;
     std::vector<std::string> entries;
     std::vector<bool> runningShown;
+    std::string instructions;
 };
 
 class MemorySettings final : public ui::Settings {
@@ -114,6 +116,8 @@ const std::string kEventB = "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT";
 const std::string kEventC = "BEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT";
 const std::string kThreeEvents = "BEGIN:VCALENDAR\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
                                  "\r\nEND:VCALENDAR\r\n";
+const std::string kThreeEntries = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
+                                  "\r\nEND:VCALENDAR\r\n";
 
 class FormBehaviour : public ::testing::Test {
 protected:
@@ -164,9 +168,7 @@ TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
 // and a summary that offers the folder.
 TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
 {
-    const std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
-                                 "\r\nEND:VCALENDAR\r\n";
-    WriteBytes(folder / "export.ics", calendar);
+    WriteBytes(folder / "export.ics", kThreeEntries);
     for (const bool yes : {false, true}) {
         FakeToolkit standalone;
         MemorySettings settings;
@@ -264,9 +266,40 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
     }
 }
 
-// A calendar handed over on the command line or dropped on either window
+// A calendar handed over to the standalone window is named there and waits:
+// Generate splits it with the choices as they are then, without the dialog.
+TEST_F(FormBehaviour, AHandedCalendarWaitsForGenerateInTheStandaloneWindow)
+{
+    WriteBytes(folder / "export.ics", kThreeEntries);
+    FakeToolkit standalone;
+    MemorySettings settings;
+    ui::StandaloneForm form(standalone, files, launcher, settings);
+    form.Load();
+    const std::string entries = "Each entry - an event with the rest of its series, a to-do, a journal entry - becomes "
+                                "a whole calendar with its time zones, which any calendar program imports as the "
+                                "original meant it.";
+    form.OpenFile(folder / "export.ics");
+    EXPECT_EQ(standalone.instructions, "Click \"Generate\" to split \"export.ics\" with the choices below. " + entries);
+    const std::string longName = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(40, '_') + "final.ics";
+    WriteBytes(folder / longName, kThreeEntries);
+    form.OpenFile(folder / longName);
+    EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"Planning \xE6\x97\xA5\xE7\xA8\x8B" +
+                                                    std::string(11, '_') + "..." + std::string(13, '_') + "final.ics\" with"))
+        << "a long name keeps its start and end: " << standalone.instructions;
+    EXPECT_FALSE(std::filesystem::exists(Utf8Path(folder / "VCS folder")));
+    standalone.choices.files = ui::StandaloneChoices::Files::Entries;
+    standalone.choices.entries = "2";
+    form.Generate();
+    EXPECT_TRUE(standalone.dialogs.empty());
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(standalone.instructions,
+              "Click \"Generate\" and select the calendar (.ics or .vcs) that you wish to split. " + entries);
+}
+
+// A calendar handed over on the command line or dropped on the plain window
 // runs as if the dialog had returned it; one that cannot be read is named in
-// a box and the window stays; a drop during a run is ignored.
+// a box (by either window) and the window stays; a drop during a run is
+// ignored.
 TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
 {
     WriteBytes(folder / "export.vcs", kThreeEvents);

@@ -390,7 +390,8 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
     }
 }
 
-// A calendar dropped on either window is split as if chosen in the dialog.
+// A calendar dropped on the plain window is split as if chosen in the
+// dialog; on the standalone window it is named and waits for Generate.
 TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
 {
     WriteBytes(folder / "export.vcs", kThreeEvents);
@@ -413,11 +414,32 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     QSignalSpy standaloneEnds(&standalone, &StandaloneWindow::programEnding);
     MessageBox::SetAnswerToQuestions(false);
     drop(&standalone);
+    EXPECT_TRUE(standalone.instructions->text().startsWith("Click \"Generate\" to split \"export.vcs\" with the"));
+    EXPECT_EQ(standaloneEnds.size(), 0);
+    QTest::mouseClick(standalone.generate, Qt::LeftButton);
     MessageBox::SetAnswerToQuestions(true);
     EXPECT_EQ(standaloneEnds.size(), 1);
     EXPECT_EQ(ReadBytes(folder / "VCS folder/3.vcs"),
               "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     EXPECT_EQ(boxes.back().text.toStdString(), "3 entries went into 3 files in " + folder.path() + "VCS folder.\n\nOpen the folder?");
+}
+
+// The box about a calendar handed over that cannot be read is owned by the
+// window, also before the window is shown.
+TEST(StandaloneWindowControls, ABoxAboutAHandedCalendarIsOwnedByTheWindow)
+{
+    RecordingLauncher launcher;
+    MemorySettings settings;
+    StandaloneWindow window([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        box->accept();
+    });
+    window.form.OpenFile("/nonexistent/calendar.ics");
+    EXPECT_EQ(owner, &window);
 }
 
 // Every choice of the standalone window has its access key.

@@ -5,6 +5,7 @@
 #include "ui/form/captions.h"
 
 #include <array>
+#include <vector>
 
 namespace orvelin::ui {
 namespace {
@@ -45,6 +46,21 @@ void Restore(const std::array<std::pair<std::string_view, Value>, N>& names, con
     }
 }
 
+// A calendar's name as the band shows it: a name too long for a line (which
+// would be cut off there) keeps its start and its end.
+std::string Shortened(const std::string& name)
+{
+    constexpr std::size_t kKept = 22;  // characters at either end
+    std::vector<std::size_t> starts;  // of the UTF-8 characters
+    for (std::size_t at = 0; at < name.size(); ++at) {
+        if ((static_cast<unsigned char>(name[at]) & 0xC0) != 0x80)
+            starts.push_back(at);
+    }
+    if (starts.size() <= 2 * kKept + 3)
+        return name;
+    return name.substr(0, starts[kKept]) + "..." + name.substr(starts[starts.size() - kKept]);
+}
+
 std::string Counted(std::uint64_t count, std::string_view one, std::string_view many)
 {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
@@ -82,6 +98,7 @@ void StandaloneForm::Load()
         choices.ownFolder = true;
         choices.folder = folder;
     }
+    toolkit_.ShowInstructions(Instructions());
     toolkit_.ShowChoices(choices);
     toolkit_.SetProgressVisible(true);
 }
@@ -155,10 +172,15 @@ void StandaloneForm::Generate()
     const std::optional<SplitOptions> options = Options();
     if (!options)
         return;
-    dialog.setFilter(std::string(kStandaloneFilter));
-    dialog.setDialogTitle(std::string(kStandaloneDialogTitle));
-    dialog.setFlags(CommonDialog::kFileMustExist);
-    dialog.ShowOpen();
+    if (handed_) {
+        // The calendar waited for this Generate only: the next one asks again.
+        ShowHanded(false);
+    } else {
+        dialog.setFilter(std::string(kStandaloneFilter));
+        dialog.setDialogTitle(std::string(kStandaloneDialogTitle));
+        dialog.setFlags(CommonDialog::kFileMustExist);
+        dialog.ShowOpen();
+    }
     Run(*options);
 }
 
@@ -184,11 +206,22 @@ void StandaloneForm::Cancel()
 
 void StandaloneForm::OpenFile(const std::string& file)
 {
-    if (runner_.busy())
-        return;
-    const std::optional<SplitOptions> options = Options();
-    if (options && runner_.Take(file, dialog))
-        Run(*options);
+    if (runner_.Take(file, dialog))
+        ShowHanded(true);
+}
+
+void StandaloneForm::ShowHanded(bool handed)
+{
+    handed_ = handed;
+    toolkit_.ShowInstructions(Instructions());
+}
+
+std::string StandaloneForm::Instructions() const
+{
+    const std::string choose =
+        handed_ ? "Click \"Generate\" to split \"" + Shortened(dialog.fileTitle()) + "\" with the choices below. "
+                : std::string(kStandaloneChoose);
+    return choose + std::string(kStandaloneEntries);
 }
 
 void StandaloneForm::Run(const SplitOptions& options)

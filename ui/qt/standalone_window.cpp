@@ -50,7 +50,9 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     setMinimumWidth(594);
 
-    auto* instructions = Named(new QLabel(FromUtf8(kStandaloneInstructions)), "Instructions");
+    instructions = Named(new QLabel, "Instructions");
+    // A calendar's name is shown as it is, never as markup.
+    instructions->setTextFormat(Qt::PlainText);
     OnTheBand(instructions);
     instructions->setFont(DesignFont());
     instructions->setWordWrap(true);
@@ -213,6 +215,11 @@ void StandaloneWindow::SetRunning(bool running)
     generate->setEnabled(!running);
     if (!running)
         generate->setFocus();
+}
+
+void StandaloneWindow::ShowInstructions(std::string_view text)
+{
+    instructions->setText(FromUtf8(text));
 }
 
 void StandaloneWindow::OnClose()

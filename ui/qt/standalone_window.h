@@ -26,6 +26,7 @@ public:
                      Settings& settings);
     ~StandaloneWindow() override;
 
+    QLabel* instructions;
     QRadioButton* oneEntry;
     QRadioButton* entries;
     QLineEdit* entryCount;
@@ -54,6 +55,7 @@ public:
     bool AskYesNo(std::string_view text, std::string_view title) override;
     void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) override;
     void SetRunning(bool running) override;
+    void ShowInstructions(std::string_view text) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

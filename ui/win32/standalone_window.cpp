@@ -19,7 +19,7 @@ constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 // (WS_GROUP on its first), which ends where the next begins.
 constexpr ControlDesign kControls[] = {
     {kBand, L"STATIC", SS_LEFT, "", kOnBand | kBehind, 0, 0, 594, 64},
-    {kInstructionsLabel, L"STATIC", kLabel, kStandaloneInstructions, kOnBand | kDesignFont, 8, 8, 578, 52},
+    {kInstructionsLabel, L"STATIC", kLabel, "", kOnBand | kDesignFont, 8, 8, 578, 52},
 
     {kFilesGroup, L"BUTTON", BS_GROUPBOX, "Files", kBehind, 8, 72, 300, 172},
     {kOneEntry, L"BUTTON", kRadio | WS_GROUP, "&One entry per file", kDialogFont, 20, 92, 280, 20},
@@ -189,6 +189,11 @@ void StandaloneWindow::ShowEntries(std::uint64_t written, std::uint64_t total, s
     const std::uint64_t steps = total == 0 ? 0 : written * kProgressSteps / total;
     ::SendMessageW(Control(kProgress), PBM_SETPOS, static_cast<WPARAM>(steps), 0);
     SetText(kEntriesLine, words);
+}
+
+void StandaloneWindow::ShowInstructions(std::string_view text)
+{
+    SetText(kInstructionsLabel, text);
 }
 
 // The choices and Generate take no input during a run; the focus waits on
