@@ -77,8 +77,14 @@ public:
         return yes;
     }
     void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
-    void SetRunning(bool running) override { runningShown.push_back(running); }
+    // As the Win32 window does, the end of a run enables every choice.
+    void SetRunning(bool running) override
+    {
+        runningShown.push_back(running);
+        namesEnabled = namesEnabled || !running;
+    }
     void ShowInstructions(std::string_view text) override { instructions = text; }
+    void EnableNames(bool enabled) override { namesEnabled = enabled; }
 
     std::string ProgressLine() const { return progressVisible ? progressCaption : "<hidden>"; }
 
@@ -97,6 +103,7 @@ public:
     std::vector<std::string> entries;
     std::vector<bool> runningShown;
     std::string instructions;
+    bool namesEnabled = true;
 };
 
 class MemorySettings final : public ui::Settings {
@@ -294,6 +301,54 @@ TEST_F(FormBehaviour, AHandedCalendarWaitsForGenerateInTheStandaloneWindow)
     EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
     EXPECT_EQ(standalone.instructions,
               "Click \"Generate\" and select the calendar (.ics or .vcs) that you wish to split. " + entries);
+}
+
+// A field the window refuses is not kept, also on closing: it keeps what was
+// kept before (or a first start's value), the rest is kept. The folder's text
+// is kept apart from where the files go, so choosing "beside" forgets no
+// folder; settings kept before that hold a folder only while it was chosen.
+TEST_F(FormBehaviour, OnlyWhatTheWindowTakesIsKept)
+{
+    using Files = ui::StandaloneChoices::Files;
+    std::filesystem::create_directory(Utf8Path(folder / "import"));
+    MemorySettings settings;
+    settings.values = {{"standalone/entries", "25"}, {"standalone/size", "0 KB"}, {"standalone/folder", folder / "import"}};
+    const auto loaded = [&] {
+        FakeToolkit next;
+        ui::StandaloneForm form(next, files, launcher, settings);
+        form.Load();
+        return next.choices;
+    };
+    EXPECT_EQ(loaded(), (ui::StandaloneChoices{Files::OneEntry, "25", "500 KB", FileNaming::Number, true, folder / "import"}));
+    for (const std::string refused : {"0", "many"}) {
+        FakeToolkit closing;
+        ui::StandaloneForm form(closing, files, launcher, settings);
+        closing.choices = {Files::Entries, refused, refused, FileNaming::Uid, false, folder / "gone/deeper"};
+        form.Cancel();
+        EXPECT_EQ(loaded(), (ui::StandaloneChoices{Files::Entries, "25", "500 KB", FileNaming::Uid, false, folder / "import"}));
+    }
+}
+
+// Names take no input while the files go by period: from the start, after a
+// change of files, and after a run.
+TEST_F(FormBehaviour, NamesAreDisabledWhileAPeriodIsChosen)
+{
+    MemorySettings settings;
+    settings.values["standalone/files"] = "year";
+    FakeToolkit standalone;
+    ui::StandaloneForm form(standalone, files, launcher, settings);
+    form.Load();
+    EXPECT_FALSE(standalone.namesEnabled);
+    standalone.choices.files = ui::StandaloneChoices::Files::Size;
+    form.FilesChanged();
+    EXPECT_TRUE(standalone.namesEnabled);
+    standalone.choices.files = ui::StandaloneChoices::Files::Month;
+    form.FilesChanged();
+    WriteBytes(folder / "plain.ics", "no events");
+    standalone.answers.push_back(folder / "plain.ics");
+    form.Generate();
+    EXPECT_EQ(standalone.runningShown, (std::vector{true, false}));
+    EXPECT_FALSE(standalone.namesEnabled);
 }
 
 // A calendar handed over on the command line or dropped on the plain window

@@ -442,6 +442,18 @@ TEST(StandaloneWindowControls, ABoxAboutAHandedCalendarIsOwnedByTheWindow)
     EXPECT_EQ(owner, &window);
 }
 
+// Names take no input while a period is chosen.
+TEST(StandaloneWindowControls, NamesAreDisabledWhileAPeriodIsChosen)
+{
+    RecordingLauncher launcher;
+    MemorySettings settings;
+    StandaloneWindow window([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
+    window.byMonth->click();
+    EXPECT_FALSE(window.byDate->isEnabled());
+    window.size->click();
+    EXPECT_TRUE(window.byDate->isEnabled());
+}
+
 // Every choice of the standalone window has its access key.
 TEST(StandaloneWindowControls, EachHasItsAccessKey)
 {

@@ -554,6 +554,13 @@ TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
     window.ProcessPendingEvents();
     EXPECT_EQ(::GetFocus(), Control(kEntryCount));
     EXPECT_TRUE(Checked(kEntries));
+    // Names take no input while a period is chosen; typing a number of entries chooses none.
+    ::SendMessageW(Control(kByYear), BM_CLICK, 0, 0);
+    EXPECT_FALSE(::IsWindowEnabled(Control(kByDate)));
+    ::SetFocus(Control(kEntryCount));
+    ::PostMessageW(Control(kEntryCount), WM_CHAR, '5', 1);
+    window.ProcessPendingEvents();
+    EXPECT_TRUE(::IsWindowEnabled(Control(kByDate)));
     ::SetFocus(Control(kSizeText));
     ::PostMessageW(Control(kSizeText), WM_CHAR, 'x', 1);
     window.ProcessPendingEvents();

@@ -26,6 +26,8 @@ public:
     // Generate: clicked, Alt+G or Enter. It splits the calendar handed over,
     // if one waits, or else the one chosen in the dialog.
     void Generate();
+    // The choice of files changed: names take input unless it is a period.
+    void FilesChanged();
     // Browse: a folder for the files.
     void Browse();
     // Cancel (clicked, Alt+C or Esc) and closing by the frame: the program
@@ -46,6 +48,8 @@ public:
 
 private:
     void Run(const SplitOptions& options);
+    // Keeps choices for the next start, but for a field the window refuses,
+    // which keeps what was kept before.
     void Keep(const StandaloneChoices& choices);
     void ShowHanded(bool handed);
     // The band's text: what to do, naming a calendar handed over.

@@ -71,6 +71,9 @@ public:
     virtual void SetRunning(bool running) = 0;
     // The instructions on the band.
     virtual void ShowInstructions(std::string_view text) = 0;
+    // Whether the choices of names take input (not while the files go by
+    // period, which names them).
+    virtual void EnableNames(bool enabled) = 0;
 };
 
 }  // namespace orvelin::ui

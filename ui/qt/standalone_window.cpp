@@ -86,7 +86,7 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     Pair(entries, entryCount);
     Pair(size, sizeText);
 
-    auto* names = Named(new QGroupBox(QStringLiteral("Names")), "Names");
+    names = Named(new QGroupBox(QStringLiteral("Names")), "Names");
     byNumber = Radio("ByNumber", QStringLiteral("&Numbers: 1.ics, 2.ics, ..."));
     byDate = Radio("ByDate", QStringLiteral("&Date and summary:\n2026-03-01 0930 Standup.ics"));
     byUid = Radio("ByUid", QStringLiteral("U&ID of the entry"));
@@ -148,6 +148,9 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     connect(generate, &QPushButton::clicked, this, [this] { form.Generate(); });
     connect(cancel, &QPushButton::clicked, this, [this] { form.Cancel(); });
     connect(browse, &QPushButton::clicked, this, [this] { form.Browse(); });
+    // A change of files into or out of a period toggles one of these.
+    for (QRadioButton* period : {byYear, byMonth})
+        connect(period, &QRadioButton::toggled, this, [this] { form.FilesChanged(); });
     setAcceptDrops(true);
     form.Load();
     generate->setFocus();
@@ -220,6 +223,11 @@ void StandaloneWindow::SetRunning(bool running)
 void StandaloneWindow::ShowInstructions(std::string_view text)
 {
     instructions->setText(FromUtf8(text));
+}
+
+void StandaloneWindow::EnableNames(bool enabled)
+{
+    names->setEnabled(enabled);
 }
 
 void StandaloneWindow::OnClose()

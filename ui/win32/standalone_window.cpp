@@ -105,7 +105,12 @@ void StandaloneWindow::OnCommand(int id, int notification)
             ::SendMessageW(edit, EM_SETSEL, 0, -1);
         } else if (id == field && notification == EN_CHANGE && ::GetFocus() == edit) {
             CheckInGroup(radio);
+            form_.FilesChanged();
         }
+    }
+    for (const auto& [files, radio] : kFileRadios) {
+        if (id == radio && notification == BN_CLICKED)
+            form_.FilesChanged();
     }
 }
 
@@ -194,6 +199,12 @@ void StandaloneWindow::ShowEntries(std::uint64_t written, std::uint64_t total, s
 void StandaloneWindow::ShowInstructions(std::string_view text)
 {
     SetText(kInstructionsLabel, text);
+}
+
+void StandaloneWindow::EnableNames(bool enabled)
+{
+    for (int id = kNamesGroup; id <= kByUid; ++id)
+        ::EnableWindow(Control(id), enabled);
 }
 
 // The choices and Generate take no input during a run; the focus waits on

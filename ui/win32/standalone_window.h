@@ -22,6 +22,7 @@ public:
     void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) override;
     void SetRunning(bool running) override;
     void ShowInstructions(std::string_view text) override;
+    void EnableNames(bool enabled) override;
 
 private:
     void OnCommand(int id, int notification) override;
