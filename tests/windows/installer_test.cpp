@@ -180,9 +180,11 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
               program + L"--standalone \"%1\"");
     EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar", L"FriendlyTypeName"), L"Orvelin");
     EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar.Standalone", L"FriendlyTypeName"), L"Orvelin (standalone files)");
+    // The plain window, which writes vCalendar files, for .vcs alone.
     for (const wchar_t* extension : kExtensions) {
-        for (const wchar_t* progId : kProgIds)
-            EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", progId), L"") << extension << progId;
+        EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", kProgIds[1]), L"") << extension;
+        EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", kProgIds[0]),
+                  extension == kExtensions[0] ? std::optional<std::wstring>(L"") : std::nullopt) << extension;
     }
     EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
     EXPECT_EQ(Value(kClasses + L".ics", L""), std::nullopt);
