@@ -1,7 +1,8 @@
 // The Windows installer, silent, in a Wine prefix where Orvelin is not
 // installed: its files, shortcuts, "Open with" entries and uninstall entry,
 // the installed console tool at work, an install over it, and a silent
-// uninstall that leaves nothing of Orvelin behind and the rest of the
+// uninstall that leaves nothing of Orvelin behind (its copy in the temporary
+// folder gone, or to go when Windows next starts) and the rest of the
 // extensions' entries as they were; then an install over it, an uninstall
 // and an install elsewhere refused while one of its programs runs, and an
 // install elsewhere that uninstalls it first.
@@ -109,14 +110,34 @@ int Uninstall()
     return RunCommandLine(Utf8(fs::path(Entry(L"QuietUninstallString").value_or(L""))), ".").exitStatus;
 }
 
+// Whether done() comes to hold within a minute.
+bool Eventually(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return done();
+}
+
 // Whether folder is gone within a minute: the uninstaller's own file and
 // folder go once it has ended.
 bool Gone(const fs::path& folder)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (fs::exists(folder) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return !fs::exists(folder);
+    return Eventually([&] { return !fs::exists(folder); });
+}
+
+// The files Windows removes or renames when it next starts, as the session
+// manager keeps them.
+constexpr wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+std::wstring PendingRenames()
+{
+    std::wstring names(32768, L'\0');
+    DWORD size = static_cast<DWORD>(names.size() * sizeof(wchar_t));
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                       nullptr, names.data(), &size) != ERROR_SUCCESS)
+        return {};
+    names.resize(size / sizeof(wchar_t));
+    return names;
 }
 
 // An installed program running until destroyed: the window, or the console
@@ -195,8 +216,16 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_EQ(split.exitStatus, 0) << split.err;
     EXPECT_EQ(ReadBytes(folder / "VCS folder/1.vcs"), EventFile(event));
 
+    const fs::path copy = fs::temp_directory_path() / "orvelin-uninstall.exe";
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
     ASSERT_EQ(Uninstall(), 0);
     EXPECT_TRUE(Gone(installed));
+    EXPECT_TRUE(Eventually([&] {
+        return !fs::exists(copy) || PendingRenames().find(copy.filename().wstring()) != std::wstring::npos;
+    })) << "the uninstaller's copy stays in " << copy;
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+    std::error_code ignored;
+    fs::remove(copy, ignored);
     for (const fs::path& shortcut : shortcuts)
         EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
     EXPECT_FALSE(EntryExists());
@@ -208,6 +237,7 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     }
     EXPECT_EQ(Value(kClasses + L".vcs\\OpenWithProgids", L"Other.Calendar"), L"");
     EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
+    EXPECT_FALSE(KeyExists(kClasses + L".ics")) << "the keys left empty are gone";
 }
 
 // While a program of the installation runs, an install over it, an uninstall
