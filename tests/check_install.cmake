@@ -1,8 +1,8 @@
 # Installs the build BUILD under PREFIX, stripped, and checks the desktop
 # integration there: the entries and the AppStream record validate, the
 # icons are in place at every size, and the entries take calendars (so that
-# file managers offer them under "Open with": the plain window for vCalendar,
-# the standalone one for both) without making Orvelin the default program
+# file managers offer them under "Open with": the plain window, which writes
+# vCalendar, for vCalendar alone) without making Orvelin the default program
 # for calendars.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} --strip
@@ -22,24 +22,21 @@ foreach(check "desktop-file-validate;${entry}" "desktop-file-validate;${standalo
   endif()
 endforeach()
 
-# The plain window writes vCalendar files: it takes vCalendar alone, the
-# standalone window both.
-function(check_entry desktopFile command types)
+foreach(pair "${entry};Exec=orvelin %f" "${standaloneEntry};Exec=orvelin --standalone %f")
+  list(GET pair 0 desktopFile)
+  list(GET pair 1 expected)
   file(STRINGS ${desktopFile} exec REGEX "^Exec=")
-  file(STRINGS ${desktopFile} mimeTypes REGEX "^MimeType=")
-  if(NOT exec STREQUAL "Exec=${command}" OR NOT mimeTypes STREQUAL "MimeType=${types}")
-    message(FATAL_ERROR "${desktopFile} starts '${exec}' for '${mimeTypes}'")
+  if(NOT exec STREQUAL expected)
+    message(FATAL_ERROR "${desktopFile} starts '${exec}'")
   endif()
-endfunction()
-check_entry(${entry} "orvelin %f" "text/x-vcalendar\\;")
-check_entry(${standaloneEntry} "orvelin --standalone %f" "text/calendar\\;text/x-vcalendar\\;")
-# So "Open with" lists both for vCalendar, the standalone window alone for
+endforeach()
+# "Open with" lists both for vCalendar, the standalone window alone for
 # iCalendar; no default is set.
 execute_process(COMMAND update-desktop-database ${share}/applications RESULT_VARIABLE status)
 file(STRINGS ${share}/applications/mimeinfo.cache handlers REGEX "^text/(calendar|x-vcalendar)=")
-set(expectedHandlers "text/calendar=org.orvelin.Orvelin.Standalone.desktop\\;"
-                     "text/x-vcalendar=org.orvelin.Orvelin.Standalone.desktop\\;org.orvelin.Orvelin.desktop\\;")
-if(NOT status EQUAL 0 OR NOT handlers STREQUAL expectedHandlers)
+set(expected "text/calendar=org.orvelin.Orvelin.Standalone.desktop\\;"
+             "text/x-vcalendar=org.orvelin.Orvelin.Standalone.desktop\\;org.orvelin.Orvelin.desktop\\;")
+if(NOT status EQUAL 0 OR NOT handlers STREQUAL expected)
   message(FATAL_ERROR "Open with lists ${handlers}")
 endif()
 file(GLOB_RECURSE defaults ${PREFIX}/*mimeapps.list ${PREFIX}/*defaults.list)

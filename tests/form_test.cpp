@@ -78,11 +78,7 @@ public:
     }
     void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
     // As the Win32 window does, the end of a run enables every choice.
-    void SetRunning(bool running) override
-    {
-        runningShown.push_back(running);
-        namesEnabled = namesEnabled || !running;
-    }
+    void SetRunning(bool running) override { runningShown.push_back(running); namesEnabled |= !running; }
     void ShowInstructions(std::string_view text) override { instructions = text; }
     void EnableNames(bool enabled) override { namesEnabled = enabled; }
 
@@ -245,87 +241,39 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
     }
 }
 
-// The choices of a run come back at the next start; a folder that is gone
-// by then falls back to "VCS folder" beside the calendar, without a word.
+// The choices of a run come back at the next start, a folder typed also
+// while "VCS folder" is chosen; a refused field is not kept, also on closing.
+// A folder that is gone falls back to "VCS folder", without a word; older
+// settings hold a folder only while chosen, and may hold a refused field.
 TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
 {
     using Files = ui::StandaloneChoices::Files;
     std::filesystem::create_directory(Utf8Path(folder / "import"));
-    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, true, folder / "import"};
+    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, false, folder / "import"};
+    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, false, folder / "gone/deeper"};
     MemorySettings settings;
-    {
+    for (const ui::StandaloneChoices& closed : {chosen, refused}) {
         FakeToolkit first;
         ui::StandaloneForm form(first, files, launcher, settings);
-        first.choices = chosen;
+        first.choices = closed;
         form.Cancel();  // closing keeps them too
     }
-    for (const bool folderGone : {false, true}) {
-        if (folderGone)
+    for (const std::string_view kept : {"now", "before", "gone"}) {
+        if (kept == "before") {
+            settings.values.erase("standalone/output");
+            settings.values["standalone/size"] = "0 KB";  // refused, yet kept so
+        }
+        if (kept == "gone")
             std::filesystem::remove(Utf8Path(folder / "import"));
         FakeToolkit next;
         ui::StandaloneForm form(next, files, launcher, settings);
         form.Load();
         ui::StandaloneChoices expected = chosen;
-        expected.ownFolder = !folderGone;
-        expected.folder = folderGone ? "" : chosen.folder;
-        EXPECT_EQ(next.choices, expected);
+        expected.size = kept == "now" ? chosen.size : "500 KB";
+        expected.ownFolder = kept == "before";
+        expected.folder = kept == "gone" ? "" : chosen.folder;
+        EXPECT_EQ(next.choices, expected) << kept;
         EXPECT_TRUE(next.boxes.empty());
-    }
-}
-
-// A calendar handed over to the standalone window is named there and waits:
-// Generate splits it with the choices as they are then, without the dialog.
-TEST_F(FormBehaviour, AHandedCalendarWaitsForGenerateInTheStandaloneWindow)
-{
-    WriteBytes(folder / "export.ics", kThreeEntries);
-    FakeToolkit standalone;
-    MemorySettings settings;
-    ui::StandaloneForm form(standalone, files, launcher, settings);
-    form.Load();
-    const std::string entries = "Each entry - an event with the rest of its series, a to-do, a journal entry - becomes "
-                                "a whole calendar with its time zones, which any calendar program imports as the "
-                                "original meant it.";
-    form.OpenFile(folder / "export.ics");
-    EXPECT_EQ(standalone.instructions, "Click \"Generate\" to split \"export.ics\" with the choices below. " + entries);
-    const std::string longName = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(40, '_') + "final.ics";
-    WriteBytes(folder / longName, kThreeEntries);
-    form.OpenFile(folder / longName);
-    EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"Planning \xE6\x97\xA5\xE7\xA8\x8B" +
-                                                    std::string(11, '_') + "..." + std::string(13, '_') + "final.ics\" with"))
-        << "a long name keeps its start and end: " << standalone.instructions;
-    EXPECT_FALSE(std::filesystem::exists(Utf8Path(folder / "VCS folder")));
-    standalone.choices.files = ui::StandaloneChoices::Files::Entries;
-    standalone.choices.entries = "2";
-    form.Generate();
-    EXPECT_TRUE(standalone.dialogs.empty());
-    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
-    EXPECT_EQ(standalone.instructions,
-              "Click \"Generate\" and select the calendar (.ics or .vcs) that you wish to split. " + entries);
-}
-
-// A field the window refuses is not kept, also on closing: it keeps what was
-// kept before (or a first start's value), the rest is kept. The folder's text
-// is kept apart from where the files go, so choosing "beside" forgets no
-// folder; settings kept before that hold a folder only while it was chosen.
-TEST_F(FormBehaviour, OnlyWhatTheWindowTakesIsKept)
-{
-    using Files = ui::StandaloneChoices::Files;
-    std::filesystem::create_directory(Utf8Path(folder / "import"));
-    MemorySettings settings;
-    settings.values = {{"standalone/entries", "25"}, {"standalone/size", "0 KB"}, {"standalone/folder", folder / "import"}};
-    const auto loaded = [&] {
-        FakeToolkit next;
-        ui::StandaloneForm form(next, files, launcher, settings);
-        form.Load();
-        return next.choices;
-    };
-    EXPECT_EQ(loaded(), (ui::StandaloneChoices{Files::OneEntry, "25", "500 KB", FileNaming::Number, true, folder / "import"}));
-    for (const std::string refused : {"0", "many"}) {
-        FakeToolkit closing;
-        ui::StandaloneForm form(closing, files, launcher, settings);
-        closing.choices = {Files::Entries, refused, refused, FileNaming::Uid, false, folder / "gone/deeper"};
-        form.Cancel();
-        EXPECT_EQ(loaded(), (ui::StandaloneChoices{Files::Entries, "25", "500 KB", FileNaming::Uid, false, folder / "import"}));
     }
 }
 
@@ -343,18 +291,17 @@ TEST_F(FormBehaviour, NamesAreDisabledWhileAPeriodIsChosen)
     form.FilesChanged();
     EXPECT_TRUE(standalone.namesEnabled);
     standalone.choices.files = ui::StandaloneChoices::Files::Month;
-    form.FilesChanged();
-    WriteBytes(folder / "plain.ics", "no events");
-    standalone.answers.push_back(folder / "plain.ics");
+    standalone.answers.push_back(folder / "none.ics");
     form.Generate();
-    EXPECT_EQ(standalone.runningShown, (std::vector{true, false}));
     EXPECT_FALSE(standalone.namesEnabled);
 }
 
 // A calendar handed over on the command line or dropped on the plain window
 // runs as if the dialog had returned it; one that cannot be read is named in
 // a box (by either window) and the window stays; a drop during a run is
-// ignored.
+// ignored. The standalone window names it (a long name keeps its start and
+// end) and waits: Generate splits it with the choices as they are then,
+// without the dialog.
 TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
 {
     WriteBytes(folder / "export.vcs", kThreeEvents);
@@ -375,6 +322,18 @@ TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
     EXPECT_EQ(standalone.boxes, std::vector{unreadable});
     EXPECT_TRUE(standalone.endings.empty());
     EXPECT_TRUE(standalone.runningShown.empty());
+
+    const std::string name = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(40, '_') + "final.ics";
+    WriteBytes(folder / name, kThreeEntries);
+    standaloneForm.OpenFile(folder / name);
+    EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"Planning \xE6\x97\xA5\xE7\xA8\x8B" +
+                                                    std::string(11, '_') + "..." + std::string(13, '_') + "final.ics\" with"))
+        << standalone.instructions;
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/1.ics"), "<missing>");
+    standalone.choices = {.files = ui::StandaloneChoices::Files::Entries, .entries = "2"};
+    standaloneForm.Generate();
+    EXPECT_TRUE(standalone.dialogs.empty());
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
 }
 
 TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)

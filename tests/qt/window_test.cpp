@@ -412,6 +412,8 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     MemorySettings settings;
     StandaloneWindow standalone([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
     QSignalSpy standaloneEnds(&standalone, &StandaloneWindow::programEnding);
+    standalone.form.OpenFile(folder / "missing.ics");
+    EXPECT_EQ(boxes.back().owner, &standalone) << "a box about it is the window's, shown or not";
     MessageBox::SetAnswerToQuestions(false);
     drop(&standalone);
     EXPECT_TRUE(standalone.instructions->text().startsWith("Click \"Generate\" to split \"export.vcs\" with the"));
@@ -424,37 +426,8 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     EXPECT_EQ(boxes.back().text.toStdString(), "3 entries went into 3 files in " + folder.path() + "VCS folder.\n\nOpen the folder?");
 }
 
-// The box about a calendar handed over that cannot be read is owned by the
-// window, also before the window is shown.
-TEST(StandaloneWindowControls, ABoxAboutAHandedCalendarIsOwnedByTheWindow)
-{
-    RecordingLauncher launcher;
-    MemorySettings settings;
-    StandaloneWindow window([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
-    QWidget* owner = nullptr;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        owner = box->parentWidget();
-        box->accept();
-    });
-    window.form.OpenFile("/nonexistent/calendar.ics");
-    EXPECT_EQ(owner, &window);
-}
-
-// Names take no input while a period is chosen.
-TEST(StandaloneWindowControls, NamesAreDisabledWhileAPeriodIsChosen)
-{
-    RecordingLauncher launcher;
-    MemorySettings settings;
-    StandaloneWindow window([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
-    window.byMonth->click();
-    EXPECT_FALSE(window.byDate->isEnabled());
-    window.size->click();
-    EXPECT_TRUE(window.byDate->isEnabled());
-}
-
-// Every choice of the standalone window has its access key.
+// Every choice of the standalone window has its access key; names take no
+// input while a period is chosen.
 TEST(StandaloneWindowControls, EachHasItsAccessKey)
 {
     RecordingLauncher launcher;
@@ -476,6 +449,10 @@ TEST(StandaloneWindowControls, EachHasItsAccessKey)
     for (const QChar key : keys)
         EXPECT_EQ(keys.count(key), 1) << "Alt+" << QString(key).toStdString() << " twice";
     EXPECT_EQ(window.windowTitle(), "Orvelin Version 1.0 - Whole calendars");
+    window.byMonth->click();
+    EXPECT_FALSE(window.byDate->isEnabled());
+    window.size->click();
+    EXPECT_TRUE(window.byDate->isEnabled());
 }
 
 }  // namespace

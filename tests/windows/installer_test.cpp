@@ -48,13 +48,14 @@ std::string Utf8(const fs::path& path)
     return {text.begin(), text.end()};
 }
 
-// A value of the user's (the key's default for L"") as text, or nullopt.
-std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name)
+// A value of the user's, or of root's (the key's default for L""), as text (a
+// list's first), or nullopt.
+std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name, HKEY root = HKEY_CURRENT_USER)
 {
     wchar_t value[1024];
     DWORD size = sizeof value;
     DWORD type = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     if (type != REG_DWORD)
         return std::wstring(value);
@@ -126,20 +127,6 @@ bool Gone(const fs::path& folder)
     return Eventually([&] { return !fs::exists(folder); });
 }
 
-// The files Windows removes or renames when it next starts, as the session
-// manager keeps them.
-constexpr wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
-std::wstring PendingRenames()
-{
-    std::wstring names(32768, L'\0');
-    DWORD size = static_cast<DWORD>(names.size() * sizeof(wchar_t));
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                       nullptr, names.data(), &size) != ERROR_SUCCESS)
-        return {};
-    names.resize(size / sizeof(wchar_t));
-    return names;
-}
-
 // An installed program running until destroyed: the window, or the console
 // tool held before its first instruction (its file is loaded all the same).
 struct Running {
@@ -201,12 +188,10 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
               program + L"--standalone \"%1\"");
     EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar", L"FriendlyTypeName"), L"Orvelin");
     EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar.Standalone", L"FriendlyTypeName"), L"Orvelin (standalone files)");
-    // The plain window, which writes vCalendar files, for .vcs alone.
-    for (const wchar_t* extension : kExtensions) {
+    for (const wchar_t* extension : kExtensions)
         EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", kProgIds[1]), L"") << extension;
-        EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", kProgIds[0]),
-                  extension == kExtensions[0] ? std::optional<std::wstring>(L"") : std::nullopt) << extension;
-    }
+    EXPECT_EQ(Value(kClasses + L".vcs\\OpenWithProgids", kProgIds[0]), L"");
+    EXPECT_EQ(Value(kClasses + L".ics\\OpenWithProgids", kProgIds[0]), std::nullopt) << "the plain window writes vCalendar";
     EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
     EXPECT_EQ(Value(kClasses + L".ics", L""), std::nullopt);
 
@@ -216,14 +201,17 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_EQ(split.exitStatus, 0) << split.err;
     EXPECT_EQ(ReadBytes(folder / "VCS folder/1.vcs"), EventFile(event));
 
-    const fs::path copy = fs::temp_directory_path() / "orvelin-uninstall.exe";
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+    // The files Windows removes when it next starts: none but the uninstaller's copy.
+    const wchar_t* const pending[] = {L"System\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations"};
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pending[0], pending[1]);
     ASSERT_EQ(Uninstall(), 0);
     EXPECT_TRUE(Gone(installed));
+    const fs::path copy = fs::temp_directory_path() / "orvelin-uninstall.exe";
     EXPECT_TRUE(Eventually([&] {
-        return !fs::exists(copy) || PendingRenames().find(copy.filename().wstring()) != std::wstring::npos;
+        return !fs::exists(copy) ||
+               Value(pending[0], pending[1], HKEY_LOCAL_MACHINE).value_or(L"").ends_with(copy.filename().wstring());
     })) << "the uninstaller's copy stays in " << copy;
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pending[0], pending[1]);
     std::error_code ignored;
     fs::remove(copy, ignored);
     for (const fs::path& shortcut : shortcuts)
