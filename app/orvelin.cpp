@@ -40,8 +40,8 @@ std::vector<std::string> OurArguments(int argc, char** argv)
     return ours;
 }
 
-// Shows window, starts a handed calendar once the event loop runs, and runs
-// until the program ends.
+// Shows window, hands it a calendar once the event loop runs (so that a box
+// about it opens over the window shown), and runs until the program ends.
 template <typename Window>
 int Show(QApplication& app, Window& window, const std::string& file)
 {

@@ -78,7 +78,10 @@ public:
         return yes;
     }
     void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
-    void SetRunning(bool running) override { runningShown.push_back(running); }
+    // As the Win32 window does, the end of a run enables every choice.
+    void SetRunning(bool running) override { runningShown.push_back(running); namesEnabled |= !running; }
+    void ShowInstructions(std::string_view text) override { instructions = text; }
+    void EnableNames(bool enabled) override { namesEnabled = enabled; }
 
     std::string ProgressLine() const { return progressVisible ? progressCaption : "<hidden>"; }
 
@@ -96,6 +99,8 @@ public:
     bool yes = false;
     std::vector<std::string> entries;
     std::vector<bool> runningShown;
+    std::string instructions;
+    bool namesEnabled = true;
 };
 
 class MemorySettings final : public ui::Settings {
@@ -115,6 +120,8 @@ const std::string kEventB = "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT";
 const std::string kEventC = "BEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT";
 const std::string kThreeEvents = "BEGIN:VCALENDAR\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
                                  "\r\nEND:VCALENDAR\r\n";
+const std::string kThreeEntries = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
+                                  "\r\nEND:VCALENDAR\r\n";
 
 class FormBehaviour : public ::testing::Test {
 protected:
@@ -165,9 +172,7 @@ TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
 // and a summary that offers the folder.
 TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
 {
-    const std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
-                                 "\r\nEND:VCALENDAR\r\n";
-    WriteBytes(folder / "export.ics", calendar);
+    WriteBytes(folder / "export.ics", kThreeEntries);
     for (const bool yes : {false, true}) {
         FakeToolkit standalone;
         MemorySettings settings;
@@ -242,37 +247,67 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
     }
 }
 
-// The choices of a run come back at the next start; a folder that is gone
-// by then falls back to "VCS folder" beside the calendar, without a word.
+// The choices of a run come back at the next start, a folder typed also
+// while "VCS folder" is chosen; a refused field is not kept, also on closing.
+// A folder that is gone falls back to "VCS folder", without a word; older
+// settings hold a folder only while chosen, and may hold a refused field.
 TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
 {
     using Files = ui::StandaloneChoices::Files;
     std::filesystem::create_directory(Utf8Path(folder / "import"));
-    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, true, folder / "import"};
+    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, false, folder / "import"};
+    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, false, folder / "gone/deeper"};
     MemorySettings settings;
-    {
+    for (const ui::StandaloneChoices& closed : {chosen, refused}) {
         FakeToolkit first;
         ui::StandaloneForm form(first, files, launcher, settings);
-        first.choices = chosen;
+        first.choices = closed;
         form.Cancel();  // closing keeps them too
     }
-    for (const bool folderGone : {false, true}) {
-        if (folderGone)
+    for (const std::string_view kept : {"now", "before", "gone"}) {
+        if (kept == "before") {
+            settings.values.erase("standalone/output");
+            settings.values["standalone/size"] = "0 KB";  // refused, yet kept so
+        }
+        if (kept == "gone")
             std::filesystem::remove(Utf8Path(folder / "import"));
         FakeToolkit next;
         ui::StandaloneForm form(next, files, launcher, settings);
         form.Load();
         ui::StandaloneChoices expected = chosen;
-        expected.ownFolder = !folderGone;
-        expected.folder = folderGone ? "" : chosen.folder;
-        EXPECT_EQ(next.choices, expected);
+        expected.size = kept == "now" ? chosen.size : "500 KB";
+        expected.ownFolder = kept == "before";
+        expected.folder = kept == "gone" ? "" : chosen.folder;
+        EXPECT_EQ(next.choices, expected) << kept;
         EXPECT_TRUE(next.boxes.empty());
     }
 }
 
-// A calendar handed over on the command line or dropped on either window
+// Names take no input while the files go by period: from the start, after a
+// change of files, and after a run.
+TEST_F(FormBehaviour, NamesAreDisabledWhileAPeriodIsChosen)
+{
+    MemorySettings settings;
+    settings.values["standalone/files"] = "year";
+    FakeToolkit standalone;
+    ui::StandaloneForm form(standalone, files, launcher, settings);
+    form.Load();
+    EXPECT_FALSE(standalone.namesEnabled);
+    standalone.choices.files = ui::StandaloneChoices::Files::Size;
+    form.FilesChanged();
+    EXPECT_TRUE(standalone.namesEnabled);
+    standalone.choices.files = ui::StandaloneChoices::Files::Month;
+    standalone.answers.push_back(folder / "none.ics");
+    form.Generate();
+    EXPECT_FALSE(standalone.namesEnabled);
+}
+
+// A calendar handed over on the command line or dropped on the plain window
 // runs as if the dialog had returned it; one that cannot be read is named in
-// a box and the window stays; a drop during a run is ignored.
+// a box (by either window) and the window stays; a drop during a run is
+// ignored. The standalone window names it (a long name keeps its start and
+// end) and waits: Generate splits it with the choices as they are then,
+// without the dialog.
 TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
 {
     WriteBytes(folder / "export.vcs", kThreeEvents);
@@ -293,6 +328,18 @@ TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
     EXPECT_EQ(standalone.boxes, std::vector{unreadable});
     EXPECT_TRUE(standalone.endings.empty());
     EXPECT_TRUE(standalone.runningShown.empty());
+
+    const std::string name = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(40, '_') + "final.ics";
+    WriteBytes(folder / name, kThreeEntries);
+    standaloneForm.OpenFile(folder / name);
+    EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"Planning \xE6\x97\xA5\xE7\xA8\x8B" +
+                                                    std::string(11, '_') + "..." + std::string(13, '_') + "final.ics\" with"))
+        << standalone.instructions;
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/1.ics"), "<missing>");
+    standalone.choices = {.files = ui::StandaloneChoices::Files::Entries, .entries = "2"};
+    standaloneForm.Generate();
+    EXPECT_TRUE(standalone.dialogs.empty());
+    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
 }
 
 TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)

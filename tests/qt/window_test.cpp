@@ -354,7 +354,8 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
     }
 }
 
-// A calendar dropped on either window is split as if chosen in the dialog.
+// A calendar dropped on the plain window is split as if chosen in the
+// dialog; on the standalone window it is named and waits for Generate.
 TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
 {
     WriteBytes(folder / "export.vcs", kThreeEvents);
@@ -377,8 +378,13 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     MemorySettings settings;
     StandaloneWindow standalone([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
     QSignalSpy standaloneEnds(&standalone, &StandaloneWindow::programEnding);
+    standalone.form.OpenFile(folder / "missing.ics");
+    EXPECT_EQ(boxes.back().owner, &standalone) << "a box about it is the window's, shown or not";
     MessageBox::SetAnswerToQuestions(false);
     drop(&standalone);
+    EXPECT_TRUE(standalone.instructions->text().startsWith("Click \"Generate\" to split \"export.vcs\" with the"));
+    EXPECT_EQ(standaloneEnds.size(), 0);
+    QTest::mouseClick(standalone.generate, Qt::LeftButton);
     MessageBox::SetAnswerToQuestions(true);
     EXPECT_EQ(standaloneEnds.size(), 1);
     EXPECT_EQ(ReadBytes(folder / "VCS folder/3.vcs"),
@@ -386,7 +392,8 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     EXPECT_EQ(boxes.back().text.toStdString(), "3 entries went into 3 files in " + folder.path() + "VCS folder.\n\nOpen the folder?");
 }
 
-// Every choice of the standalone window has its access key.
+// Every choice of the standalone window has its access key; names take no
+// input while a period is chosen.
 TEST(StandaloneWindowControls, EachHasItsAccessKey)
 {
     RecordingLauncher launcher;
@@ -408,6 +415,10 @@ TEST(StandaloneWindowControls, EachHasItsAccessKey)
     for (const QChar key : keys)
         EXPECT_EQ(keys.count(key), 1) << "Alt+" << QString(key).toStdString() << " twice";
     EXPECT_EQ(window.windowTitle(), "Orvelin Version 1.0 - Whole calendars");
+    window.byMonth->click();
+    EXPECT_FALSE(window.byDate->isEnabled());
+    window.size->click();
+    EXPECT_TRUE(window.byDate->isEnabled());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The Windows installer, silent, in a Wine prefix where Orvelin is not
 // installed: its files, shortcuts, "Open with" entries and uninstall entry,
 // the installed console tool at work, an install over it, and a silent
-// uninstall that leaves nothing of Orvelin behind and the rest of the
+// uninstall that leaves nothing of Orvelin behind (its copy in the temporary
+// folder gone, or to go when Windows next starts) and the rest of the
 // extensions' entries as they were; then an install over it, an uninstall
 // and an install elsewhere refused while one of its programs runs, and an
 // install elsewhere that uninstalls it first.
@@ -47,13 +48,14 @@ std::string Utf8(const fs::path& path)
     return {text.begin(), text.end()};
 }
 
-// A value of the user's (the key's default for L"") as text, or nullopt.
-std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name)
+// A value of the user's, or of root's (the key's default for L""), as text (a
+// list's first), or nullopt.
+std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name, HKEY root = HKEY_CURRENT_USER)
 {
     wchar_t value[1024];
     DWORD size = sizeof value;
     DWORD type = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     if (type != REG_DWORD)
         return std::wstring(value);
@@ -109,14 +111,20 @@ int Uninstall()
     return RunCommandLine(Utf8(fs::path(Entry(L"QuietUninstallString").value_or(L""))), ".").exitStatus;
 }
 
+// Whether done() comes to hold within a minute.
+bool Eventually(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return done();
+}
+
 // Whether folder is gone within a minute: the uninstaller's own file and
 // folder go once it has ended.
 bool Gone(const fs::path& folder)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (fs::exists(folder) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return !fs::exists(folder);
+    return Eventually([&] { return !fs::exists(folder); });
 }
 
 // An installed program running until destroyed: the window, or the console
@@ -180,10 +188,10 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
               program + L"--standalone \"%1\"");
     EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar", L"FriendlyTypeName"), L"Orvelin");
     EXPECT_EQ(Value(kClasses + L"Orvelin.Calendar.Standalone", L"FriendlyTypeName"), L"Orvelin (standalone files)");
-    for (const wchar_t* extension : kExtensions) {
-        for (const wchar_t* progId : kProgIds)
-            EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", progId), L"") << extension << progId;
-    }
+    for (const wchar_t* extension : kExtensions)
+        EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", kProgIds[1]), L"") << extension;
+    EXPECT_EQ(Value(kClasses + L".vcs\\OpenWithProgids", kProgIds[0]), L"");
+    EXPECT_EQ(Value(kClasses + L".ics\\OpenWithProgids", kProgIds[0]), std::nullopt) << "the plain window writes vCalendar";
     EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
     EXPECT_EQ(Value(kClasses + L".ics", L""), std::nullopt);
 
@@ -193,8 +201,19 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_EQ(split.exitStatus, 0) << split.err;
     EXPECT_EQ(ReadBytes(folder / "VCS folder/1.vcs"), EventFile(event));
 
+    // The files Windows removes when it next starts: none but the uninstaller's copy.
+    const wchar_t* const pending[] = {L"System\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations"};
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pending[0], pending[1]);
     ASSERT_EQ(Uninstall(), 0);
     EXPECT_TRUE(Gone(installed));
+    const fs::path copy = fs::temp_directory_path() / "orvelin-uninstall.exe";
+    EXPECT_TRUE(Eventually([&] {
+        return !fs::exists(copy) ||
+               Value(pending[0], pending[1], HKEY_LOCAL_MACHINE).value_or(L"").ends_with(copy.filename().wstring());
+    })) << "the uninstaller's copy stays in " << copy;
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pending[0], pending[1]);
+    std::error_code ignored;
+    fs::remove(copy, ignored);
     for (const fs::path& shortcut : shortcuts)
         EXPECT_FALSE(fs::exists(shortcut)) << shortcut;
     EXPECT_FALSE(EntryExists());
@@ -206,6 +225,7 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     }
     EXPECT_EQ(Value(kClasses + L".vcs\\OpenWithProgids", L"Other.Calendar"), L"");
     EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
+    EXPECT_FALSE(KeyExists(kClasses + L".ics")) << "the keys left empty are gone";
 }
 
 // While a program of the installation runs, an install over it, an uninstall

@@ -431,8 +431,9 @@ HDROP DropOf(const std::string& file)
     return static_cast<HDROP>(memory);
 }
 
-// Each window made in this process, a calendar dropped on it, and its summary
-// answered from another thread while the window's own loop runs.
+// Each window made in this process, a calendar dropped on it (on the
+// standalone window, Generate then), and its summary answered from another
+// thread while the window's own loop runs.
 TEST(WindowDrop, ACalendarDroppedOnAWindowIsSplit)
 {
     const NoKeptChoices fresh;
@@ -444,11 +445,12 @@ TEST(WindowDrop, ACalendarDroppedOnAWindowIsSplit)
         std::string calendar, name, lastFile;
         std::wstring summary;
         WPARAM answer;
+        int start;  // the button that starts the split after the drop, or 0
     } windows[] = {
         {[&] { return std::make_unique<Form1Window>(instance, LocalFiles, launcher); }, kThreeEvents, "cal.vcs",
-         "3.vcs", L"3 Entries have been generated", IDOK},
+         "3.vcs", L"3 Entries have been generated", IDOK, 0},
         {[&] { return std::make_unique<StandaloneWindow>(instance, LocalFiles, launcher, settings); }, kCalendar,
-         "cal.ics", "3.ics", L"3 entries went into 3 files in ", IDNO},
+         "cal.ics", "3.ics", L"3 entries went into 3 files in ", IDNO, kGenerate},
     };
     for (const auto& dropped : windows) {
         SCOPED_TRACE(dropped.name);
@@ -462,6 +464,8 @@ TEST(WindowDrop, ACalendarDroppedOnAWindowIsSplit)
                 ::PostMessageW(form, WM_CLOSE, 0, 0);
         });
         ::PostMessageW(window->handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(folder / dropped.name)), 0);
+        if (dropped.start)
+            ::PostMessageW(::GetDlgItem(window->handle(), dropped.start), BM_CLICK, 0, 0);
         EXPECT_EQ(window->Run(SW_SHOWNORMAL), 0);
         answer.join();
         EXPECT_TRUE(summary.starts_with(dropped.summary)) << summary;
@@ -469,10 +473,11 @@ TEST(WindowDrop, ACalendarDroppedOnAWindowIsSplit)
     }
 }
 
-// orvelin.exe FILE and orvelin.exe --standalone FILE split FILE at once; the
-// standalone window takes its choices from the registry (up to 2 entries a
-// file) and keeps them there.
-TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnce)
+// orvelin.exe FILE splits FILE at once; orvelin.exe --standalone FILE names
+// it on the band, and Generate splits it with the choices from the registry
+// (up to 2 entries a file), which it keeps there. A box about a FILE that
+// cannot be read is owned by the window.
+TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnceOrOnGenerate)
 {
     const NoKeptChoices fresh;
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"standalone/files", REG_SZ, L"entries", 16);
@@ -485,6 +490,9 @@ TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnce)
     EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
 
     Start({"--standalone", folder / "cal.ics"}, L"OrvelinStandalone", L"Orvelin Version 1.0 - Whole calendars");
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(kInstructionsLabel)).starts_with(L"Click \"Generate\" to split \"cal"); }));
+    EXPECT_EQ(Output("1.ics"), "<missing>") << "nothing written before Generate";
+    Click(kGenerate);
     EXPECT_TRUE(AnswerBox(L"Orvelin", IDNO).starts_with(L"3 entries went into 2 files in "));
     EXPECT_EQ(WaitForEnd(), 0);
     EXPECT_EQ(Output("2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEvent3 + "\r\nEND:VCALENDAR\r\n");
@@ -492,6 +500,10 @@ TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnce)
     DWORD size = sizeof kept;
     ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"standalone/names", RRF_RT_REG_SZ, nullptr, kept, &size);
     EXPECT_STREQ(kept, L"number");
+
+    Start({"--standalone", folder / "missing.ics"}, L"OrvelinStandalone", L"Orvelin Version 1.0 - Whole calendars");
+    EXPECT_EQ(::GetWindow(Dialog(L"Orvelin"), GW_OWNER), form);
+    EXPECT_TRUE(AnswerBox(L"Orvelin").starts_with(L"Orvelin cannot open"));
 }
 
 // Every control with its caption: each choice and button has its access key,
@@ -542,6 +554,13 @@ TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
     window.ProcessPendingEvents();
     EXPECT_EQ(::GetFocus(), Control(kEntryCount));
     EXPECT_TRUE(Checked(kEntries));
+    // Names take no input while a period is chosen; typing a number of entries ends that.
+    ::SendMessageW(Control(kByYear), BM_CLICK, 0, 0);
+    EXPECT_FALSE(::IsWindowEnabled(Control(kByDate)));
+    ::SetFocus(Control(kEntryCount));
+    ::PostMessageW(Control(kEntryCount), WM_CHAR, '5', 1);
+    window.ProcessPendingEvents();
+    EXPECT_TRUE(::IsWindowEnabled(Control(kByDate)));
     ::SetFocus(Control(kSizeText));
     ::PostMessageW(Control(kSizeText), WM_CHAR, 'x', 1);
     window.ProcessPendingEvents();

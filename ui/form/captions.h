@@ -19,10 +19,13 @@ inline constexpr std::string_view kCreditLine = "Orvelin " ORVELIN_VERSION_SHORT
 // The standalone window's own.
 inline constexpr std::string_view kStandaloneCaption = "Orvelin Version " ORVELIN_VERSION_SHORT " - Whole calendars";
 
-inline constexpr std::string_view kStandaloneInstructions =
-    "Click \"Generate\" and select the calendar (.ics or .vcs) that you wish to split. Each entry - an event with "
-    "the rest of its series, a to-do, a journal entry - becomes a whole calendar with its time zones, which any "
-    "calendar program imports as the original meant it.";
+// Its instructions: what to do (without a calendar handed over), then what
+// becomes of the calendar.
+inline constexpr std::string_view kStandaloneChoose =
+    "Click \"Generate\" and select the calendar (.ics or .vcs) that you wish to split. ";
+inline constexpr std::string_view kStandaloneEntries =
+    "Each entry - an event with the rest of its series, a to-do, a journal entry - becomes a whole calendar with its "
+    "time zones, which any calendar program imports as the original meant it.";
 
 inline constexpr std::string_view kStandaloneDialogTitle = "Browse and select the calendar";
 inline constexpr std::string_view kStandaloneFilter =

@@ -14,7 +14,7 @@ constexpr const char* kUsage =
     "                the rest of its recurring series and its time zones, becomes\n"
     "                a calendar of its own (1.ics, 2.ics, ...), with choices for how\n"
     "                many entries a file holds, what the files are named after and\n"
-    "                where they go\n"
+    "                where they go; FILE is named there and waits for Generate\n"
     "  -h, --help    display this help and exit\n";
 
 int UsageError(const std::string& message)

@@ -9,7 +9,7 @@ namespace orvelin::ui {
 // What the window's command line asks for.
 struct WindowArguments {
     bool standalone = false;  // the window for whole calendars
-    std::string file;         // a calendar to split at once; "" for none
+    std::string file;         // a calendar handed over; "" for none
 };
 
 // Reads the window's command line (arguments[0] is the program):

@@ -5,6 +5,7 @@
 #include "ui/form/captions.h"
 
 #include <array>
+#include <vector>
 
 namespace orvelin::ui {
 namespace {
@@ -45,6 +46,54 @@ void Restore(const std::array<std::pair<std::string_view, Value>, N>& names, con
     }
 }
 
+// What the fields hold as the window takes it; nullopt (or false) for what it
+// refuses, which is never kept.
+std::optional<std::uint32_t> EntryCount(std::string_view text)
+{
+    const std::optional<std::uint64_t> count = ParseCount(text);
+    if (!count || *count > FileLimits::kAnyNumber)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(*count);
+}
+bool IsEntryCount(const std::string& text)
+{
+    return EntryCount(text).has_value();
+}
+bool IsSize(const std::string& text)
+{
+    return ParseSize(text).has_value();
+}
+
+// The fields kept as typed, each under its key.
+struct KeptField {
+    std::string_view key;
+    std::string StandaloneChoices::*value;
+    bool (*accepted)(const std::string& text);
+};
+constexpr KeptField kKeptFields[] = {
+    {"standalone/entries", &StandaloneChoices::entries, IsEntryCount},
+    {"standalone/size", &StandaloneChoices::size, IsSize},
+};
+
+// Where the files go, kept apart from the folder's text.
+constexpr std::string_view kOwnFolder = "folder";
+constexpr std::string_view kBeside = "beside";
+
+// A calendar's name as the band shows it: a name too long for a line (which
+// would be cut off there) keeps its start and its end.
+std::string Shortened(const std::string& name)
+{
+    constexpr std::size_t kKept = 22;  // characters at either end
+    std::vector<std::size_t> starts;  // of the UTF-8 characters
+    for (std::size_t at = 0; at < name.size(); ++at) {
+        if ((static_cast<unsigned char>(name[at]) & 0xC0) != 0x80)
+            starts.push_back(at);
+    }
+    if (starts.size() <= 2 * kKept + 3)
+        return name;
+    return name.substr(0, starts[kKept]) + "..." + name.substr(starts[starts.size() - kKept]);
+}
+
 std::string Counted(std::uint64_t count, std::string_view one, std::string_view many)
 {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
@@ -68,21 +117,27 @@ StandaloneForm::StandaloneForm(StandaloneToolkit& toolkit, FileSystemFactory cre
     };
 }
 
-// A kept choice that no longer makes sense (a folder that is gone) falls
-// back to what a first start shows.
+// A kept choice that no longer makes sense (a folder that is gone, a field
+// the window refuses) falls back to what a first start shows.
 void StandaloneForm::Load()
 {
     StandaloneChoices choices;
     Restore(kFiles, settings_.Read("standalone/files"), choices.files);
     Restore(kNames, settings_.Read("standalone/names"), choices.naming);
-    choices.entries = settings_.Read("standalone/entries").value_or(choices.entries);
-    choices.size = settings_.Read("standalone/size").value_or(choices.size);
+    for (const KeptField& field : kKeptFields) {
+        if (const std::optional<std::string> kept = settings_.Read(field.key); kept && field.accepted(*kept))
+            choices.*field.value = *kept;
+    }
     const std::string folder = settings_.Read("standalone/folder").value_or("");
     if (!folder.empty() && platform::IsFolder(folder)) {
-        choices.ownFolder = true;
         choices.folder = folder;
+        // Without a kept choice (settings kept before it was), a folder was
+        // kept only while chosen.
+        choices.ownFolder = settings_.Read("standalone/output").value_or(std::string(kOwnFolder)) == kOwnFolder;
     }
+    toolkit_.ShowInstructions(Instructions());
     toolkit_.ShowChoices(choices);
+    FilesChanged();
     toolkit_.SetProgressVisible(true);
 }
 
@@ -95,9 +150,8 @@ std::optional<SplitOptions> StandaloneForm::Options()
     switch (choices.files) {
     case StandaloneChoices::Files::OneEntry: break;
     case StandaloneChoices::Files::Entries:
-        if (const std::optional<std::uint64_t> count = ParseCount(choices.entries);
-            count && *count <= FileLimits::kAnyNumber) {
-            options.perFile = static_cast<std::uint32_t>(*count);
+        if (const std::optional<std::uint32_t> count = EntryCount(choices.entries)) {
+            options.perFile = *count;
         } else {
             toolkit_.ShowBox("\"" + choices.entries + "\" is not a number of entries: write a whole number such as 100.",
                              kTitle, BoxIcon::Information);
@@ -142,10 +196,14 @@ std::optional<SplitOptions> StandaloneForm::Options()
 void StandaloneForm::Keep(const StandaloneChoices& choices)
 {
     settings_.Write("standalone/files", NameOf(kFiles, choices.files));
-    settings_.Write("standalone/entries", choices.entries);
-    settings_.Write("standalone/size", choices.size);
     settings_.Write("standalone/names", NameOf(kNames, choices.naming));
-    settings_.Write("standalone/folder", choices.ownFolder ? choices.folder : "");
+    for (const KeptField& field : kKeptFields) {
+        if (field.accepted(choices.*field.value))
+            settings_.Write(field.key, choices.*field.value);
+    }
+    if (choices.folder.empty() || platform::CanHoldFiles(choices.folder))
+        settings_.Write("standalone/folder", choices.folder);
+    settings_.Write("standalone/output", choices.ownFolder ? kOwnFolder : kBeside);
 }
 
 void StandaloneForm::Generate()
@@ -155,11 +213,22 @@ void StandaloneForm::Generate()
     const std::optional<SplitOptions> options = Options();
     if (!options)
         return;
-    dialog.setFilter(std::string(kStandaloneFilter));
-    dialog.setDialogTitle(std::string(kStandaloneDialogTitle));
-    dialog.setFlags(CommonDialog::kFileMustExist);
-    dialog.ShowOpen();
+    if (handed_) {
+        // The calendar waited for this Generate only: the next one asks again.
+        ShowHanded(false);
+    } else {
+        dialog.setFilter(std::string(kStandaloneFilter));
+        dialog.setDialogTitle(std::string(kStandaloneDialogTitle));
+        dialog.setFlags(CommonDialog::kFileMustExist);
+        dialog.ShowOpen();
+    }
     Run(*options);
+}
+
+void StandaloneForm::FilesChanged()
+{
+    const StandaloneChoices::Files files = toolkit_.Choices().files;
+    toolkit_.EnableNames(files != StandaloneChoices::Files::Year && files != StandaloneChoices::Files::Month);
 }
 
 void StandaloneForm::Browse()
@@ -184,11 +253,22 @@ void StandaloneForm::Cancel()
 
 void StandaloneForm::OpenFile(const std::string& file)
 {
-    if (runner_.busy())
-        return;
-    const std::optional<SplitOptions> options = Options();
-    if (options && runner_.Take(file, dialog))
-        Run(*options);
+    if (runner_.Take(file, dialog))
+        ShowHanded(true);
+}
+
+void StandaloneForm::ShowHanded(bool handed)
+{
+    handed_ = handed;
+    toolkit_.ShowInstructions(Instructions());
+}
+
+std::string StandaloneForm::Instructions() const
+{
+    const std::string choose =
+        handed_ ? "Click \"Generate\" to split \"" + Shortened(dialog.fileTitle()) + "\" with the choices below. "
+                : std::string(kStandaloneChoose);
+    return choose + std::string(kStandaloneEntries);
 }
 
 void StandaloneForm::Run(const SplitOptions& options)
@@ -197,8 +277,10 @@ void StandaloneForm::Run(const SplitOptions& options)
         return;
     toolkit_.SetRunning(true);
     runner_.Run(dialog, options);
-    if (!runner_.ending())
-        toolkit_.SetRunning(false);
+    if (runner_.ending())
+        return;
+    toolkit_.SetRunning(false);
+    FilesChanged();
 }
 
 std::string SummaryText(const RunSummary& summary)

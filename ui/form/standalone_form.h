@@ -11,25 +11,31 @@ namespace orvelin::ui {
 
 // What the standalone window does, whatever draws it: its choices (how many
 // entries or bytes a file holds or a file per year or month, what files are
-// named after, where they go) as the console's options, kept for the user between runs; Generate
-// with its dialog and the run, its progress in entries, a summary that
-// offers the folder; Cancel and closing; a calendar handed over or dropped.
+// named after, where they go) as the console's options, kept for the user
+// between runs; Generate with its dialog and the run, its progress in
+// entries, a summary that offers the folder; Cancel and closing; a calendar
+// handed over or dropped, which waits for Generate.
 class StandaloneForm {
 public:
     StandaloneForm(StandaloneToolkit& toolkit, FileSystemFactory createFileSystem,
                    platform::FileManagerLauncher& fileManager, Settings& settings);
 
-    // Run once, before the window is shown: the choices of the last run.
+    // Run once, before the window is shown: the instructions and the choices
+    // of the last run.
     void Load();
-    // Generate: clicked, Alt+G or Enter.
+    // Generate: clicked, Alt+G or Enter. It splits the calendar handed over,
+    // if one waits, or else the one chosen in the dialog.
     void Generate();
+    // The choice of files changed: names take input unless it is a period.
+    void FilesChanged();
     // Browse: a folder for the files.
     void Browse();
     // Cancel (clicked, Alt+C or Esc) and closing by the frame: the program
     // ends, between two files during a run.
     void Cancel();
     // A calendar handed over on the command line or dropped on the window:
-    // run as if the dialog had returned it, unless a run is going.
+    // named in the window, it waits for Generate (unless a run is going).
+    // One that cannot be read is named in a box.
     void OpenFile(const std::string& file);
 
     // The options the choices stand for; nullopt (after a box that says
@@ -42,11 +48,17 @@ public:
 
 private:
     void Run(const SplitOptions& options);
+    // Keeps choices for the next start, but for a field the window refuses,
+    // which keeps what was kept before.
     void Keep(const StandaloneChoices& choices);
+    void ShowHanded(bool handed);
+    // The band's text: what to do, naming a calendar handed over.
+    std::string Instructions() const;
 
     StandaloneToolkit& toolkit_;
     Settings& settings_;
     WindowRunner runner_;
+    bool handed_ = false;  // the dialog holds a calendar handed over, waiting for Generate
 };
 
 // What a run wrote, for its summary box: "3 entries went into 2 files in

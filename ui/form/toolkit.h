@@ -69,6 +69,11 @@ public:
     virtual void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) = 0;
     // During a run the choices and Generate take no input.
     virtual void SetRunning(bool running) = 0;
+    // The instructions on the band.
+    virtual void ShowInstructions(std::string_view text) = 0;
+    // Whether the choices of names take input (not while the files go by
+    // period, which names them).
+    virtual void EnableNames(bool enabled) = 0;
 };
 
 }  // namespace orvelin::ui

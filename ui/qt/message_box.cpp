@@ -7,7 +7,7 @@ namespace orvelin::ui::qt {
 void MessageBox::Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon)
 {
     if (Answerer()) {
-        Answerer()({text, title, icon});
+        Answerer()({text, title, icon, parent});
         return;
     }
     QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
@@ -29,7 +29,7 @@ bool& AnswerToQuestions()
 bool MessageBox::Ask(QWidget* parent, const QString& text, const QString& title)
 {
     if (Answerer()) {
-        Answerer()({text, title, BoxIcon::Information});
+        Answerer()({text, title, BoxIcon::Information, parent});
         return AnswerToQuestions();
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);

@@ -15,6 +15,7 @@ struct ShownBox {
     QString text;
     QString title;
     BoxIcon icon;
+    QWidget* owner;  // the window it belongs to
 };
 
 // Modal OK-only message boxes, with a seam through which tests take every box

@@ -50,7 +50,9 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     setWindowIcon(QIcon(QStringLiteral(":/orvelin/orvelin.png")));
     setMinimumWidth(594);
 
-    auto* instructions = Named(new QLabel(FromUtf8(kStandaloneInstructions)), "Instructions");
+    instructions = Named(new QLabel, "Instructions");
+    // A calendar's name is shown as it is, never as markup.
+    instructions->setTextFormat(Qt::PlainText);
     OnTheBand(instructions);
     instructions->setFont(DesignFont());
     instructions->setWordWrap(true);
@@ -84,7 +86,7 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     Pair(entries, entryCount);
     Pair(size, sizeText);
 
-    auto* names = Named(new QGroupBox(QStringLiteral("Names")), "Names");
+    names = Named(new QGroupBox(QStringLiteral("Names")), "Names");
     byNumber = Radio("ByNumber", QStringLiteral("&Numbers: 1.ics, 2.ics, ..."));
     byDate = Radio("ByDate", QStringLiteral("&Date and summary:\n2026-03-01 0930 Standup.ics"));
     byUid = Radio("ByUid", QStringLiteral("U&ID of the entry"));
@@ -146,6 +148,9 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     connect(generate, &QPushButton::clicked, this, [this] { form.Generate(); });
     connect(cancel, &QPushButton::clicked, this, [this] { form.Cancel(); });
     connect(browse, &QPushButton::clicked, this, [this] { form.Browse(); });
+    // A change of files into or out of a period toggles one of these.
+    for (QRadioButton* period : {byYear, byMonth})
+        connect(period, &QRadioButton::toggled, this, [this] { form.FilesChanged(); });
     setAcceptDrops(true);
     form.Load();
     generate->setFocus();
@@ -213,6 +218,16 @@ void StandaloneWindow::SetRunning(bool running)
     generate->setEnabled(!running);
     if (!running)
         generate->setFocus();
+}
+
+void StandaloneWindow::ShowInstructions(std::string_view text)
+{
+    instructions->setText(FromUtf8(text));
+}
+
+void StandaloneWindow::EnableNames(bool enabled)
+{
+    names->setEnabled(enabled);
 }
 
 void StandaloneWindow::OnClose()

@@ -5,6 +5,7 @@
 #include "ui/qt/toolkit_widget.h"
 
 class QButtonGroup;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -26,6 +27,7 @@ public:
                      Settings& settings);
     ~StandaloneWindow() override;
 
+    QLabel* instructions;
     QRadioButton* oneEntry;
     QRadioButton* entries;
     QLineEdit* entryCount;
@@ -34,6 +36,7 @@ public:
     QLineEdit* sizeText;
     QRadioButton* byYear;
     QRadioButton* byMonth;
+    QGroupBox* names;
     QRadioButton* byNumber;
     QRadioButton* byDate;
     QRadioButton* byUid;
@@ -54,6 +57,8 @@ public:
     bool AskYesNo(std::string_view text, std::string_view title) override;
     void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) override;
     void SetRunning(bool running) override;
+    void ShowInstructions(std::string_view text) override;
+    void EnableNames(bool enabled) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -19,7 +19,7 @@ constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 // (WS_GROUP on its first), which ends where the next begins.
 constexpr ControlDesign kControls[] = {
     {kBand, L"STATIC", SS_LEFT, "", kOnBand | kBehind, 0, 0, 594, 64},
-    {kInstructionsLabel, L"STATIC", kLabel, kStandaloneInstructions, kOnBand | kDesignFont, 8, 8, 578, 52},
+    {kInstructionsLabel, L"STATIC", kLabel, "", kOnBand | kDesignFont, 8, 8, 578, 52},
 
     {kFilesGroup, L"BUTTON", BS_GROUPBOX, "Files", kBehind, 8, 72, 300, 172},
     {kOneEntry, L"BUTTON", kRadio | WS_GROUP, "&One entry per file", kDialogFont, 20, 92, 280, 20},
@@ -105,7 +105,12 @@ void StandaloneWindow::OnCommand(int id, int notification)
             ::SendMessageW(edit, EM_SETSEL, 0, -1);
         } else if (id == field && notification == EN_CHANGE && ::GetFocus() == edit) {
             CheckInGroup(radio);
+            form_.FilesChanged();
         }
+    }
+    for (const auto& [files, radio] : kFileRadios) {
+        if (id == radio && notification == BN_CLICKED)
+            form_.FilesChanged();
     }
 }
 
@@ -189,6 +194,17 @@ void StandaloneWindow::ShowEntries(std::uint64_t written, std::uint64_t total, s
     const std::uint64_t steps = total == 0 ? 0 : written * kProgressSteps / total;
     ::SendMessageW(Control(kProgress), PBM_SETPOS, static_cast<WPARAM>(steps), 0);
     SetText(kEntriesLine, words);
+}
+
+void StandaloneWindow::ShowInstructions(std::string_view text)
+{
+    SetText(kInstructionsLabel, text);
+}
+
+void StandaloneWindow::EnableNames(bool enabled)
+{
+    for (int id = kNamesGroup; id <= kByUid; ++id)
+        ::EnableWindow(Control(id), enabled);
 }
 
 // The choices and Generate take no input during a run; the focus waits on

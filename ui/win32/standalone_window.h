@@ -21,6 +21,8 @@ public:
     bool AskYesNo(std::string_view text, std::string_view title) override;
     void ShowEntries(std::uint64_t written, std::uint64_t total, std::string_view words) override;
     void SetRunning(bool running) override;
+    void ShowInstructions(std::string_view text) override;
+    void EnableNames(bool enabled) override;
 
 private:
     void OnCommand(int id, int notification) override;
