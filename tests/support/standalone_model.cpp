@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace orvelin::testing {
 namespace {
@@ -164,18 +165,19 @@ struct Calendar {
 
 namespace {
 
-ModelStandalone WithoutByteOrderMark(std::string_view input);
+// extra: the bytes every file has before the input's own.
+ModelStandalone WithoutByteOrderMark(std::string_view input, Packing packing, std::size_t extra);
 
 }  // namespace
 
-ModelStandalone StandaloneByModel(std::string_view input)
+ModelStandalone StandaloneByModel(std::string_view input, Packing packing)
 {
     // A byte-order mark opens every file as it opened the input; a second
     // one is text.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (!input.starts_with(kByteOrderMark))
-        return WithoutByteOrderMark(input);
-    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()));
+        return WithoutByteOrderMark(input, packing, 0);
+    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()), packing, kByteOrderMark.size());
     for (std::string& file : model.files)
         file.insert(0, kByteOrderMark);
     return model;
@@ -183,7 +185,7 @@ ModelStandalone StandaloneByModel(std::string_view input)
 
 namespace {
 
-ModelStandalone WithoutByteOrderMark(std::string_view input)
+ModelStandalone WithoutByteOrderMark(std::string_view input, Packing packing, std::size_t extra)
 {
     ModelStandalone model;
     LineReader lines(input);
@@ -266,42 +268,91 @@ ModelStandalone WithoutByteOrderMark(std::string_view input)
         model.faultLine = stack.front().second;
         return model;
     }
-    for (const auto& [calendarIndex, items] : entries) {
-        const Calendar& calendar = calendars[calendarIndex];
+    const auto textOf = [&](const Item& item) { return std::string(input.substr(item.begin, item.end - item.begin)); };
+    // Each TZID an entry names, with its calendar object's VTIMEZONEs of it ("" for none).
+    const auto zonesOf = [&](std::size_t entry) {
+        const Calendar& calendar = calendars[entries[entry].first];
+        std::map<std::string, std::string> zones;
+        for (const std::size_t at : entries[entry].second)
+            for (const std::string& tzid : calendar.items[at].zones)
+                zones[tzid];
+        for (const Item& zone : calendar.items)
+            if (zone.zone && zones.contains(zone.tzid))
+                zones[zone.tzid] += textOf(zone);
+        return zones;
+    };
+    // A file of entries: its first entry's header and END line, each TZID's VTIMEZONEs once (in input order), the entries.
+    const auto render = [&](const std::vector<std::size_t>& file) {
+        const Calendar& calendar = calendars[entries[file[0]].first];
         const std::string end = calendar.bare ? "\r\n" : lineEnd;
         std::vector<std::string> lines{calendar.header};
         lines.insert(lines.end(), calendar.properties.begin(), calendar.properties.end());
-        for (const Item& zone : calendar.items) {
-            const bool named = std::any_of(items.begin(), items.end(), [&](std::size_t at) {
-                const std::vector<std::string>& zones = calendar.items[at].zones;
-                return std::find(zones.begin(), zones.end(), zone.tzid) != zones.end();
-            });
-            if (zone.zone && named)
-                lines.push_back(std::string(input.substr(zone.begin, zone.end - zone.begin)));
+        std::set<std::string> held;
+        std::map<std::size_t, std::string> zones;  // by where they stand
+        for (const std::size_t entry : file) {
+            for (const auto& [tzid, definition] : zonesOf(entry)) {
+                for (const Item& zone : calendars[entries[entry].first].items)
+                    if (zone.zone && zone.tzid == tzid && !held.contains(tzid))
+                        zones[zone.begin] = textOf(zone);
+                held.insert(tzid);
+            }
         }
-        for (const std::size_t at : items)
-            lines.push_back(std::string(input.substr(calendar.items[at].begin, calendar.items[at].end - calendar.items[at].begin)));
+        for (const auto& [at, zone] : zones)
+            lines.push_back(zone);
+        for (const std::size_t entry : file)
+            for (const std::size_t at : entries[entry].second)
+                lines.push_back(textOf(calendars[entries[entry].first].items[at]));
         lines.push_back(calendar.footer.empty() ? "END:VCALENDAR" + end : calendar.footer);
-        std::string file;
+        std::string text;
         for (const std::string& piece : lines) {
             if (piece.empty())
                 continue;
-            if (!file.empty() && file.back() != '\n' && file.back() != '\r')
-                file += end;
-            file += piece;
+            if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+                text += end;
+            text += piece;
         }
-        model.files.push_back(std::move(file));
+        return text;
+    };
+    // Entries share a file within the limits where their calendar objects' headers are the same bytes and no
+    // TZID is defined two ways.
+    const auto fits = [&](const std::vector<std::size_t>& file) {
+        std::map<std::string, std::string> held;
+        for (const std::size_t entry : file) {
+            const Calendar& calendar = calendars[entries[entry].first];
+            const Calendar& first = calendars[entries[file[0]].first];
+            if (calendar.bare != first.bare || calendar.header != first.header || calendar.properties != first.properties)
+                return false;
+            for (const auto& [tzid, definition] : zonesOf(entry))
+                if (held.emplace(tzid, definition).first->second != definition)
+                    return false;
+        }
+        return file.size() <= packing.perFile && (packing.maxBytes == 0 || render(file).size() + extra <= packing.maxBytes);
+    };
+    std::vector<std::vector<std::size_t>> files;
+    for (std::size_t entry = 0; entry < entries.size(); ++entry) {
+        std::vector<std::size_t> joined = files.empty() ? std::vector<std::size_t>() : files.back();
+        joined.push_back(entry);
+        if (files.empty() || !fits(joined))
+            files.push_back({entry});
+        else
+            files.back() = joined;
+    }
+    for (const std::vector<std::size_t>& file : files) {
+        model.files.push_back(render(file));
+        model.mixed += entries[file.front()].first != entries[file.back()].first ? 1 : 0;
     }
     return model;
 }
 
 }  // namespace
 
-std::string CompareStandaloneWithModel(const std::string& input)
+std::string CompareStandaloneWithModel(const std::string& input, Packing packing)
 {
-    const ModelStandalone model = StandaloneByModel(input);
+    const ModelStandalone model = StandaloneByModel(input, packing);
     MemoryRun run;
     run.options.standalone = true;
+    run.options.perFile = packing.perFile;
+    run.options.maxBytes = packing.maxBytes;
     run.Run(input);
     const std::map<std::string, std::string> written = run.OutputFiles();
     std::vector<std::string> files;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,12 +14,19 @@ namespace orvelin::testing {
 struct ModelStandalone {
     std::vector<std::string> files;
     std::optional<std::size_t> faultLine;
+    std::size_t mixed = 0;  // files that hold entries of several calendar objects
 };
 
-ModelStandalone StandaloneByModel(std::string_view input);
+// How many entries and bytes a file may hold (--per-file, --max-bytes; 0: any size).
+struct Packing {
+    std::uint32_t perFile = 1;
+    std::uint64_t maxBytes = 0;
+};
+
+ModelStandalone StandaloneByModel(std::string_view input, Packing packing = {});
 
 // Runs the engine's standalone split on input (in memory) and compares its
 // files and its words with the model; "" when they agree, else what differs.
-std::string CompareStandaloneWithModel(const std::string& input);
+std::string CompareStandaloneWithModel(const std::string& input, Packing packing = {});
 
 }  // namespace orvelin::testing
