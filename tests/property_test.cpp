@@ -150,13 +150,13 @@ TEST(SplitProperty, RandomCalendarsSplitStandaloneAsTheModelSays)
     std::size_t mixed = 0;
     for (unsigned seed = 1; seed <= 1000; ++seed) {
         const std::string calendar = CalendarGenerator(seed, seed % 4 != 0).Calendar();
-        const Packing packing{seed % 5 + 1, seed % 3 == 0 ? 0 : seed % 500 + 100};
+        const FileLimits limits{seed % 5 + 1, seed % 3 == 0 ? 0 : seed % 500 + 100};
         ASSERT_EQ(CompareStandaloneWithModel(calendar), "") << "seed " << seed;
-        ASSERT_EQ(CompareStandaloneWithModel(calendar, packing), "") << "seed " << seed << ", packed";
+        ASSERT_EQ(CompareStandaloneWithModel(calendar, limits), "") << "seed " << seed << ", packed";
         const ModelStandalone model = StandaloneByModel(calendar);
         faults += model.faultLine ? 1 : 0;
         split += model.files.size() > 1 ? 1 : 0;
-        mixed += StandaloneByModel(calendar, packing).mixed;
+        mixed += StandaloneByModel(calendar, limits).mixed;
     }
     EXPECT_GE(faults, 100);
     EXPECT_GE(split, 100);

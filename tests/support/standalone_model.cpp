@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
+#include <tuple>
 
 namespace orvelin::testing {
 namespace {
@@ -165,19 +165,18 @@ struct Calendar {
 
 namespace {
 
-// extra: the bytes every file has before the input's own.
-ModelStandalone WithoutByteOrderMark(std::string_view input, Packing packing, std::size_t extra);
+ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, std::size_t bytesBefore);
 
 }  // namespace
 
-ModelStandalone StandaloneByModel(std::string_view input, Packing packing)
+ModelStandalone StandaloneByModel(std::string_view input, FileLimits limits)
 {
     // A byte-order mark opens every file as it opened the input; a second
     // one is text.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (!input.starts_with(kByteOrderMark))
-        return WithoutByteOrderMark(input, packing, 0);
-    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()), packing, kByteOrderMark.size());
+        return WithoutByteOrderMark(input, limits, 0);
+    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()), limits, kByteOrderMark.size());
     for (std::string& file : model.files)
         file.insert(0, kByteOrderMark);
     return model;
@@ -185,7 +184,7 @@ ModelStandalone StandaloneByModel(std::string_view input, Packing packing)
 
 namespace {
 
-ModelStandalone WithoutByteOrderMark(std::string_view input, Packing packing, std::size_t extra)
+ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, std::size_t bytesBefore)
 {
     ModelStandalone model;
     LineReader lines(input);
@@ -269,90 +268,76 @@ ModelStandalone WithoutByteOrderMark(std::string_view input, Packing packing, st
         return model;
     }
     const auto textOf = [&](const Item& item) { return std::string(input.substr(item.begin, item.end - item.begin)); };
-    // Each TZID an entry names, with its calendar object's VTIMEZONEs of it ("" for none).
-    const auto zonesOf = [&](std::size_t entry) {
-        const Calendar& calendar = calendars[entries[entry].first];
-        std::map<std::string, std::string> zones;
-        for (const std::size_t at : entries[entry].second)
-            for (const std::string& tzid : calendar.items[at].zones)
-                zones[tzid];
-        for (const Item& zone : calendar.items)
-            if (zone.zone && zones.contains(zone.tzid))
-                zones[zone.tzid] += textOf(zone);
-        return zones;
-    };
-    // A file of entries: its first entry's header and END line, each TZID's VTIMEZONEs once (in input order), the entries.
-    const auto render = [&](const std::vector<std::size_t>& file) {
-        const Calendar& calendar = calendars[entries[file[0]].first];
+    // The file of a group of entries; none where their calendar objects' headers differ or a TZID is defined two ways.
+    const auto fileOf = [&](const std::vector<std::size_t>& group) -> std::optional<std::string> {
+        const Calendar& calendar = calendars[entries[group[0]].first];
         const std::string end = calendar.bare ? "\r\n" : lineEnd;
         std::vector<std::string> lines{calendar.header};
         lines.insert(lines.end(), calendar.properties.begin(), calendar.properties.end());
-        std::set<std::string> held;
-        std::map<std::size_t, std::string> zones;  // by where they stand
-        for (const std::size_t entry : file) {
-            for (const auto& [tzid, definition] : zonesOf(entry)) {
-                for (const Item& zone : calendars[entries[entry].first].items)
-                    if (zone.zone && zone.tzid == tzid && !held.contains(tzid))
-                        zones[zone.begin] = textOf(zone);
-                held.insert(tzid);
+        std::map<std::string, std::string> held;
+        std::map<std::size_t, std::string> zones;  // in input order
+        for (const std::size_t entry : group) {
+            const Calendar& own = calendars[entries[entry].first];
+            if (std::tie(own.bare, own.header, own.properties) != std::tie(calendar.bare, calendar.header, calendar.properties))
+                return std::nullopt;
+            for (const std::size_t at : entries[entry].second) {
+                for (const std::string& tzid : own.items[at].zones) {
+                    std::string definition;  // the calendar object's VTIMEZONEs of the TZID, "" for none
+                    for (const Item& zone : own.items)
+                        definition += zone.zone && zone.tzid == tzid ? textOf(zone) : "";
+                    const auto [known, added] = held.emplace(tzid, definition);
+                    if (known->second != definition)
+                        return std::nullopt;
+                    for (const Item& zone : own.items)
+                        if (added && zone.zone && zone.tzid == tzid)
+                            zones[zone.begin] = textOf(zone);
+                }
             }
         }
         for (const auto& [at, zone] : zones)
             lines.push_back(zone);
-        for (const std::size_t entry : file)
+        for (const std::size_t entry : group)
             for (const std::size_t at : entries[entry].second)
                 lines.push_back(textOf(calendars[entries[entry].first].items[at]));
         lines.push_back(calendar.footer.empty() ? "END:VCALENDAR" + end : calendar.footer);
-        std::string text;
+        std::string file;
         for (const std::string& piece : lines) {
             if (piece.empty())
                 continue;
-            if (!text.empty() && text.back() != '\n' && text.back() != '\r')
-                text += end;
-            text += piece;
+            if (!file.empty() && file.back() != '\n' && file.back() != '\r')
+                file += end;
+            file += piece;
         }
-        return text;
+        return file;
     };
-    // Entries share a file within the limits where their calendar objects' headers are the same bytes and no
-    // TZID is defined two ways.
-    const auto fits = [&](const std::vector<std::size_t>& file) {
-        std::map<std::string, std::string> held;
-        for (const std::size_t entry : file) {
-            const Calendar& calendar = calendars[entries[entry].first];
-            const Calendar& first = calendars[entries[file[0]].first];
-            if (calendar.bare != first.bare || calendar.header != first.header || calendar.properties != first.properties)
-                return false;
-            for (const auto& [tzid, definition] : zonesOf(entry))
-                if (held.emplace(tzid, definition).first->second != definition)
-                    return false;
-        }
-        return file.size() <= packing.perFile && (packing.maxBytes == 0 || render(file).size() + extra <= packing.maxBytes);
-    };
-    std::vector<std::vector<std::size_t>> files;
+    // Each file takes the entries that follow while they fit.
+    std::vector<std::vector<std::size_t>> groups;
     for (std::size_t entry = 0; entry < entries.size(); ++entry) {
-        std::vector<std::size_t> joined = files.empty() ? std::vector<std::size_t>() : files.back();
-        joined.push_back(entry);
-        if (files.empty() || !fits(joined))
-            files.push_back({entry});
-        else
-            files.back() = joined;
+        if (!groups.empty() && groups.back().size() < limits.entries) {
+            groups.back().push_back(entry);
+            const std::optional<std::string> file = fileOf(groups.back());
+            if (file && (limits.bytes == 0 || bytesBefore + file->size() <= limits.bytes))
+                continue;
+            groups.back().pop_back();
+        }
+        groups.push_back({entry});
     }
-    for (const std::vector<std::size_t>& file : files) {
-        model.files.push_back(render(file));
-        model.mixed += entries[file.front()].first != entries[file.back()].first ? 1 : 0;
+    for (const std::vector<std::size_t>& group : groups) {
+        model.files.push_back(*fileOf(group));
+        model.mixed += entries[group.front()].first != entries[group.back()].first ? 1 : 0;
     }
     return model;
 }
 
 }  // namespace
 
-std::string CompareStandaloneWithModel(const std::string& input, Packing packing)
+std::string CompareStandaloneWithModel(const std::string& input, FileLimits limits)
 {
-    const ModelStandalone model = StandaloneByModel(input, packing);
+    const ModelStandalone model = StandaloneByModel(input, limits);
     MemoryRun run;
     run.options.standalone = true;
-    run.options.perFile = packing.perFile;
-    run.options.maxBytes = packing.maxBytes;
+    run.options.perFile = limits.entries;
+    run.options.maxBytes = limits.bytes;
     run.Run(input);
     const std::map<std::string, std::string> written = run.OutputFiles();
     std::vector<std::string> files;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include "engine/standalone_file.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,16 +18,10 @@ struct ModelStandalone {
     std::size_t mixed = 0;  // files that hold entries of several calendar objects
 };
 
-// How many entries and bytes a file may hold (--per-file, --max-bytes; 0: any size).
-struct Packing {
-    std::uint32_t perFile = 1;
-    std::uint64_t maxBytes = 0;
-};
-
-ModelStandalone StandaloneByModel(std::string_view input, Packing packing = {});
+ModelStandalone StandaloneByModel(std::string_view input, FileLimits limits = {});
 
 // Runs the engine's standalone split on input (in memory) and compares its
 // files and its words with the model; "" when they agree, else what differs.
-std::string CompareStandaloneWithModel(const std::string& input, Packing packing = {});
+std::string CompareStandaloneWithModel(const std::string& input, FileLimits limits = {});
 
 }  // namespace orvelin::testing
