@@ -1,10 +1,12 @@
 #include "engine/standalone_file.h"
 
+#include "engine/shared_parts.h"
 #include "engine/version.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
+#include <optional>
 
 namespace orvelin {
 namespace {
@@ -73,26 +75,6 @@ public:
         return kEndLine.size() + lineEnd_.size();
     }
 
-    // Calls use(index) for each VTIMEZONE of the calendar object that a
-    // component of entry names (a time zone named twice, twice).
-    template <typename Use>
-    void ZonesNamed(const Entry& entry, Use&& use) const
-    {
-        if (calendar_.zonesByTzid.empty())
-            return;
-        for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure_.components[at].nextInEntry) {
-            const Component& component = structure_.components[at];
-            for (std::uint32_t name = component.firstZone; name < component.firstZone + component.zoneCount; ++name) {
-                const auto defined = calendar_.zonesByTzid.find(structure_.zoneNames[name]);
-                if (defined == calendar_.zonesByTzid.end())
-                    continue;
-                for (std::uint32_t zone = defined->second.first; zone != kNone;
-                     zone = structure_.timeZones[zone].nextSameTzid)
-                    use(zone);
-            }
-        }
-    }
-
     template <typename Emit>
     std::uint64_t Components(const Entry& entry, Emit&& emit) const
     {
@@ -143,17 +125,18 @@ std::string PeriodName(std::uint32_t key, Period period)
     return name;
 }
 
-// Groups entries into files. The time zones a file holds so far are
-// stamped with the file's mark; an entry tried for the file stamps those it
-// would add with a mark of its own, so that trying costs only what the entry
-// names, however many time zones the calendar has.
+// Groups entries into files. The time zone definitions a file holds so far
+// are stamped with the file's mark, and each TZID with the definition it
+// holds; an entry tried for the file stamps those it would add with a mark
+// of its own, so that trying costs only what the entry names, however many
+// time zones the calendar has.
 class Planner {
 public:
     // periods: each entry's period, where files go by period.
     Planner(const CalendarStructure& structure, std::string_view text, FileLimits limits,
             const std::vector<std::uint32_t>& periods, StandalonePlan& plan)
         : structure_(structure), text_(text), limits_(limits), periods_(periods), plan_(plan),
-          stamps_(structure.timeZones.size(), 0)
+          shared_(FindSharedParts(structure, text)), stamps_(shared_.tzidOf.size(), 0), held_(shared_.tzidCount)
     {
     }
 
@@ -165,14 +148,18 @@ public:
         const Pieces pieces(structure_, text_, head.calendar);
         PlannedFile file{first, 1, 0, static_cast<std::uint32_t>(plan_.zones.size()), 0, 0, 0};
         fileMark_ = ++marks_;
-        file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + Try(pieces, head) +
+        file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + *Try(pieces, head) +
                      pieces.Components(head, kCountOnly);
         Keep();
         for (std::uint32_t next = first + 1; next < plan_.order.size() && file.entries < limits_.entries; ++next) {
             const Entry& entry = structure_.entries[plan_.order[next]];
-            if (entry.calendar != head.calendar || PeriodOf(plan_.order[next]) != PeriodOf(firstEntry))
+            if (shared_.headers[entry.calendar] != shared_.headers[head.calendar] ||
+                PeriodOf(plan_.order[next]) != PeriodOf(firstEntry))
                 break;
-            const std::uint64_t bytes = file.bytes + Try(pieces, entry) + pieces.Components(entry, kCountOnly);
+            const std::optional<std::uint64_t> zoneBytes = Try(pieces, entry);
+            if (!zoneBytes)
+                break;
+            const std::uint64_t bytes = file.bytes + *zoneBytes + pieces.Components(entry, kCountOnly);
             if (limits_.bytes != 0 && bytes > limits_.bytes)
                 break;
             file.bytes = bytes;
@@ -185,30 +172,50 @@ public:
     }
 
 private:
+    // A TZID's definition in the file, if the mark is the file's.
+    struct Held {
+        std::uint32_t mark = 0;
+        std::uint32_t definition = kNone;
+    };
+
     std::uint32_t PeriodOf(std::uint32_t entry) const { return periods_.empty() ? 0 : periods_[entry]; }
 
-    // The time zones entry would add to the file, and their bytes.
-    std::uint64_t Try(const Pieces& pieces, const Entry& entry)
+    // The bytes of the time zones entry would add to the file; none where it
+    // names a TZID that the file holds another definition of.
+    std::optional<std::uint64_t> Try(const Pieces& pieces, const Entry& entry)
     {
         const std::uint32_t mark = ++marks_;
         std::uint64_t bytes = 0;
         tried_.clear();
-        pieces.ZonesNamed(entry, [&](std::uint32_t zone) {
-            if (stamps_[zone] == fileMark_ || stamps_[zone] == mark)
-                return;
-            stamps_[zone] = mark;
-            tried_.push_back(zone);
-            bytes += pieces.Line(structure_.timeZones[zone].span, kCountOnly);
-        });
+        for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure_.components[at].nextInEntry) {
+            const Component& component = structure_.components[at];
+            for (std::uint32_t name = component.firstZone; name < component.firstZone + component.zoneCount; ++name) {
+                const SharedParts::NamedZone& named = shared_.names[name];
+                if (named.definition == kNone)
+                    continue;
+                const Held& held = held_[shared_.tzidOf[named.definition]];
+                if (held.mark == fileMark_ && held.definition != named.definition)
+                    return std::nullopt;
+                if (stamps_[named.definition] == fileMark_ || stamps_[named.definition] == mark)
+                    continue;
+                stamps_[named.definition] = mark;
+                tried_.push_back(named);
+                for (std::uint32_t zone = named.firstZone; zone != kNone; zone = structure_.timeZones[zone].nextSameTzid)
+                    bytes += pieces.Line(structure_.timeZones[zone].span, kCountOnly);
+            }
+        }
         return bytes;
     }
 
     // The entry tried last goes into the file, and its time zones with it.
     void Keep()
     {
-        for (const std::uint32_t zone : tried_)
-            stamps_[zone] = fileMark_;
-        plan_.zones.insert(plan_.zones.end(), tried_.begin(), tried_.end());
+        for (const SharedParts::NamedZone& named : tried_) {
+            stamps_[named.definition] = fileMark_;
+            held_[shared_.tzidOf[named.definition]] = {fileMark_, named.definition};
+            for (std::uint32_t zone = named.firstZone; zone != kNone; zone = structure_.timeZones[zone].nextSameTzid)
+                plan_.zones.push_back(zone);
+        }
     }
 
     const CalendarStructure& structure_;
@@ -216,8 +223,10 @@ private:
     FileLimits limits_;
     const std::vector<std::uint32_t>& periods_;
     StandalonePlan& plan_;
-    std::vector<std::uint32_t> stamps_;
-    std::vector<std::uint32_t> tried_;
+    const SharedParts shared_;
+    std::vector<std::uint32_t> stamps_;  // by definition
+    std::vector<Held> held_;             // by TZID
+    std::vector<SharedParts::NamedZone> tried_;
     std::uint32_t marks_ = 0;
     std::uint32_t fileMark_ = 0;
 };

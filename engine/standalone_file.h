@@ -22,8 +22,8 @@ struct FileLimits {
 // its start (its series' master's) falls in, as written.
 enum class Period { None, Year, Month };
 
-// One standalone file of a run: entries of one calendar object (and one
-// period), StandalonePlan::order[first, +entries).
+// One standalone file of a run: entries of calendar objects of one header
+// (and one period), StandalonePlan::order[first, +entries).
 struct PlannedFile {
     std::uint32_t first = 0;
     std::uint32_t entries = 1;
@@ -53,18 +53,21 @@ struct StandalonePlan {
 // Cuts the entries into files, in input order (by period: in the order of
 // the periods, entries without a start last, then in input order): each
 // holds as many entries as the limits allow (a whole recurring series is
-// one entry); each calendar object (and each period) starts a new file; an
-// entry that alone passes the byte limit still gets a file of its own.
+// one entry), of calendar objects whose headers are the same bytes, each
+// time zone definition once; a new header, a TZID defined otherwise than in
+// the file (or not at all) and each period start a new file; an entry that
+// alone passes the byte limit still gets a file of its own.
 // Names each file with namer, the first numbered firstNumber; by period,
 // after its period ("2024", "2024-03", "undated").
 StandalonePlan PlanStandaloneFiles(const CalendarStructure& structure, std::string_view text, FileLimits limits,
                                    Period period, FileNamer& namer, std::int32_t firstNumber);
 
 // Writes a planned file as a calendar of its own, every line of it copied
-// byte for byte from text: its calendar object's BEGIN:VCALENDAR line and
-// properties, each VTIMEZONE its components name (once, in input order), its
-// entries' components entry by entry, each entry's in input order, the
-// END:VCALENDAR line, all after the input's byte-order mark if it has one.
+// byte for byte from text: its first entry's calendar object's
+// BEGIN:VCALENDAR line and properties, the VTIMEZONEs its entries name (each
+// definition once, in input order), its entries' components entry by entry,
+// each entry's in input order, that object's END:VCALENDAR line, all after
+// the input's byte-order mark if it has one.
 // Components outside any calendar object get a calendar of the program's
 // own. A copied line without its line end gets one where another line
 // follows. Does not close the stream.

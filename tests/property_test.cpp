@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <utility>
 
 namespace orvelin::testing {
 namespace {
@@ -25,8 +26,10 @@ public:
     std::string Calendar()
     {
         std::string text = Chance(10) ? "\xEF\xBB\xBF" : "";
-        if (Chance(80))
-            text += "BEGIN:VCALENDAR" + LineEnd() + "VERSION:1.0" + LineEnd();
+        std::string header = "BEGIN:VCALENDAR\r\n";
+        bool open = Chance(80);
+        if (open)
+            text += header = "BEGIN:VCALENDAR" + LineEnd() + "VERSION:1.0" + LineEnd();
         const int pieces = Between(0, 12);
         for (int i = 0; i < pieces; ++i) {
             const int kind = Between(0, 11);
@@ -37,7 +40,10 @@ public:
             else if (kind < 9)
                 text += Bytes();
             else if (kind < 10)
-                text += "BEGIN:VTIMEZONE" + LineEnd() + "TZID:" + Zone() + LineEnd() + "END:VTIMEZONE" + LineEnd();
+                text += TimeZone();
+            else if (tidy_ && (kind == 10 || Chance(80)))  // another calendar object, as phones export them
+                text += (std::exchange(open, true) ? "END:VCALENDAR" + LineEnd() : "") +
+                        (Chance(80) ? header : "BEGIN:VCALENDAR" + LineEnd()) + (Chance(50) ? TimeZone() : "");
             else if (!tidy_ || Chance(20))
                 text += Marker(Between(0, 1) ? "END:VCALENDAR" : "BEGIN:VCALENDAR") + LineEnd();
         }
@@ -70,6 +76,11 @@ private:
         else if (variant == 9)
             marker.erase(static_cast<std::size_t>(Between(0, static_cast<int>(marker.size()) - 1)), 1);
         return marker;
+    }
+
+    std::string TimeZone()
+    {
+        return "BEGIN:VTIMEZONE" + LineEnd() + "TZID:" + Zone() + LineEnd() + "END:VTIMEZONE" + LineEnd();
     }
 
     std::string Zone()
@@ -136,15 +147,20 @@ TEST(SplitProperty, RandomCalendarsSplitStandaloneAsTheModelSays)
 {
     int faults = 0;
     int split = 0;
+    std::size_t mixed = 0;
     for (unsigned seed = 1; seed <= 1000; ++seed) {
         const std::string calendar = CalendarGenerator(seed, seed % 4 != 0).Calendar();
+        const FileLimits limits{seed % 5 + 1, seed % 3 == 0 ? 0 : seed % 500 + 100};
         ASSERT_EQ(CompareStandaloneWithModel(calendar), "") << "seed " << seed;
+        ASSERT_EQ(CompareStandaloneWithModel(calendar, limits), "") << "seed " << seed << ", packed";
         const ModelStandalone model = StandaloneByModel(calendar);
         faults += model.faultLine ? 1 : 0;
         split += model.files.size() > 1 ? 1 : 0;
+        mixed += StandaloneByModel(calendar, limits).mixed;
     }
     EXPECT_GE(faults, 100);
     EXPECT_GE(split, 100);
+    EXPECT_GE(mixed, 20u);
 }
 
 TEST(SplitProperty, TheFuzzCorpusSplitsAsTheModelSays)
@@ -156,6 +172,7 @@ TEST(SplitProperty, TheFuzzCorpusSplitsAsTheModelSays)
         bytes << in.rdbuf();
         EXPECT_EQ(CompareEngineWithModel(bytes.str()), "") << entry.path();
         EXPECT_EQ(CompareStandaloneWithModel(bytes.str()), "") << entry.path();
+        EXPECT_EQ(CompareStandaloneWithModel(bytes.str(), {4, 400}), "") << entry.path();
         ++replayed;
     }
     EXPECT_GT(replayed, 10);

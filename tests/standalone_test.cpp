@@ -166,7 +166,7 @@ TEST(Standalone, FilesSizedAndNamedAsAsked)
          kHeader + kBerlin + a + master + b + exception + Event("c") + kFooter,
          {{"1.ics", kHeader + kBerlin + a + master + exception + kFooter}, {"2.ics", kHeader + b + Event("c") + kFooter}},
          {}},
-        {"--per-file 5: a new calendar object starts a new file",
+        {"--per-file 5: a calendar object of another header starts a new file",
          {5},
          two + second + Event("c") + kFooter,
          {{"1.ics", two}, {"2.ics", second + Event("c") + kFooter}},

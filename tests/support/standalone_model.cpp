@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace orvelin::testing {
 namespace {
@@ -164,18 +165,18 @@ struct Calendar {
 
 namespace {
 
-ModelStandalone WithoutByteOrderMark(std::string_view input);
+ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, std::size_t bytesBefore);
 
 }  // namespace
 
-ModelStandalone StandaloneByModel(std::string_view input)
+ModelStandalone StandaloneByModel(std::string_view input, FileLimits limits)
 {
     // A byte-order mark opens every file as it opened the input; a second
     // one is text.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (!input.starts_with(kByteOrderMark))
-        return WithoutByteOrderMark(input);
-    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()));
+        return WithoutByteOrderMark(input, limits, 0);
+    ModelStandalone model = WithoutByteOrderMark(input.substr(kByteOrderMark.size()), limits, kByteOrderMark.size());
     for (std::string& file : model.files)
         file.insert(0, kByteOrderMark);
     return model;
@@ -183,7 +184,7 @@ ModelStandalone StandaloneByModel(std::string_view input)
 
 namespace {
 
-ModelStandalone WithoutByteOrderMark(std::string_view input)
+ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, std::size_t bytesBefore)
 {
     ModelStandalone model;
     LineReader lines(input);
@@ -266,21 +267,38 @@ ModelStandalone WithoutByteOrderMark(std::string_view input)
         model.faultLine = stack.front().second;
         return model;
     }
-    for (const auto& [calendarIndex, items] : entries) {
-        const Calendar& calendar = calendars[calendarIndex];
+    const auto textOf = [&](const Item& item) { return std::string(input.substr(item.begin, item.end - item.begin)); };
+    // The file of a group of entries; none where their calendar objects' headers differ or a TZID is defined two ways.
+    const auto fileOf = [&](const std::vector<std::size_t>& group) -> std::optional<std::string> {
+        const Calendar& calendar = calendars[entries[group[0]].first];
         const std::string end = calendar.bare ? "\r\n" : lineEnd;
         std::vector<std::string> lines{calendar.header};
         lines.insert(lines.end(), calendar.properties.begin(), calendar.properties.end());
-        for (const Item& zone : calendar.items) {
-            const bool named = std::any_of(items.begin(), items.end(), [&](std::size_t at) {
-                const std::vector<std::string>& zones = calendar.items[at].zones;
-                return std::find(zones.begin(), zones.end(), zone.tzid) != zones.end();
-            });
-            if (zone.zone && named)
-                lines.push_back(std::string(input.substr(zone.begin, zone.end - zone.begin)));
+        std::map<std::string, std::string> held;
+        std::map<std::size_t, std::string> zones;  // in input order
+        for (const std::size_t entry : group) {
+            const Calendar& own = calendars[entries[entry].first];
+            if (std::tie(own.bare, own.header, own.properties) != std::tie(calendar.bare, calendar.header, calendar.properties))
+                return std::nullopt;
+            for (const std::size_t at : entries[entry].second) {
+                for (const std::string& tzid : own.items[at].zones) {
+                    std::string definition;  // the calendar object's VTIMEZONEs of the TZID, "" for none
+                    for (const Item& zone : own.items)
+                        definition += zone.zone && zone.tzid == tzid ? textOf(zone) : "";
+                    const auto [known, added] = held.emplace(tzid, definition);
+                    if (known->second != definition)
+                        return std::nullopt;
+                    for (const Item& zone : own.items)
+                        if (added && zone.zone && zone.tzid == tzid)
+                            zones[zone.begin] = textOf(zone);
+                }
+            }
         }
-        for (const std::size_t at : items)
-            lines.push_back(std::string(input.substr(calendar.items[at].begin, calendar.items[at].end - calendar.items[at].begin)));
+        for (const auto& [at, zone] : zones)
+            lines.push_back(zone);
+        for (const std::size_t entry : group)
+            for (const std::size_t at : entries[entry].second)
+                lines.push_back(textOf(calendars[entries[entry].first].items[at]));
         lines.push_back(calendar.footer.empty() ? "END:VCALENDAR" + end : calendar.footer);
         std::string file;
         for (const std::string& piece : lines) {
@@ -290,18 +308,36 @@ ModelStandalone WithoutByteOrderMark(std::string_view input)
                 file += end;
             file += piece;
         }
-        model.files.push_back(std::move(file));
+        return file;
+    };
+    // Each file takes the entries that follow while they fit.
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t entry = 0; entry < entries.size(); ++entry) {
+        if (!groups.empty() && groups.back().size() < limits.entries) {
+            groups.back().push_back(entry);
+            const std::optional<std::string> file = fileOf(groups.back());
+            if (file && (limits.bytes == 0 || bytesBefore + file->size() <= limits.bytes))
+                continue;
+            groups.back().pop_back();
+        }
+        groups.push_back({entry});
+    }
+    for (const std::vector<std::size_t>& group : groups) {
+        model.files.push_back(*fileOf(group));
+        model.mixed += entries[group.front()].first != entries[group.back()].first ? 1 : 0;
     }
     return model;
 }
 
 }  // namespace
 
-std::string CompareStandaloneWithModel(const std::string& input)
+std::string CompareStandaloneWithModel(const std::string& input, FileLimits limits)
 {
-    const ModelStandalone model = StandaloneByModel(input);
+    const ModelStandalone model = StandaloneByModel(input, limits);
     MemoryRun run;
     run.options.standalone = true;
+    run.options.perFile = limits.entries;
+    run.options.maxBytes = limits.bytes;
     run.Run(input);
     const std::map<std::string, std::string> written = run.OutputFiles();
     std::vector<std::string> files;

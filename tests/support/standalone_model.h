@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/standalone_file.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,12 +15,13 @@ namespace orvelin::testing {
 struct ModelStandalone {
     std::vector<std::string> files;
     std::optional<std::size_t> faultLine;
+    std::size_t mixed = 0;  // files that hold entries of several calendar objects
 };
 
-ModelStandalone StandaloneByModel(std::string_view input);
+ModelStandalone StandaloneByModel(std::string_view input, FileLimits limits = {});
 
 // Runs the engine's standalone split on input (in memory) and compares its
 // files and its words with the model; "" when they agree, else what differs.
-std::string CompareStandaloneWithModel(const std::string& input);
+std::string CompareStandaloneWithModel(const std::string& input, FileLimits limits = {});
 
 }  // namespace orvelin::testing
