@@ -106,8 +106,6 @@ public:
     virtual OsCode ResolvedPath(const std::string& path, std::string& resolved) = 0;
     // The names in folder that start with prefix ("" for all), "." and ".." aside.
     virtual OsCode ListFolder(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) = 0;
-    // Whether a process of that id runs now (one that cannot be asked about counts as running).
-    virtual bool ProcessRuns(unsigned long processId) noexcept = 0;
     // How long ago folder or anything directly in it last changed, by their
     // modification times; fails for a folder that is a link.
     virtual OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) = 0;

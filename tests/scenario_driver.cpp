@@ -1,6 +1,8 @@
 // Runs console scenarios: each a folder under tests/scenarios/ that holds
 //   command     the arguments of orvelin-split, one a line;
 //   in/         the files of the folder it runs in (NAME.repeat: see Expand);
+//   old         paths under in/ (files or folders), one a line, that look
+//               last changed two hours ago when the run starts;
 //   out/        every file the run makes or changes, byte for byte: inputs
 //               not listed must stay as they were (but those named in `gone`,
 //               one a line, which must be gone), and no other file may appear,
@@ -138,6 +140,9 @@ public:
             fs::create_directories(Utf8Path(work / name).parent_path());
             WriteBytes(work / name, bytes);
         }
+        std::istringstream old(Lf(Expected(folder_, "old")));
+        for (std::string path; std::getline(old, path);)
+            MakeOld(work / path);
         std::vector<std::string> command{program_};
         std::istringstream arguments(ReadBytes(Utf8(folder_ / "command")));
         for (std::string argument; std::getline(arguments, argument);)

@@ -263,11 +263,6 @@ public:
         return 0;
     }
 
-    bool ProcessRuns(unsigned long processId) noexcept override
-    {
-        return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
-    }
-
     OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) override
     {
         FolderStream dir(nullptr, &::closedir);

@@ -410,17 +410,6 @@ public:
         });
     }
 
-    bool ProcessRuns(unsigned long processId) noexcept override
-    {
-        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
-        if (!process)
-            return ::GetLastError() != ERROR_INVALID_PARAMETER;
-        DWORD status = 0;
-        const bool runs = !::GetExitCodeProcess(process, &status) || status == STILL_ACTIVE;
-        ::CloseHandle(process);
-        return runs;
-    }
-
     OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) override
     {
         return WithOsPathAllocating(folder, [&](const wchar_t* osPath) -> OsCode {

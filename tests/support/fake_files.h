@@ -73,7 +73,6 @@ public:
     std::vector<std::string> violations;
     bool madeHere = false;  // MadeByThisProcess's answer
     bool inMemory = false;  // IsInMemory's answer
-    std::set<unsigned long> running{4242};  // the processes that run
     std::map<std::string, platform::NativeFile> locks;  // held, through which file (another run's: kNoFile)
     std::map<std::string, std::chrono::seconds> unchangedFor;  // not listed: changed just now
 
@@ -104,7 +103,6 @@ public:
     platform::OsCode ResolvedPath(const std::string& path, std::string& resolved) override;
     platform::OsCode ListFolder(const std::string& folder, std::string_view prefix,
                                 std::vector<std::string>& names) override;
-    bool ProcessRuns(unsigned long processId) noexcept override { return running.contains(processId); }
     platform::OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) override
     {
         age = unchangedFor.contains(folder) ? unchangedFor.at(folder) : std::chrono::seconds(0);
