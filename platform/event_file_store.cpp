@@ -6,6 +6,9 @@
 
 #include <unordered_map>
 #include <unordered_set>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
 #include <utility>
 
 namespace orvelin::platform {
@@ -13,6 +16,16 @@ namespace {
 
 // How many names a staging folder tries before it gives up.
 constexpr int kTemporaryNameTries = 100;
+
+// The file a run holds locked in its staging folder for as long as the
+// folder is its own: never an event file's name, none of which starts with a dot.
+constexpr std::string_view kLockName = ".lock";
+
+// How long a staging folder whose lock is free must have lain unchanged
+// before its run counts as gone: a run that could not lock (a file system
+// without locks, a run of the other OS that does not see its kind of lock)
+// changes its folder with every file it writes.
+constexpr std::chrono::hours kLeftoverAge{1};
 
 bool Taken(OsCode code)
 {
@@ -118,6 +131,9 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
                 }
                 folder.staging = std::move(staging);
                 folder.stagingBeside = beside;
+                folder.lockPath = folder.staging + std::string(kLockName);
+                // Where no lock can be held, the hour alone keeps other runs off.
+                os_.MakeLock(folder.lockPath, folder.lock);
                 return;
             }
             if (!Taken(code))
@@ -127,22 +143,44 @@ void EventFileStore::MakeStaging(Folder& folder, bool mayBeBeside)
     throw FailureFromOsError(code);
 }
 
-// Only a folder (never a link) named as a staging folder whose process no
-// longer runs is touched, and in it only what a run puts there: calendars.
+// Only a folder (never a link) named as a staging folder whose run is
+// certainly gone is touched: its lock could be taken (or was never made, by
+// a run killed as it began) and nothing in it changed for an hour. Whatever
+// machine, process namespace or OS the run was on, a run that still runs
+// holds its lock. In the folder only what a run puts there goes: calendars
+// and the lock; its lock first, so that another run looking meanwhile finds
+// the folder changed just now.
 void EventFileStore::RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator)
 {
     std::vector<std::string> names;
     // Only names that may be staging folders: the output folder may hold thousands of files.
     if (os_.ListFolder(where.empty() ? "." + separator : where, "." + name + ".", names) != 0)
         return;
+    // What a run puts there: calendars, and a result's record.
     const auto calendar = [](std::string_view file) {
         const std::string_view extension = file.substr(file.size() < 4 ? 0 : file.size() - 4);
-        return EqualIgnoringCase(extension, ".vcs") || EqualIgnoringCase(extension, ".ics");
+        return EqualIgnoringCase(extension, ".vcs") || EqualIgnoringCase(extension, ".ics") ||
+               file == kResultRecordName;
     };
     for (const std::string& entry : names) {
-        const std::optional<unsigned long> owner = TemporaryOwner(entry, name);
-        if (owner && *owner != os_.ProcessId() && !os_.ProcessRuns(*owner))
-            os_.RemoveFolderOf(where + entry + separator, calendar);
+        if (!IsTemporaryName(entry, name))
+            continue;
+        const std::string staging = where + entry + separator;
+        const std::string lockPath = staging + std::string(kLockName);
+        NativeFile lock = kNoFile;
+        const OsCode locked = os_.TakeLock(lockPath, lock);
+        if (locked != 0 && KindOfOsError(locked) != OsErrorKind::NotFound)
+            continue;
+        std::chrono::seconds unchanged{};
+        const bool gone = os_.UnchangedFor(staging, unchanged) == 0 && unchanged >= kLeftoverAge;
+        if (!gone) {
+            if (lock != kNoFile)
+                os_.Close(lock, false);
+            continue;
+        }
+        if (lock != kNoFile)
+            os_.DropLock(lockPath, lock);
+        os_.RemoveFolderOf(staging, calendar);
     }
 }
 
@@ -184,6 +222,7 @@ bool EventFileStore::Restage(Folder& folder, OsCode code)
         if (const OsCode failure = CommitFolder(folder))
             throw FailureFromOsError(failure);
     } else if (KindOfOsError(code) == OsErrorKind::NotFound && !folder.stagingBeside) {
+        LetGoOfLock(folder);
         folder.lost = code;
         folder.staged.clear();
     } else {
@@ -265,6 +304,7 @@ void EventFileStore::DropStaged(Folder& folder) noexcept
     const InterruptionDeferred deferred(interruptions_);
     for (std::size_t at = folder.placed; at < folder.staged.size(); ++at)
         os_.Remove(folder.staging + std::string(folder.staged.Name(at)));
+    LetGoOfLock(folder);
     os_.RemoveFolder(folder.staging);
     folder.staging.clear();
 }
@@ -284,6 +324,7 @@ OsCode EventFileStore::PutInPlace(Folder& folder, bool interrupted) noexcept
     const bool flushed = failure == 0;
     if (folder.stagingBeside && folder.placed == 0 && !folder.staged.empty()) {
         const InterruptionDeferred deferred(interruptions_);
+        LetGoOfLock(folder);  // not one of the files that take the folder's place
         // Taking the earlier result's place leaves it to be removed, which an interruption does not do.
         const bool exchange = TakesWholePlace(folder) && !interrupted;
         if ((exchange ? os_.ExchangeFolders(folder.staging, folder.path)
@@ -301,6 +342,7 @@ OsCode EventFileStore::PutInPlace(Folder& folder, bool interrupted) noexcept
                     failure);
     if (!folder.staging.empty()) {
         const InterruptionDeferred deferred(interruptions_);
+        LetGoOfLock(folder);
         os_.RemoveFolder(folder.staging);
         folder.staging.clear();
     }
@@ -344,6 +386,12 @@ OsCode EventFileStore::WriteRecord(Folder& folder) noexcept
     if (code != 0)
         os_.Remove(from_);
     return code;
+}
+
+void EventFileStore::LetGoOfLock(Folder& folder) noexcept
+{
+    if (folder.lock != kNoFile)
+        os_.DropLock(folder.lockPath, std::exchange(folder.lock, kNoFile));
 }
 
 // Within the room Create made: allocates nothing.
@@ -506,20 +554,23 @@ std::string TemporaryNameFor(const std::string& target, unsigned long processId,
     return name;
 }
 
-std::optional<unsigned long> TemporaryOwner(std::string_view name, std::string_view targetName)
+bool IsTemporaryName(std::string_view name, std::string_view targetName)
 {
-    if (!name.starts_with('.') || !name.substr(1).starts_with(targetName) || !name.ends_with(".tmp"))
-        return std::nullopt;
-    std::string_view rest = name.substr(1 + targetName.size());
-    rest.remove_suffix(4);
-    const std::size_t dash = rest.find('-');
-    const auto digits = [](std::string_view text) {
-        return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    if (!rest.starts_with('.') || dash == std::string_view::npos || !digits(rest.substr(1, dash - 1)) ||
-        !digits(rest.substr(dash + 1)))
-        return std::nullopt;
-    return std::stoul(std::string(rest.substr(1, dash - 1)));
+    const std::size_t numbersStart = 1 + targetName.size();
+    if (name.size() < numbersStart + 4 || !name.starts_with('.') || name.substr(1, targetName.size()) != targetName ||
+        !name.ends_with(".tmp"))
+        return false;
+    // ".PID-K", each number 32 bits at most on every OS.
+    const std::string_view numbers = name.substr(numbersStart, name.size() - numbersStart - 4);
+    const char* const end = numbers.data() + numbers.size();
+    std::uint32_t number = 0;
+    if (!numbers.starts_with('.'))
+        return false;
+    const auto [dash, process] = std::from_chars(numbers.data() + 1, end, number);
+    if (process != std::errc() || dash == end || *dash != '-')
+        return false;
+    const auto [stop, attempt] = std::from_chars(dash + 1, end, number);
+    return attempt == std::errc() && stop == end;
 }
 
 }  // namespace orvelin::platform

@@ -6,7 +6,6 @@
 #include "platform/result_record.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,8 +29,10 @@ class EventFileStream;
 //   new; a second flush after the moves makes the names durable too;
 // - only files inside a staging folder are ever removed: of this run's own, a
 //   file that failed (and only while it is still ours) or an interrupted one;
-//   and the staging folders that runs which no longer run (killed, or on a
-//   machine that lost power) left beside or in the output folder.
+//   and the staging folders that runs certainly gone (killed, or on a
+//   machine that lost power) left beside or in the output folder: a run
+//   holds a lock in its staging folder for as long as the folder is its own,
+//   and a folder whose lock is free goes once it has lain unchanged an hour.
 // An interruption removes the file being written and puts every complete
 // one in place before the program ends; Commit does the same at a run's end.
 //
@@ -101,6 +102,8 @@ private:
         bool durable = true;  // not kept in memory: flushes matter
         std::string staging;  // our own folder for its files; empty until the first file
         bool stagingBeside = false;  // beside the folder: it may take the folder's place
+        std::string lockPath;         // in staging, held while staging is ours
+        NativeFile lock = kNoFile;    // none where the file system has no locks
         StagedFiles staged;           // complete files in staging, in order
         std::size_t placed = 0;       // staged[0, placed) are in place
         OsCode lost = 0;              // staged files went away with their folder
@@ -128,6 +131,7 @@ private:
     OsCode PutInPlace(Folder& folder, bool interrupted) noexcept;
     OsCode WriteRecord(Folder& folder) noexcept;
     void PlaceStaged(Folder& folder, std::string_view name, bool overwrite, OsCode& failure) noexcept;
+    void LetGoOfLock(Folder& folder) noexcept;
     OsCode CommitFolder(Folder& folder);
     void RemoveEarlierResult(Folder& folder);
     void JoinRecordOnDisk(Folder& folder);
@@ -151,8 +155,9 @@ private:
 // target: "." + target's name + ".PID-K.tmp".
 std::string TemporaryNameFor(const std::string& target, unsigned long processId, int attempt);
 
-// The process whose temporary beside a target named targetName is called
-// name (see TemporaryNameFor), if it is one.
-std::optional<unsigned long> TemporaryOwner(std::string_view name, std::string_view targetName);
+// Whether name is the name of a temporary beside a target named targetName
+// (see TemporaryNameFor); one that does not parse, a number out of range
+// included, is not.
+bool IsTemporaryName(std::string_view name, std::string_view targetName);
 
 }  // namespace orvelin::platform

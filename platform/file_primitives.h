@@ -6,6 +6,7 @@
 
 #include "platform/os_error.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -81,6 +82,19 @@ public:
     virtual bool IsInMemory(const std::string& folder) noexcept = 0;
     virtual unsigned long ProcessId() noexcept = 0;
 
+    // A lock a run holds on a file for as long as lock stays open: an
+    // open-file-description lock on Linux, the file held open without
+    // sharing on Windows. Others see it held wherever they open the file
+    // from, another process namespace or another machine.
+    // Creates path as a new file and takes its lock; AlreadyExists when the
+    // name is taken. On a failure, here and in TakeLock, lock is kNoFile.
+    virtual OsCode MakeLock(const std::string& path, NativeFile& lock) noexcept = 0;
+    // Takes the lock of the file path, never through a link; fails while
+    // anyone else holds it, and NotFound when there is no such file.
+    virtual OsCode TakeLock(const std::string& path, NativeFile& lock) noexcept = 0;
+    // Removes path, then lets its lock go: no one takes the lock of a file on its way out.
+    virtual OsCode DropLock(const std::string& path, NativeFile lock) noexcept = 0;
+
     // For reading. A missing name is not an existing file; a name that cannot
     // be looked at (no permission) is left for opening to report.
     virtual bool FileExists(const std::string& path) noexcept = 0;
@@ -95,8 +109,9 @@ public:
     virtual OsCode ResolvedPath(const std::string& path, std::string& resolved) = 0;
     // The names in folder that start with prefix ("" for all), "." and ".." aside.
     virtual OsCode ListFolder(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) = 0;
-    // Whether a process of that id runs now (one that cannot be asked about counts as running).
-    virtual bool ProcessRuns(unsigned long processId) noexcept = 0;
+    // How long ago folder or anything directly in it last changed, by their
+    // modification times; fails for a folder that is a link.
+    virtual OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) = 0;
     // Removes the files in folder whose names are removable, then folder if
     // that left it empty; never through a link, folder's own included.
     virtual OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) = 0;

@@ -170,30 +170,38 @@ TEST_F(EventFiles, OnlyOurOwnFilesAreEverRemoved)
     }
 }
 
-// The staging folders that killed runs left beside and in the output folder
-// go with the next run into it; those of runs that still run, and whatever
-// is not named as a staging folder, stay.
-TEST_F(EventFiles, LeftoversOfRunsThatNoLongerRunAreRemoved)
+// A staging folder beside or in the output folder goes with the next run
+// into it only when its run is certainly gone: its lock free (or never made)
+// and nothing in it changed for an hour. A locked one stays, and one changed
+// lately, and whatever is not named as a staging folder.
+TEST_F(EventFiles, LeftoversOfRunsCertainlyGoneAreRemoved)
 {
     Reset(kStarts[1]);
-    disk->running.insert(99);
     const std::vector<std::string> gone{"/.out.17-0.tmp/", "/out/.out.18-3.tmp/"};
-    const std::vector<std::string> kept{"/.out.99-0.tmp/", "/out/.out.notes.tmp/", "/out/.out.17-0.tmp.old/",
-                                        "/out/.other.17-0.tmp/"};
+    const std::vector<std::string> kept{"/.out.99-0.tmp/", "/out/.out.19-0.tmp/", "/out/.out.notes.tmp/",
+                                        "/out/.out.17-0.tmp.old/", "/out/.other.17-0.tmp/"};
     for (const std::vector<std::string>& folders : {gone, kept}) {
         for (const std::string& folder : folders) {
             disk->folders.insert(folder);
             disk->Put(folder + "1.vcs", "left behind");
+            disk->Put(folder + ".lock", "");
+            disk->unchangedFor[folder] = std::chrono::hours(2);
         }
     }
-    platform::LocalFileSystem files(disk, interruptions);
-    files.CreateTextFile(Name(1), true)->Close();
+    disk->Remove("/out/.out.18-3.tmp/.lock");  // killed before it locked
+    disk->locks["/.out.99-0.tmp/.lock"] = platform::kNoFile;
+    disk->unchangedFor["/out/.out.19-0.tmp/"] = std::chrono::minutes(59);
+    {
+        platform::LocalFileSystem files(disk, interruptions);
+        files.CreateTextFile(Name(1), true)->Close();
+    }
     for (const std::string& folder : gone) {
         EXPECT_FALSE(disk->folders.contains(folder)) << folder;
         EXPECT_EQ(disk->At(folder + "1.vcs"), "<missing>") << folder;
     }
     for (const std::string& folder : kept)
         EXPECT_EQ(disk->At(folder + "1.vcs"), "left behind") << folder;
+    EXPECT_EQ(disk->locks.size(), 1u) << "only the other run's lock is held";
 }
 
 // In a dead run's staging folder only calendars are the run's: anything
@@ -205,6 +213,7 @@ TEST_F(EventFiles, InALeftoverOnlyCalendarsAreRemoved)
     disk->folders.insert(staging);
     disk->Put(staging + "1.vcs", "left behind");
     disk->Put(staging + "notes.txt", "someone's notes");
+    disk->unchangedFor[staging] = std::chrono::hours(2);
     platform::LocalFileSystem files(disk, interruptions);
     files.CreateTextFile(Name(1), true)->Close();
     EXPECT_EQ(disk->At(staging + "1.vcs"), "<missing>");

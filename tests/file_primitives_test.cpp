@@ -2,6 +2,7 @@
 // the event-file policy relies on, which its tests can only assume of a fake.
 
 #include "platform/file_primitives.h"
+#include "platform/local_file_system.h"
 #include "platform/os_error.h"
 #include "tests/support/temp_folder.h"
 
@@ -69,12 +70,34 @@ TEST(FilePrimitives, ManyFilesWaitForOneFlush)
     EXPECT_EQ(ReadBytes(folder / "1000.vcs"), "1000");
 }
 
-TEST(FilePrimitives, WhatRunsAndWhatAFolderHolds)
+// However old a run's staging folder looks, a run into the same folder
+// leaves it alone while its lock is held (here by another open file of it).
+TEST(FilePrimitives, AStagingFolderWhoseLockIsHeldIsKept)
 {
     TempFolder folder;
     const std::unique_ptr<platform::FilePrimitives> os = platform::OsFilePrimitives();
-    EXPECT_TRUE(os->ProcessRuns(os->ProcessId()));
-    EXPECT_FALSE(os->ProcessRuns(4194303)) << "beyond Linux's process ids, and no Windows one";
+    const std::string staging = folder / ".out.4194303-0.tmp/";
+    ASSERT_EQ(os->MakeFolderExclusive(staging), 0);
+    ASSERT_EQ(os->MakeFolderExclusive(folder / "out"), 0);
+    WriteBytes(staging + "1.vcs", "another run's event");
+    WriteBytes(staging + ".lock", "");
+    for (const std::string& path : {staging + "1.vcs", staging + ".lock", staging})
+        MakeOld(path);
+    NativeFile held = kNoFile;
+    ASSERT_EQ(os->TakeLock(staging + ".lock", held), 0);
+    for (const bool letGo : {false, true}) {
+        if (letGo)
+            os->Close(held, false);
+        platform::LocalFileSystem files;
+        files.CreateTextFile(folder / "out/1.vcs", true)->Close();
+        EXPECT_EQ(ReadBytes(staging + "1.vcs"), letGo ? "<missing>" : "another run's event");
+    }
+}
+
+TEST(FilePrimitives, WhatAFolderHolds)
+{
+    TempFolder folder;
+    const std::unique_ptr<platform::FilePrimitives> os = platform::OsFilePrimitives();
     WriteBytes(folder / "a", "");
     ASSERT_EQ(os->MakeFolderExclusive(folder / "b"), 0);
     WriteBytes(folder / "c", "");

@@ -5,6 +5,8 @@
 //               "----" (what they print is not compared; their files count
 //               as inputs);
 //   between/    files written after those runs (a user's own, or edited);
+//   old         paths under in/ (files or folders), one a line, that look
+//               last changed two hours ago when the run starts;
 //   out/        every file the run makes or changes, byte for byte: inputs
 //               not listed must stay as they were (but those named in `gone`,
 //               one a line, which must be gone), and no other file may appear,
@@ -140,6 +142,9 @@ public:
     {
         TempFolder work;
         Write(work, FilesUnder(folder_ / "in", true));
+        std::istringstream old(Lf(Expected(folder_, "old")));
+        for (std::string path; std::getline(old, path);)
+            MakeOld(work / path);
         for (const std::vector<std::string>& earlier : Commands(Lf(Expected(folder_, "before"))))
             RunProcess(earlier, work.path());
         Write(work, FilesUnder(folder_ / "between", true));

@@ -4,10 +4,12 @@
 #include "platform/local_file_system.h"
 #include "platform/posix/move_to_new_name.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -34,6 +36,57 @@ FileFacts FactsFrom(const struct stat& info)
     constexpr std::int64_t kNanoseconds = 1000 * 1000 * 1000;
     return {S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size),
             static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNanoseconds + info.st_mtim.tv_nsec};
+}
+
+// A lock on the whole file that belongs to its open file description, not to
+// the process (which any close of the file would let go): processes of
+// other namespaces see it, and over NFS other machines.
+OsCode LockWhole(int fd, int command)
+{
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    return Result(::fcntl(fd, command, &whole) == 0);
+}
+
+// Opens the lock file path (as flags say, never through a link) and takes
+// its lock; a file made for it that cannot be locked is removed.
+OsCode OpenLocked(const std::string& path, int flags, int command, NativeFile& lock)
+{
+    lock = kNoFile;
+    const int fd = ::open(path.c_str(), flags | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    if (const OsCode code = LockWhole(fd, command)) {
+        if (flags & O_CREAT)
+            ::unlink(path.c_str());
+        ::close(fd);
+        return code;
+    }
+    lock = fd;
+    return 0;
+}
+
+using FolderStream = std::unique_ptr<DIR, int (*)(DIR*)>;
+
+// Opens the folder name (without a trailing "/", which would have a link
+// followed) itself, never what a link of that name leads to.
+OsCode OpenFolderItself(const std::string& name, FolderStream& dir)
+{
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    dir.reset(::fdopendir(fd));
+    if (dir)
+        return 0;
+    const OsCode code = errno;
+    ::close(fd);
+    return code;
+}
+
+std::string WithoutTrailingSeparator(const std::string& folder)
+{
+    return folder.ends_with('/') ? folder.substr(0, folder.size() - 1) : folder;
 }
 
 class PosixFilePrimitives final : public FilePrimitives {
@@ -141,6 +194,26 @@ public:
 
     unsigned long ProcessId() noexcept override { return static_cast<unsigned long>(::getpid()); }
 
+    // A run that looks at the new file before it is locked has it only for
+    // an instant: that is waited for.
+    OsCode MakeLock(const std::string& path, NativeFile& lock) noexcept override
+    {
+        return OpenLocked(path, O_CREAT | O_EXCL, F_OFD_SETLKW, lock);
+    }
+
+    // Never waits: a FIFO at the name, a lock held.
+    OsCode TakeLock(const std::string& path, NativeFile& lock) noexcept override
+    {
+        return OpenLocked(path, O_NONBLOCK, F_OFD_SETLK, lock);
+    }
+
+    OsCode DropLock(const std::string& path, NativeFile lock) noexcept override
+    {
+        const OsCode code = Result(::unlink(path.c_str()) == 0);
+        ::close(static_cast<int>(lock));
+        return code;
+    }
+
     bool FileExists(const std::string& path) noexcept override
     {
         struct stat info {};
@@ -197,28 +270,35 @@ public:
         return 0;
     }
 
-    bool ProcessRuns(unsigned long processId) noexcept override
+    OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) override
     {
-        return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
+        FolderStream dir(nullptr, &::closedir);
+        if (const OsCode code = OpenFolderItself(WithoutTrailingSeparator(folder), dir))
+            return code;
+        struct stat info {};
+        if (::fstat(::dirfd(dir.get()), &info) != 0)
+            return errno;
+        std::time_t newest = info.st_mtim.tv_sec;
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string_view name = entry->d_name;  // ".": the folder; "..": not in it
+            if (name != ".." && ::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+                newest = std::max(newest, info.st_mtim.tv_sec);
+        }
+        age = std::chrono::seconds(std::time(nullptr) - newest);
+        return 0;
     }
 
     // Through the folder's own descriptor: what is removed is in it, even if
     // its name is made a link meanwhile.
     OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) override
     {
-        // A trailing "/" would have the link followed.
-        const std::string name = folder.ends_with('/') ? folder.substr(0, folder.size() - 1) : folder;
-        const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            return errno;
-        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), &::closedir);
-        if (!dir) {
-            ::close(fd);
-            return errno;
-        }
+        const std::string name = WithoutTrailingSeparator(folder);
+        FolderStream dir(nullptr, &::closedir);
+        if (const OsCode code = OpenFolderItself(name, dir))
+            return code;
         while (const dirent* entry = ::readdir(dir.get())) {
             if (entry->d_type != DT_DIR && removable(entry->d_name))
-                ::unlinkat(fd, entry->d_name, 0);
+                ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
         }
         return Result(::rmdir(name.c_str()) == 0);
     }

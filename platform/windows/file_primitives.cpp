@@ -72,6 +72,69 @@ std::int64_t NanosecondsOf(const FILETIME& time)
     return (steps - kFrom1601To1970) * 100;
 }
 
+// Removes the file through handle, which no one else may need to open for it.
+OsCode RemoveAndClose(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO remove{TRUE};
+    const OsCode code = Result(::SetFileInformationByHandle(handle, FileDispositionInfo, &remove, sizeof remove) != 0);
+    ::CloseHandle(handle);
+    return code;
+}
+
+// Opens the lock file osPath so that no one else may open it while it is
+// held, and so that its holder may remove it before letting it go. Its
+// first byte is locked besides: Wine makes that a lock Linux runs see.
+OsCode OpenLock(const wchar_t* osPath, DWORD disposition, NativeFile& lock)
+{
+    const HANDLE handle = ::CreateFileW(osPath, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, disposition,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return static_cast<OsCode>(::GetLastError());
+    OVERLAPPED start{};
+    if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
+        const OsCode code = static_cast<OsCode>(::GetLastError());
+        if (disposition == CREATE_NEW)
+            RemoveAndClose(handle);
+        else
+            ::CloseHandle(handle);
+        return code;
+    }
+    lock = NativeOf(handle);
+    return 0;
+}
+
+// 100-nanosecond ticks.
+std::int64_t Ticks(const FILETIME& time)
+{
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+}
+
+// Calls each with every entry of the folder osPath but "." and ".."; fails
+// for a folder that is a link (a junction, a symbolic link) or no folder.
+template <typename Each>
+OsCode ForEachEntryOfFolderItself(const wchar_t* osPath, Each&& each)
+{
+    const DWORD attributes = ::GetFileAttributesW(osPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return static_cast<OsCode>(::GetLastError());
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return ERROR_DIRECTORY;
+    std::wstring path = osPath;
+    if (!path.ends_with(L'\\'))
+        path += L'\\';
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search =
+        ::FindFirstFileExW((path + L'*').c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return static_cast<OsCode>(::GetLastError());
+    do {
+        if (std::wstring_view(entry.cFileName) != L"." && std::wstring_view(entry.cFileName) != L"..")
+            each(path, entry);
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+    return 0;
+}
+
 OsCode IdentityOfHandle(HANDLE handle, FileIdentity& identity)
 {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -246,6 +309,24 @@ public:
 
     unsigned long ProcessId() noexcept override { return ::GetCurrentProcessId(); }
 
+    OsCode MakeLock(const std::string& path, NativeFile& lock) noexcept override
+    {
+        lock = kNoFile;
+        return WithOsPath(path, [&](const wchar_t* osPath) { return OpenLock(osPath, CREATE_NEW, lock); });
+    }
+
+    // Held by another: a sharing violation, or a lock violation for a lock Wine shows of a Linux run.
+    OsCode TakeLock(const std::string& path, NativeFile& lock) noexcept override
+    {
+        lock = kNoFile;
+        return WithOsPath(path, [&](const wchar_t* osPath) { return OpenLock(osPath, OPEN_EXISTING, lock); });
+    }
+
+    OsCode DropLock(const std::string& /*path*/, NativeFile lock) noexcept override
+    {
+        return RemoveAndClose(HandleOf(lock));
+    }
+
     bool FileExists(const std::string& path) noexcept override
     {
         bool exists = true;  // a name Windows cannot take: opening it says why
@@ -340,41 +421,36 @@ public:
         });
     }
 
+    OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) override
+    {
+        return WithOsPathAllocating(folder, [&](const wchar_t* osPath) -> OsCode {
+            WIN32_FILE_ATTRIBUTE_DATA info{};
+            if (!::GetFileAttributesExW(osPath, GetFileExInfoStandard, &info))
+                return static_cast<OsCode>(::GetLastError());
+            std::int64_t newest = Ticks(info.ftLastWriteTime);
+            const auto changed = [&](const std::wstring&, const WIN32_FIND_DATAW& entry) {
+                newest = std::max(newest, Ticks(entry.ftLastWriteTime));
+            };
+            const OsCode code = ForEachEntryOfFolderItself(osPath, changed);
+            FILETIME now{};
+            ::GetSystemTimeAsFileTime(&now);
+            age = std::chrono::seconds((Ticks(now) - newest) / 10'000'000);
+            return code;
+        });
+    }
+
     // A folder that is a link (a junction, a symbolic link) is left alone.
     OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) override
     {
         return WithOsPathAllocating(folder, [&](const wchar_t* osPath) -> OsCode {
-            const DWORD attributes = ::GetFileAttributesW(osPath);
-            if (attributes == INVALID_FILE_ATTRIBUTES)
-                return static_cast<OsCode>(::GetLastError());
-            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                return ERROR_DIRECTORY;
-            std::wstring path = osPath;
-            if (!path.ends_with(L'\\'))
-                path += L'\\';
-            WIN32_FIND_DATAW entry{};
-            const HANDLE search = ::FindFirstFileExW((path + L'*').c_str(), FindExInfoBasic, &entry,
-                                                    FindExSearchNameMatch, nullptr, 0);
-            if (search != INVALID_HANDLE_VALUE) {
-                do {
-                    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && removable(Narrow(entry.cFileName)))
-                        ::DeleteFileW((path + entry.cFileName).c_str());
-                } while (::FindNextFileW(search, &entry));
-                ::FindClose(search);
-            }
+            const auto remove = [&](const std::wstring& path, const WIN32_FIND_DATAW& entry) {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && removable(Narrow(entry.cFileName)))
+                    ::DeleteFileW((path + entry.cFileName).c_str());
+            };
+            if (const OsCode code = ForEachEntryOfFolderItself(osPath, remove))
+                return code;
             return Result(::RemoveDirectoryW(osPath) != 0);
         });
-    }
-
-    bool ProcessRuns(unsigned long processId) noexcept override
-    {
-        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
-        if (!process)
-            return ::GetLastError() != ERROR_INVALID_PARAMETER;
-        DWORD status = 0;
-        const bool runs = !::GetExitCodeProcess(process, &status) || status == STILL_ACTIVE;
-        ::CloseHandle(process);
-        return runs;
     }
 
     // A link (a reparse point) is no ordinary file.

@@ -230,6 +230,34 @@ TEST_F(CrashSafety, AFileIsNeverSeenPartWritten)
     EXPECT_LE(sizesSeen.size(), 1u) << "seen at " << *sizesSeen.begin() << " bytes";
 }
 
+// A run in another process namespace (a container) is not among the
+// processes seen here, yet its lock keeps its staging folder from a second
+// run however old its files look.
+TEST_F(CrashSafety, ALiveRunInAnotherProcessNamespaceKeepsItsFiles)
+{
+    const auto inNewNamespace = [](std::vector<std::string> command) {
+        command.insert(command.begin(), {"/usr/bin/unshare", "-p", "-f", "--kill-child", "--mount-proc"});
+        return command;
+    };
+    if (RunProcess(inNewNamespace({"/usr/bin/true"}), folder.path()).exitStatus != 0)
+        GTEST_SKIP() << "unshare -p is not permitted here: it needs root";
+    WriteLargeEvent("large.vcs");
+    WriteBytes(folder / "small.vcs", kCalendar);
+    StartedProcess large(inNewNamespace({ORVELIN_SPLIT_PATH, "large.vcs"}), folder.path());
+    const fs::path staging = folder / ".VCS folder.1-0.tmp";  // the run is process 1 of its namespace
+    const std::string unshare = std::to_string(large.pid());
+    int run = 0;  // unshare's child, as seen here
+    while ((run == 0 || !fs::exists(staging / "1.vcs")) && !large.EndedWithin(std::chrono::milliseconds(0)))
+        std::ifstream("/proc/" + unshare + "/task/" + unshare + "/children") >> run;
+    ASSERT_TRUE(run != 0 && fs::exists(staging / "1.vcs")) << "the run ended before it wrote";
+    ::kill(run, SIGSTOP);
+    for (const auto& entry : fs::directory_iterator(staging))
+        MakeOld(entry.path());
+    MakeOld(staging);
+    EXPECT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "small.vcs"}, folder.path()).exitStatus, 0);
+    EXPECT_TRUE(fs::exists(staging / "1.vcs"));
+}
+
 TEST_F(CrashSafety, TwoRunsIntoOneFolderNeverMix)
 {
     const Generated a = Calendar(1500, "A");

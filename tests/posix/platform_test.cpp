@@ -196,6 +196,8 @@ TEST(LocalFileSystem, ALinkNamedAsALeftoverIsNeverFollowed)
     std::filesystem::create_directories(folder / "target");
     std::filesystem::create_directories(folder / "VCS folder");
     WriteBytes(folder / "target/1.vcs", "someone's event");
+    MakeOld(folder / "target/1.vcs");
+    MakeOld(folder / "target");
     for (const std::string link : {".VCS folder.4194303-0.tmp", "VCS folder/.VCS folder.4194303-1.tmp"})
         std::filesystem::create_directory_symlink(folder / "target", folder / link);
     platform::LocalFileSystem files;

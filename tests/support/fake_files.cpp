@@ -24,6 +24,7 @@ const OsCode OsCodes::kUnsupported = ERROR_NOT_SUPPORTED;
 const OsCode OsCodes::kIsAFolder = ERROR_DIRECTORY_NOT_SUPPORTED;
 const OsCode OsCodes::kNotEmpty = ERROR_DIR_NOT_EMPTY;
 const OsCode OsCodes::kReadOnly = ERROR_WRITE_PROTECT;
+const OsCode OsCodes::kHeld = ERROR_SHARING_VIOLATION;
 #else
 const OsCode OsCodes::kExists = EEXIST;
 const OsCode OsCodes::kNotFound = ENOENT;
@@ -33,6 +34,7 @@ const OsCode OsCodes::kUnsupported = EOPNOTSUPP;
 const OsCode OsCodes::kIsAFolder = EISDIR;
 const OsCode OsCodes::kNotEmpty = ENOTEMPTY;
 const OsCode OsCodes::kReadOnly = EROFS;
+const OsCode OsCodes::kHeld = EAGAIN;
 #endif
 
 namespace {
@@ -187,18 +189,49 @@ OsCode FakeDisk::RemoveFolder(const std::string& path) noexcept
     });
 }
 
+OsCode FakeDisk::NewFile(const std::string& path, NativeFile& file)
+{
+    if (!InFolder(path))
+        return OsCodes::kNotFound;
+    if (Taken(path))
+        return OsCodes::kExists;
+    files_[nextFile_] = {};
+    Name(path, nextFile_);
+    file = Open(nextFile_++);
+    return 0;
+}
+
 OsCode FakeDisk::CreateExclusive(const std::string& path, NativeFile& file) noexcept
 {
-    return Step("CreateExclusive", [&]() -> OsCode {
-        if (!InFolder(path))
-            return OsCodes::kNotFound;
-        if (Taken(path))
-            return OsCodes::kExists;
-        files_[nextFile_] = {};
-        Name(path, nextFile_);
-        file = Open(nextFile_++);
-        return 0;
+    return Step("CreateExclusive", [&]() { return NewFile(path, file); });
+}
+
+OsCode FakeDisk::MakeLock(const std::string& path, NativeFile& lock) noexcept
+{
+    lock = platform::kNoFile;
+    return Step("MakeLock", [&]() {
+        const OsCode code = NewFile(path, lock);
+        if (code == 0)
+            locks[path] = lock;
+        return code;
     });
+}
+
+OsCode FakeDisk::TakeLock(const std::string& path, NativeFile& lock) noexcept
+{
+    lock = platform::kNoFile;
+    if (!names_.contains(path))
+        return OsCodes::kNotFound;
+    if (locks.contains(path))
+        return OsCodes::kHeld;
+    locks[path] = lock = Open(names_[path]);
+    return 0;
+}
+
+OsCode FakeDisk::DropLock(const std::string& path, NativeFile lock) noexcept
+{
+    Remove(path);
+    return Close(lock, false);
 }
 
 OsCode FakeDisk::WriteAll(NativeFile file, std::string_view bytes) noexcept
@@ -219,6 +252,7 @@ OsCode FakeDisk::WriteAll(NativeFile file, std::string_view bytes) noexcept
 OsCode FakeDisk::Close(NativeFile file, bool /*flushLater*/) noexcept
 {
     return Step("Close", [&]() -> OsCode {
+        std::erase_if(locks, [&](const auto& held) { return held.second == file; });
         open_.erase(file);
         return 0;
     });

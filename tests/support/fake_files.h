@@ -3,6 +3,7 @@
 #include "platform/file_primitives.h"
 #include "platform/interruption.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -38,7 +39,7 @@ private:
 // The OS's codes for what the fake disk reports, on the OS the tests run on.
 struct OsCodes {
     static const platform::OsCode kExists, kNotFound, kIoError, kDiskFull, kUnsupported, kIsAFolder, kNotEmpty,
-        kReadOnly;
+        kReadOnly, kHeld;
 };
 
 // Files in memory behind the primitive steps, with a step counter, failures
@@ -77,7 +78,8 @@ public:
     bool exchanges = true;  // whether ExchangeFolders works
     bool madeHere = false;  // MadeByThisProcess's answer
     bool inMemory = false;  // IsInMemory's answer
-    std::set<unsigned long> running{4242};  // the processes that run
+    std::map<std::string, platform::NativeFile> locks;  // held, through which file (another run's: kNoFile)
+    std::map<std::string, std::chrono::seconds> unchangedFor;  // not listed: changed just now
 
     platform::OsCode MakeFolderExclusive(const std::string& path) noexcept override;
     platform::OsCode RemoveFolder(const std::string& path) noexcept override;
@@ -95,6 +97,9 @@ public:
     platform::OsCode FlushFolder(const std::string& folder) noexcept override;
     bool IsInMemory(const std::string&) noexcept override { return inMemory; }
     unsigned long ProcessId() noexcept override { return 4242; }
+    platform::OsCode MakeLock(const std::string& path, platform::NativeFile& lock) noexcept override;
+    platform::OsCode TakeLock(const std::string& path, platform::NativeFile& lock) noexcept override;
+    platform::OsCode DropLock(const std::string& path, platform::NativeFile lock) noexcept override;
     bool FileExists(const std::string& path) noexcept override { return names_.contains(path); }
     platform::OsCode OpenForReading(const std::string& path, platform::NativeFile& file) noexcept override;
     platform::OsCode Inspect(platform::NativeFile file, platform::FileFacts& facts) noexcept override;
@@ -103,7 +108,11 @@ public:
     platform::OsCode ResolvedPath(const std::string& path, std::string& resolved) override;
     platform::OsCode ListFolder(const std::string& folder, std::string_view prefix,
                                 std::vector<std::string>& names) override;
-    bool ProcessRuns(unsigned long processId) noexcept override { return running.contains(processId); }
+    platform::OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) override
+    {
+        age = unchangedFor.contains(folder) ? unchangedFor.at(folder) : std::chrono::seconds(0);
+        return folders.contains(folder) ? 0 : OsCodes::kNotFound;
+    }
     platform::OsCode RemoveFolderOf(const std::string& folder,
                                     const std::function<bool(std::string_view)>& removable) override;
     platform::OsCode InspectAt(const std::string& path, platform::FileFacts& facts) noexcept override;
@@ -119,6 +128,7 @@ private:
     bool InFolder(const std::string& path) const;
     bool Taken(const std::string& path) const;
     platform::NativeFile Open(std::uint64_t file);
+    platform::OsCode NewFile(const std::string& path, platform::NativeFile& file);
     void Name(const std::string& path, std::uint64_t file);
 
     FakeInterruptions& interruptions_;

@@ -1,10 +1,16 @@
 #include "tests/support/temp_folder.h"
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace orvelin::testing {
 
@@ -50,6 +56,27 @@ std::string ReadBytes(const std::string& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+void MakeOld(const std::string& path)
+{
+#ifdef _WIN32
+    // Windows' C run-time sets no folder's times.
+    const HANDLE handle = ::CreateFileW(Utf8Path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME time{};
+    ::GetSystemTimeAsFileTime(&time);
+    constexpr std::uint64_t kTwoHours = 2 * 3600 * 10'000'000ULL;  // in ticks of 100 ns
+    const std::uint64_t then = ((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) - kTwoHours;
+    time = {static_cast<DWORD>(then), static_cast<DWORD>(then >> 32)};
+    const bool set = handle != INVALID_HANDLE_VALUE && ::SetFileTime(handle, nullptr, nullptr, &time);
+    ::CloseHandle(handle);
+    if (!set)
+        throw std::runtime_error("cannot set the time of " + path);
+#else
+    const auto then = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    std::filesystem::last_write_time(Utf8Path(path), then);
+#endif
 }
 
 }  // namespace orvelin::testing

@@ -28,5 +28,7 @@ private:
 void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>".
 std::string ReadBytes(const std::string& path);
+// Makes the file or folder at path look last changed two hours ago.
+void MakeOld(const std::string& path);
 
 }  // namespace orvelin::testing
