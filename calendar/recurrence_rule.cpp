@@ -323,10 +323,12 @@ std::optional<std::int64_t> NthTime(const BasicRule& rule, const CivilTime& star
     const std::int64_t timeOfDay = first - DaysOf(start.year, start.month, start.day) * kDay;
     if (first > until)
         return std::nullopt;
+    if (n <= 1)
+        return first;
     std::uint32_t seen = 1;  // the start
     std::vector<std::int64_t> days;
     std::int64_t periodStart = 0;
-    for (std::int64_t period = 0; seen < n && DaysOfPeriod(rule, start, period, days, periodStart); ++period) {
+    for (std::int64_t period = 0; DaysOfPeriod(rule, start, period, days, periodStart); ++period) {
         if (periodStart * kDay > until)
             return std::nullopt;
         for (const std::int64_t day : days) {
@@ -339,7 +341,7 @@ std::optional<std::int64_t> NthTime(const BasicRule& rule, const CivilTime& star
                 return time;
         }
     }
-    return seen == n ? std::optional<std::int64_t>(first) : std::nullopt;
+    return std::nullopt;  // beyond the last year
 }
 
 }  // namespace orvelin::calendar
