@@ -91,7 +91,7 @@ bool ParameterReader::Next(Parameter& parameter)
         parameter.value = {};
         return true;
     }
-    std::string_view value = Trimmed(parameters_.substr(equals + 1, at_ - equals - 1));
+    std::string_view value = parameters_.substr(equals + 1, at_ - equals - 1);
     if (value.starts_with('"'))
         value = value.substr(1, value.find('"', 1) - 1);
     parameter.value = value;

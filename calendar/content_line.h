@@ -46,7 +46,8 @@ struct Parameter {
 };
 
 // The parameters of a content line in order. A ";" inside double quotes
-// belongs to the value; spaces and tabs around a name are not part of it.
+// belongs to the value; spaces and tabs around a name are not part of it
+// (vCalendar 1.0 folding keeps them), a value is as written.
 class ParameterReader {
 public:
     explicit ParameterReader(std::string_view parameters) : parameters_(parameters) {}
