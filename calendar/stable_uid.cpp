@@ -23,8 +23,10 @@ std::string StableUids::For(std::string_view bytes)
     std::string uid = "orvelin-";
     for (int shift = 60; shift >= 0; shift -= 4)
         uid += kDigits[(hash >> shift) & 0xF];
-    if (const std::uint32_t before = given_[hash]++; before > 0)
-        uid += "-" + std::to_string(before + 1);
+    if (const std::uint32_t before = given_[hash]++; before > 0) {
+        uid += '-';
+        uid += std::to_string(before + 1);
+    }
     return uid;
 }
 
