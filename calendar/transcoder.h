@@ -8,7 +8,8 @@
 namespace orvelin::calendar {
 
 // Turns text in a character set into UTF-8: an OS service (iconv on POSIX,
-// the code pages of Windows), so that the OS's tables, not ours, decide.
+// the code pages of Windows), so that the OS's tables, not ours, decide;
+// only where an OS has no table for a charset does its transcoder carry one.
 // Every OS gives the same UTF-8 for the same text.
 class Transcoder {
 public:
