@@ -1,13 +1,12 @@
 // Standalone files read back by a real iCalendar parser (libical): each one
 // parses as one calendar, and its events mean what they meant in the whole.
 
+#include "tests/posix/ical_reading.h"
 #include "tests/support/memory_run.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <libical/ical.h>
 
-#include <memory>
 #include <set>
 #include <tuple>
 
@@ -26,24 +25,6 @@ void PrintTo(const Meaning& meaning, std::ostream* out)
          << meaning.rule;
 }
 
-using Component = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
-
-// A time as UTC, through the VTIMEZONE of its own calendar that its TZID
-// names ("no time zone" when the calendar has none of that name).
-std::string Utc(icalcomponent* calendar, icalproperty* property)
-{
-    if (!property)
-        return "";
-    icaltimetype time = icalvalue_get_datetime(icalproperty_get_value(property));
-    if (icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER)) {
-        icaltimezone* zone = icalcomponent_get_timezone(calendar, icalparameter_get_tzid(tzid));
-        if (!zone)
-            return "no time zone";
-        time = icaltime_convert_to_zone(icaltime_set_timezone(&time, zone), icaltimezone_get_utc_timezone());
-    }
-    return icaltime_as_ical_string(time);
-}
-
 std::string Text(icalproperty* property)
 {
     return property ? icalproperty_get_value_as_string(property) : "";
@@ -52,17 +33,10 @@ std::string Text(icalproperty* property)
 // The events of every calendar object in text; calendars: how many there are.
 std::multiset<Meaning> MeaningOf(const std::string& text, int& calendars)
 {
-    const Component root(icalparser_parse_string(text.c_str()), &icalcomponent_free);
+    const IcalComponent root(icalparser_parse_string(text.c_str()), &icalcomponent_free);
     EXPECT_NE(root, nullptr);
-    std::vector<icalcomponent*> objects{root.get()};
-    if (root && icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
-        objects.clear();
-        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
-             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
-            objects.push_back(c);
-    }
     std::multiset<Meaning> events;
-    for (icalcomponent* calendar : objects) {
+    for (icalcomponent* calendar : CalendarsOf(root.get())) {
         ++calendars;
         EXPECT_EQ(icalcomponent_count_errors(calendar), 0) << icalcomponent_as_ical_string(calendar);
         for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); event;
