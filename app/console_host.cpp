@@ -14,10 +14,7 @@ std::string ConsoleHost::chosenFileTitle()
     return fileTitle_;
 }
 
-void ConsoleHost::showMessage(std::string_view text, std::string_view /*title*/, MessageIcon icon)
-{
-    messages_.push_back({std::string(text), icon});
-}
+void ConsoleHost::showMessage(std::string_view /*text*/, std::string_view /*title*/, MessageIcon /*icon*/) {}
 
 void ConsoleHost::setProgress(bool visible, std::string_view caption)
 {

@@ -7,16 +7,12 @@
 
 namespace orvelin::console {
 
-// Host services for the console front end. What a run shows in boxes is kept
-// for the front end to report once the run is over (see orvelin_split.cpp);
-// the progress caption goes to one updating line of a terminal.
+// Host services for the console front end. What a run shows in boxes the
+// front end tells from the run's outcome once the run is over (see
+// orvelin_split.cpp); the progress caption goes to one updating line of a
+// terminal.
 class ConsoleHost final : public platform::PlatformHostServices {
 public:
-    struct Message {
-        std::string text;
-        MessageIcon icon;
-    };
-
     ConsoleHost(std::string fileTitle, platform::FileManagerLauncher* launcher, bool progressOnTerminal);
 
     std::string chosenFileTitle() override;
@@ -28,21 +24,17 @@ public:
     // Clears the progress line, if one is shown.
     void ClearProgressLine();
 
-    const std::vector<Message>& messages() const { return messages_; }
     const std::vector<std::string>& listing() const { return listing_; }
-    bool ended() const { return ended_; }
 
 protected:
     bool processPendingEvents() override { return false; }
-    void shutDown() override { ended_ = true; }
+    void shutDown() override {}
 
 private:
     std::string fileTitle_;
     bool progressOnTerminal_;
     bool progressLineShown_ = false;
-    std::vector<Message> messages_;
     std::vector<std::string> listing_;
-    bool ended_ = false;
 };
 
 }  // namespace orvelin::console

@@ -75,14 +75,6 @@ std::string UsablePath(const std::string& given)
     return error || absolute.size() >= PATH_MAX ? given : absolute;
 }
 
-// The line a box's text gives on a console: an error box without its preamble.
-std::string ConsoleLine(std::string_view boxText)
-{
-    if (boxText.starts_with(kErrorBoxPreamble))
-        boxText.remove_prefix(kErrorBoxPreamble.size());
-    return std::string(boxText);
-}
-
 bool FilesWritten(const RunOutcome& outcome)
 {
     return outcome.completed && outcome.filesWritten > 0;
@@ -90,7 +82,7 @@ bool FilesWritten(const RunOutcome& outcome)
 
 int ExitStatusOf(const RunOutcome& outcome)
 {
-    if (outcome.failure)
+    if (!outcome.failures.empty())
         return kFailed;
     if (outcome.refusal != RunOutcome::Refusal::None)
         return kNothingToSplit;
@@ -182,16 +174,15 @@ int Split(const std::string& file, const std::string& path, const console::Optio
                                  " bytes, over the limit of " + (limit == exactLimit ? limit : limit + " (" + exactLimit + ")"));
     }
     const std::string prefix = named ? file + ": " : "";
-    for (const console::ConsoleHost::Message& message : host.messages()) {
-        if (message.icon == MessageIcon::Information && FilesWritten(outcome)) {
-            // Entries that share files: the console says how many files.
-            const std::string files = outcome.entriesWritten == static_cast<std::uint64_t>(outcome.filesWritten)
-                                          ? ""
-                                          : " in " + Files(static_cast<std::uint64_t>(outcome.filesWritten));
-            output.Out(stdout, prefix + message.text + files);
-        } else {
-            output.Problem(file, ConsoleLine(message.text));
-        }
+    for (const RunOutcome::CaughtFailure& caught : outcome.failures)
+        output.Problem(file, FailureLine(caught));
+    if (outcome.refusal != RunOutcome::Refusal::None)
+        output.Problem(file, std::string(RefusalText(outcome.refusal)));
+    if (FilesWritten(outcome)) {
+        // Entries that share files: the console says how many files.
+        const auto files = static_cast<std::uint64_t>(outcome.filesWritten);
+        output.Out(stdout, prefix + EntriesGeneratedText(outcome.entriesWritten) +
+                               (outcome.entriesWritten == files ? "" : " in " + Files(files)));
     }
     if (outcome.earlierFilesReplaced > 0)
         output.Out(stdout, prefix + "replaced the " + Files(outcome.earlierFilesReplaced) + " of the earlier split");

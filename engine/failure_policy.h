@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/box_texts.h"
 #include "engine/failure.h"
 #include "engine/host_services.h"
 
@@ -18,8 +19,6 @@ namespace orvelin {
 
 // The error box's text: kErrorBoxPreamble, then prefix number ":  " description.
 std::string ErrorBoxText(std::string_view prefix, const ErrorInfo& info);
-inline constexpr std::string_view kErrorBoxPreamble = "An error occurred during execution.\r\n\r\n";
-inline constexpr std::string_view kErrorBoxTitle = "Orvelin Error";
 
 void ShowErrorBox(HostServices& host, std::string_view prefix, const ErrorInfo& info);
 

@@ -1,12 +1,13 @@
 #include "engine/host_services.h"
 
+#include "engine/box_texts.h"
 #include "engine/failure.h"
 
 namespace orvelin {
 
 bool HostServices::showSummary(std::string_view text, const RunSummary& /*summary*/)
 {
-    showMessage(text, "Orvelin", MessageIcon::Information);
+    showMessage(text, kInfoTitle, MessageIcon::Information);
     return true;
 }
 

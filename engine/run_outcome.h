@@ -25,8 +25,9 @@ struct RunOutcome {
     // False when there was no file to read: the run returned without a word.
     bool inputFound = false;
     Refusal refusal = Refusal::None;
-    // The first failure shown, if any.
-    std::optional<CaughtFailure> failure;
+    // Every failure shown in an error box, in the order shown: the first is
+    // the one that decided what followed.
+    std::vector<CaughtFailure> failures;
     int filesWritten = 0;
     // The entries in them: a standalone file may hold several.
     std::uint64_t entriesWritten = 0;
@@ -53,5 +54,17 @@ struct RunOutcome {
     // The plain split of a calendar that says VERSION:2.0.
     bool iCalendar2 = false;
 };
+
+// What an outcome's boxes said, for a front end that tells it otherwise.
+
+// The prefix of the error box of a failure caught at stage ("Find Error ").
+std::string_view ErrorPrefix(RunOutcome::Stage stage);
+// The error box's words after its preamble: "Find Error 61:  Disk full";
+// for a calendar whose structure is unclear, only where and why.
+std::string FailureLine(const RunOutcome::CaughtFailure& failure);
+// The box of a calendar that held nothing to split.
+std::string_view RefusalText(RunOutcome::Refusal refusal);
+// The summary of a run that wrote files: "3 Entries have been generated".
+std::string EntriesGeneratedText(std::uint64_t entries);
 
 }  // namespace orvelin

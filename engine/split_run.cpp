@@ -17,11 +17,6 @@ constexpr std::string_view kEndTag = "END:VEVENT";
 // A chunk runs through its end marker, and the next chunk starts right after it.
 constexpr Position kEndTagLength = kEndTag.size();
 
-constexpr std::string_view kInfoTitle = "Orvelin";
-constexpr std::string_view kNotACalendar = "Not a valid VCalendar (.vcs) file format";
-constexpr std::string_view kReadPrefix = "Error ";
-constexpr std::string_view kStartFindPrefix = "Start Find Error ";
-constexpr std::string_view kFindPrefix = "Find Error ";
 
 // The number N of an event file's name, "N.vcs".
 std::optional<std::int32_t> EventFileNumber(std::string_view name)
@@ -48,11 +43,11 @@ bool SaysVersion2(std::string_view header)
 }  // namespace
 
 template <typename Steps>
-bool SplitRun::Guard(RunOutcome::Stage stage, std::string_view prefix, Steps&& steps)
+bool SplitRun::Guard(RunOutcome::Stage stage, Steps&& steps)
 {
-    std::optional<ErrorInfo> failure = Guarded(host_, prefix, std::forward<Steps>(steps));
-    if (failure && !outcome_.failure)
-        outcome_.failure = RunOutcome::CaughtFailure{stage, std::move(*failure)};
+    std::optional<ErrorInfo> failure = Guarded(host_, ErrorPrefix(stage), std::forward<Steps>(steps));
+    if (failure)
+        outcome_.failures.push_back({stage, std::move(*failure)});
     return !failure;
 }
 
@@ -68,7 +63,7 @@ void SplitRun::RunFromFile(const std::string& path)
         return;
     outcome_.inputFound = true;
     // An unreadable input is reported, and the window stays.
-    const bool read = Guard(RunOutcome::Stage::Reading, kReadPrefix, [this] {
+    const bool read = Guard(RunOutcome::Stage::Reading, [this] {
         state_.inputStream = state_.fileSystem->OpenTextFile(state_.sourcePath, IOMode::ForReading);
         state_.content = state_.inputStream->ReadAll();
     });
@@ -82,7 +77,7 @@ void SplitRun::RunFromFile(const std::string& path)
 
 void SplitRun::FindStartPos()
 {
-    Guard(RunOutcome::Stage::StartSearch, kStartFindPrefix, [this] {
+    Guard(RunOutcome::Stage::StartSearch, [this] {
         state_.startTag = kStartTag;
         if (InStr(1, state_.content, state_.startTag, CompareMode::Text) != 0) {
             state_.startPos = InStr(1, state_.content, state_.startTag, CompareMode::Exact);
@@ -126,12 +121,12 @@ template <typename Loop>
 void SplitRun::WriteFilesAndClose(Loop&& loop)
 {
     int turn = 0;
-    const bool loopCompleted = Guard(RunOutcome::Stage::Splitting, kFindPrefix, [&] { loop(turn); });
+    const bool loopCompleted = Guard(RunOutcome::Stage::Splitting, [&] { loop(turn); });
     // A failure before any file was written returns to the window; a later
     // one still reports the files written so far.
     if (!loopCompleted && turn == 0)
         return;
-    Guard(RunOutcome::Stage::Closing, kFindPrefix, [this] { RunClosingStage(); });
+    Guard(RunOutcome::Stage::Closing, [this] { RunClosingStage(); });
 }
 
 template <typename PlannedAs>
@@ -150,13 +145,14 @@ void SplitRun::RefuseToReplaceInputs(PlannedAs&& plannedAs)
 void SplitRun::SplitStandalone()
 {
     std::optional<CalendarStructure> structure;
-    Guard(RunOutcome::Stage::StartSearch, kStartFindPrefix, [&] {
+    Guard(RunOutcome::Stage::StartSearch, [&] {
         std::variant<CalendarStructure, StructureFault> read = ReadCalendarStructure(state_.content);
         if (const StructureFault* fault = std::get_if<StructureFault>(&read)) {
             // Nothing is written from a calendar whose meaning is unclear.
-            outcome_.failure = RunOutcome::CaughtFailure{
-                RunOutcome::Stage::StartSearch, {static_cast<int>(ErrorNumber::CalendarStructure), fault->message}};
-            host_.showMessage(std::string(kErrorBoxPreamble) + fault->message, kErrorBoxTitle, MessageIcon::Critical);
+            outcome_.failures.push_back(
+                {RunOutcome::Stage::StartSearch, {static_cast<int>(ErrorNumber::CalendarStructure), fault->message}});
+            host_.showMessage(std::string(kErrorBoxPreamble) + FailureLine(outcome_.failures.back()), kErrorBoxTitle,
+                              MessageIcon::Critical);
         } else if (std::get<CalendarStructure>(read).entries.empty()) {
             outcome_.refusal = RunOutcome::Refusal::NoStartMarker;
             host_.showMessage(kNotACalendar, kInfoTitle, MessageIcon::Information);
@@ -274,7 +270,7 @@ void SplitRun::RunChunkLoop(int& turn)
 
 void SplitRun::RunClosingStage()
 {
-    if (outcome_.failure)
+    if (!outcome_.failures.empty())
         StopReplacing();
     // Nothing is reported as written before it is on stable storage.
     state_.fileSystem->Commit();
@@ -284,12 +280,11 @@ void SplitRun::RunClosingStage()
         CountLaterFiles();
     if (outcome_.filesWritten == 0) {
         outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
-        host_.showMessage("No entries have been generated since the selected .vcs file does not contain an end event.",
-                          kInfoTitle, MessageIcon::Information);
+        host_.showMessage(kNoEndEvent, kInfoTitle, MessageIcon::Information);
     }
     const bool openFolder =
         outcome_.filesWritten > 0 &&
-        host_.showSummary(std::to_string(outcome_.entriesWritten) + " Entries have been generated",
+        host_.showSummary(EntriesGeneratedText(outcome_.entriesWritten),
                           {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder,
                            outcome_.earlierFilesReplaced, outcome_.namesKept}) &&
         !options_.dryRun;

@@ -84,7 +84,7 @@ public:
 private:
     // Guarded steps whose failure, if any, the outcome records at stage.
     template <typename Steps>
-    bool Guard(RunOutcome::Stage stage, std::string_view prefix, Steps&& steps);
+    bool Guard(RunOutcome::Stage stage, Steps&& steps);
     // Runs loop (which counts its turns), then the closing stage, unless the
     // loop failed before its first file.
     template <typename Loop>
