@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/platform_host.h"
+#include "engine/run_host.h"
+#include "platform/file_manager.h"
 
 #include <string>
 #include <vector>
@@ -11,9 +12,11 @@ namespace orvelin::console {
 // front end tells from the run's outcome once the run is over (see
 // orvelin_split.cpp); the progress caption goes to one updating line of a
 // terminal.
-class ConsoleHost final : public platform::PlatformHostServices {
+class ConsoleHost final : public RunHost {
 public:
-    ConsoleHost(std::string fileTitle, platform::FileManagerLauncher* launcher, bool progressOnTerminal);
+    // launcher: null leaves the file manager closed.
+    ConsoleHost(std::string fileTitle, const RunState& state, platform::FileManagerLauncher* launcher,
+                bool progressOnTerminal);
 
     std::string chosenFileTitle() override;
     void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override;

@@ -1,8 +1,6 @@
 #include "app/console_options.h"
 
-#include "engine/letter_case.h"
-#include "engine/sizes.h"
-#include "platform/folders.h"
+#include "engine/split_choices.h"
 #include "engine/version.h"
 
 #include <cstdint>
@@ -111,24 +109,22 @@ std::string Wrong(const std::string& argument, int shortOption)
     return "unrecognized option '" + argument + "'";
 }
 
-// One of the words an option takes, in any letter case.
-template <typename Value, std::size_t N>
-std::optional<Value> Word(std::string_view text, const std::pair<const char*, Value> (&words)[N])
+// What is wrong with the options, in the words of the option.
+std::string Wrong(const ChoiceError& error)
 {
-    for (const auto& [word, value] : words) {
-        if (EqualIgnoringCase(text, word))
-            return value;
+    const auto invalid = [&error](const char* option) {
+        return "invalid value '" + error.given + "' for --" + option;
+    };
+    switch (error.kind) {
+    case ChoiceError::Kind::PerFile: return invalid("per-file");
+    case ChoiceError::Kind::MaxBytes: return invalid("max-bytes");
+    case ChoiceError::Kind::Naming: return invalid("names");
+    case ChoiceError::Kind::Period: return invalid("by");
+    case ChoiceError::Kind::OutputFolder: return "an empty DIR for --output";
+    case ChoiceError::Kind::WithoutStandalone: return "--per-file, --max-bytes, --names and --by go with --standalone";
+    case ChoiceError::Kind::NamesWithPeriod: break;
     }
-    return std::nullopt;
-}
-
-constexpr std::pair<const char*, FileNaming> kNamings[] = {
-    {"number", FileNaming::Number}, {"uid", FileNaming::Uid}, {"date", FileNaming::Date}};
-constexpr std::pair<const char*, Period> kPeriods[] = {{"year", Period::Year}, {"month", Period::Month}};
-
-int InvalidValue(const std::string& option, const char* value)
-{
-    return UsageError("invalid value '" + std::string(value) + "' for --" + option);
+    return "--names does not go with --by: the files are named after their periods";
 }
 
 }  // namespace
@@ -144,54 +140,20 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
 
     opterr = 0;  // the messages are ours
     optind = 1;
-    bool grouped = false;  // an option only standalone files take
-    bool perFileGiven = false;
-    bool namesGiven = false;
+    SplitChoices choices;
     for (int found = 0; (found = getopt_long(argc, argv.data(), ":hno:V", kLongOptions, nullptr)) != -1;) {
         const std::string argument = argv[optind - 1];
         switch (found) {
         case 'h': return Print(kUsage);
         case 'V': return Print(kVersion);
         case kOpen: options.open = true; break;
-        case kStandalone: options.split.standalone = true; break;
-        case kPerFile:
-            if (const std::optional<std::uint64_t> count = ParseCount(optarg); count && *count <= FileLimits::kAnyNumber)
-                options.split.perFile = static_cast<std::uint32_t>(*count);
-            else
-                return InvalidValue("per-file", optarg);
-            grouped = perFileGiven = true;
-            break;
-        case kMaxBytes:
-            if (const std::optional<ByteSize> size = ParseSize(optarg)) {
-                options.split.maxBytes = size->bytes;
-                options.binaryUnits = size->binary;
-            } else {
-                return InvalidValue("max-bytes", optarg);
-            }
-            grouped = true;
-            break;
-        case kNames:
-            if (const std::optional<FileNaming> naming = Word(optarg, kNamings))
-                options.split.naming = *naming;
-            else
-                return InvalidValue("names", optarg);
-            grouped = namesGiven = true;
-            break;
-        case kBy:
-            if (const std::optional<Period> period = Word(optarg, kPeriods))
-                options.split.period = *period;
-            else
-                return InvalidValue("by", optarg);
-            grouped = true;
-            break;
-        case 'n': options.split.dryRun = true; break;
-        case 'o':
-            options.split.outputFolder = optarg;
-            if (options.split.outputFolder.empty())
-                return UsageError("an empty DIR for --output");
-            if (platform::kPathSeparators.find(options.split.outputFolder.back()) == std::string_view::npos)
-                options.split.outputFolder += '/';
-            break;
+        case kStandalone: choices.standalone = true; break;
+        case kPerFile: choices.perFile = optarg; break;
+        case kMaxBytes: choices.maxBytes = optarg; break;
+        case kNames: choices.naming = optarg; break;
+        case kBy: choices.period = optarg; break;
+        case 'n': choices.dryRun = true; break;
+        case 'o': choices.outputFolder = optarg; break;
         case ':': {
             std::string message = "option '";
             message += argument.starts_with("--") ? argument : std::string{'-', static_cast<char>(optopt)};
@@ -203,13 +165,11 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
     }
     for (int at = optind; at < argc; ++at)
         options.files.push_back(argv[at]);
-    if (grouped && !options.split.standalone)
-        return UsageError("--per-file, --max-bytes, --names and --by go with --standalone");
-    if (namesGiven && options.split.period != Period::None)
-        return UsageError("--names does not go with --by: the files are named after their periods");
-    // A size or a period alone: each file as large as it may be.
-    if ((options.split.maxBytes != 0 || options.split.period != Period::None) && !perFileGiven)
-        options.split.perFile = FileLimits::kAnyNumber;
+    std::variant<ChosenOptions, ChoiceError> chosen = OptionsFrom(choices);
+    if (const ChoiceError* error = std::get_if<ChoiceError>(&chosen))
+        return UsageError(Wrong(*error));
+    options.split = std::move(std::get<ChosenOptions>(chosen).split);
+    options.binaryUnits = std::get<ChosenOptions>(chosen).binaryUnits;
     if (options.files.empty())
         return UsageError("missing FILE");
     return std::nullopt;

@@ -116,11 +116,10 @@ private:
 };
 
 // "VCS folder" of ".../VCS folder/".
-std::string FolderName(std::string folder)
+std::string FolderName(const std::string& folder)
 {
-    while (folder.size() > 1 && platform::kPathSeparators.find(folder.back()) != std::string_view::npos)
-        folder.pop_back();
-    return folder.substr(platform::NameStart(folder));
+    const std::string bare = WithoutFinalSeparators(folder);
+    return bare.substr(NameStart(bare));
 }
 
 std::string Files(std::uint64_t count)
@@ -150,7 +149,7 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     state.fileSystem = std::make_unique<platform::LocalFileSystem>();
     platform::SystemFileManager fileManager;
     const std::string title = Utf8Of(PathOf(file).filename());
-    console::ConsoleHost host(title, options.open ? &fileManager : nullptr, platform::IsTerminal(stderr));
+    console::ConsoleHost host(title, state, options.open ? &fileManager : nullptr, platform::IsTerminal(stderr));
     SplitRun run(state, host, options.split, &ledger);
     const bool named = options.files.size() > 1;
     std::optional<ErrorInfo> failure;

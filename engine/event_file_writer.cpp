@@ -1,4 +1,5 @@
 #include "engine/failure_policy.h"
+#include "engine/paths.h"
 #include "engine/split_run.h"
 
 #include <algorithm>
@@ -7,13 +8,6 @@ namespace orvelin {
 namespace {
 
 constexpr std::string_view kOutputFolderName = "VCS folder";
-
-// The output folder's path ends in the separator that ends the chosen file's
-// folder (a backslash on Windows); "/" serves every system when there is none.
-char PathSeparatorOf(std::string_view folder)
-{
-    return folder.ends_with('\\') ? '\\' : '/';
-}
 
 // The event file format: header lines, the chunk exactly as cut, footer line.
 void WriteEventFile(OutputTextStream& stream, std::string_view eventText)
@@ -59,11 +53,14 @@ std::string OutputFolderFor(std::string_view sourcePath, std::string_view fileTi
 {
     if (!outputFolder.empty())
         return std::string(outputFolder);
+    // The output folder's path ends in the separator that ends the chosen
+    // file's folder, where it has one.
     const std::string_view sourceFolder = SourceFolderOf(sourcePath, fileTitle);
     std::string folder(sourceFolder);
     folder += kOutputFolderName;
-    folder += PathSeparatorOf(sourceFolder);
-    return folder;
+    if (!sourceFolder.empty() && kPathSeparators.find(sourceFolder.back()) != std::string_view::npos)
+        folder += sourceFolder.back();
+    return WithFinalSeparator(std::move(folder));
 }
 
 void SplitRun::CreateVCS()

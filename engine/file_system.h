@@ -64,6 +64,21 @@ public:
     // Whether the two paths name one and the same file (links not followed).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 
+    // The folder services (HostServices) and what a window asks of folders.
+    // The name of the first ordinary file in folder (not hidden, not a
+    // folder), or "" when there is none or the folder is missing.
+    virtual std::string FirstFileIn(const std::string& folder) = 0;
+    // Creates folder, and the folders above it that are missing; fails when
+    // it exists or cannot be made.
+    virtual void MakeFolder(const std::string& folder) = 0;
+    // Whether path names a folder (links followed).
+    virtual bool IsFolder(const std::string& path) = 0;
+    // Makes folder the current directory and reads it back (without a
+    // trailing separator).
+    virtual std::string EnterFolder(const std::string& folder) = 0;
+    // path in full, where it is given relative to the current directory.
+    virtual std::string FullPath(const std::string& path) = 0;
+
     // What folder (ending in a separator) holds; nothing when it is missing.
     virtual FolderContents ReadFolder(const std::string& folder) = 0;
     // The files written into folder from now on are a standalone run's

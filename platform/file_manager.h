@@ -26,8 +26,4 @@ public:
     void Start(const std::string& folder) override;
 };
 
-// Changes to folder, reads the current directory back and starts the file
-// manager on it; launcher may be null to leave the file manager closed.
-void OpenFolderView(const std::string& folder, FileManagerLauncher* launcher);
-
 }  // namespace orvelin::platform

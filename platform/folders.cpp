@@ -15,9 +15,7 @@ void MakeFolder(const std::string& folder)
     const std::optional<ErrorInfo> failure = CatchFailure([&] { MakeOneFolder(folder); });
     if (!failure)
         return;
-    std::string bare = folder;
-    while (bare.size() > 1 && kPathSeparators.find(bare.back()) != std::string_view::npos)
-        bare.pop_back();
+    const std::string bare = WithoutFinalSeparators(folder);
     const std::size_t nameStart = NameStart(bare);
     if (failure->number != static_cast<int>(ErrorNumber::PathNotFound) || nameStart == 0 || nameStart == bare.size())
         throw Failure(*failure);

@@ -1,17 +1,12 @@
 #pragma once
 
+#include "engine/paths.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace orvelin::platform {
-
-// What ends a folder's name in a path on this OS: "/", and on Windows "\\" too.
-#ifdef _WIN32
-inline constexpr std::string_view kPathSeparators = "/\\";
-#else
-inline constexpr std::string_view kPathSeparators = "/";
-#endif
 
 // Whether this OS takes two names that differ in letter case only for one.
 #ifdef _WIN32
@@ -19,13 +14,6 @@ inline constexpr bool kCaseInsensitiveNames = true;
 #else
 inline constexpr bool kCaseInsensitiveNames = false;
 #endif
-
-// Where the last name in path starts.
-inline std::size_t NameStart(std::string_view path)
-{
-    const std::size_t separator = path.find_last_of(kPathSeparators);
-    return separator == std::string_view::npos ? 0 : separator + 1;
-}
 
 // Name of the first ordinary file in folder, or "" when there is none or the
 // folder cannot be read. Names starting with "." count as hidden.

@@ -4,6 +4,7 @@
 #include "engine/unicode_text.h"
 #include "platform/folders.h"
 
+#include <filesystem>
 #include <utility>
 
 namespace orvelin::platform {
@@ -128,6 +129,35 @@ bool LocalFileSystem::SameFile(const std::string& a, const std::string& b)
     return os_->IdentityAt(a, first) == 0 && os_->IdentityAt(b, second) == 0 && first == second;
 }
 
+std::string LocalFileSystem::FirstFileIn(const std::string& folder)
+{
+    return platform::FirstFileIn(folder);
+}
+
+void LocalFileSystem::MakeFolder(const std::string& folder)
+{
+    platform::MakeFolder(folder);
+}
+
+bool LocalFileSystem::IsFolder(const std::string& path)
+{
+    return platform::IsFolder(path);
+}
+
+std::string LocalFileSystem::EnterFolder(const std::string& folder)
+{
+    return ChangeDirectory(folder);
+}
+
+std::string LocalFileSystem::FullPath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path full =
+        std::filesystem::absolute(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+    const std::u8string text = full.u8string();
+    return error ? path : std::string(text.begin(), text.end());
+}
+
 FolderContents LocalFileSystem::ReadFolder(const std::string& folder)
 {
     const EarlierResult& earlier = store_.EarlierResultIn(folder);
@@ -147,8 +177,7 @@ std::string LocalFileSystem::ExistingAncestor(const std::string& path, std::vect
 {
     std::string at = path;
     for (;;) {
-        while (at.size() > 1 && kPathSeparators.find(at.back()) != std::string_view::npos)
-            at.pop_back();
+        at = WithoutFinalSeparators(std::move(at));
         const std::size_t nameStart = NameStart(at);
         FileFacts facts;
         const OsCode code = nameStart == at.size() ? 0 : os_->InspectAt(at, facts);
@@ -167,7 +196,7 @@ void LocalFileSystem::CheckCanWriteInto(const std::string& folder)
 {
     std::vector<std::string> below;
     const std::string existing = ExistingAncestor(folder, below);
-    if (!IsFolder(existing))
+    if (!platform::IsFolder(existing))
         throw FailureFor(OsErrorKind::PathNotFound, "");
     if (const OsCode code = os_->CheckWritable(existing))
         throw FailureFromOsError(code);

@@ -27,6 +27,12 @@ public:
     void Commit() override;
     std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
     bool SameFile(const std::string& a, const std::string& b) override;
+    std::string FirstFileIn(const std::string& folder) override;
+    void MakeFolder(const std::string& folder) override;
+    bool IsFolder(const std::string& path) override;
+    std::string EnterFolder(const std::string& folder) override;
+    // As given where it cannot be made full.
+    std::string FullPath(const std::string& path) override;
     FolderContents ReadFolder(const std::string& folder) override;
     void RecordResultIn(const std::string& folder, bool continuing) override;
     void CheckCanWriteInto(const std::string& folder) override;

@@ -1,35 +1,32 @@
 // The window's behaviour, whatever draws it: Form1 against a toolkit that
-// records what the window would show and answers for the person, on the real
-// file system.
+// records what the window would show and answers for the person, on the disk
+// in memory of the test support.
 
 #include "engine/failure.h"
-#include "platform/folders.h"
-#include "platform/local_file_system.h"
+#include "engine/paths.h"
 #include "tests/support/event_file.h"
 #include "tests/support/hooked_file_system.h"
 #include "tests/support/recording_launcher.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/memory_file_system.h"
 #include "ui/form/form1.h"
 #include "ui/form/standalone_form.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 
 namespace orvelin::testing {
 namespace {
 
-using ui::BoxIcon;
 using ui::DialogSettings;
 using ui::Form1;
 
 struct Box {
     std::string text;
     std::string title;
-    BoxIcon icon;
+    MessageIcon icon;
     std::string progressLine;  // Label3 as the box appears: its caption, or "<hidden>"
 
     bool operator==(const Box&) const = default;
@@ -56,7 +53,7 @@ public:
         answers.pop_front();
         return answer;
     }
-    void ShowBox(std::string_view text, std::string_view title, BoxIcon icon) override
+    void ShowBox(std::string_view text, std::string_view title, MessageIcon icon) override
     {
         boxes.push_back({std::string(text), std::string(title), icon, ProgressLine()});
     }
@@ -74,7 +71,7 @@ public:
     std::optional<std::string> ShowFolderDialog(std::string_view, const std::string&) override { return folderAnswer; }
     bool AskYesNo(std::string_view text, std::string_view title) override
     {
-        boxes.push_back({std::string(text), std::string(title), BoxIcon::Information, "<question>"});
+        boxes.push_back({std::string(text), std::string(title), MessageIcon::Information, "<question>"});
         return yes;
     }
     void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
@@ -123,9 +120,15 @@ const std::string kThreeEvents = "BEGIN:VCALENDAR\r\n" + kEventA + "\r\n" + kEve
 const std::string kThreeEntries = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
                                   "\r\nEND:VCALENDAR\r\n";
 
+// The calendars' folder on the disk in memory.
+struct MemoryFolder {
+    std::string path() const { return "/cal/"; }
+    std::string operator/(const std::string& name) const { return path() + name; }
+};
+
 class FormBehaviour : public ::testing::Test {
 protected:
-    ~FormBehaviour() override { std::filesystem::current_path(savedDirectory); }
+    FormBehaviour() { disk->folders.insert({folder.path(), "/other/"}); }
 
     // Generate, with the dialog answering path (nullopt: cancel).
     void Generate(std::optional<std::string> path)
@@ -133,13 +136,25 @@ protected:
         toolkit.answers.push_back(std::move(path));
         form.Command1_Click();
     }
-    std::string Output(int number) { return ReadBytes(folder / ("VCS folder/" + std::to_string(number) + ".vcs")); }
+    void Put(const std::string& path, const std::string& bytes) { disk->files[path] = bytes; }
+    std::string Read(const std::string& path) const
+    {
+        const auto file = disk->files.find(path);
+        return file == disk->files.end() ? "<missing>" : file->second;
+    }
+    // The folder and everything in it gone.
+    void RemoveAll(const std::string& folder)
+    {
+        std::erase_if(disk->files, [&](const auto& file) { return file.first.starts_with(folder); });
+        std::erase_if(disk->folders, [&](const std::string& made) { return made.starts_with(folder); });
+    }
+    std::string Output(int number) { return Read(folder / ("VCS folder/" + std::to_string(number) + ".vcs")); }
 
-    const std::filesystem::path savedDirectory = std::filesystem::current_path();
-    TempFolder folder;
+    MemoryFolder folder;
+    std::shared_ptr<MemoryFileSystem::Disk> disk = std::make_shared<MemoryFileSystem::Disk>();
     FakeToolkit toolkit;
     RecordingLauncher launcher;
-    std::function<std::unique_ptr<FileSystem>()> files = [] { return std::make_unique<platform::LocalFileSystem>(); };
+    std::function<std::unique_ptr<FileSystem>()> files = [this] { return std::make_unique<MemoryFileSystem>(disk); };
     Form1 form{toolkit, [this] { return files(); }, launcher};
 };
 
@@ -151,18 +166,18 @@ TEST_F(FormBehaviour, LoadShowsTheCreditLine)
 
 TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
 {
-    WriteBytes(folder / "export.vcs", kThreeEvents);
+    Put(folder / "export.vcs", kThreeEvents);
     Generate(folder / "export.vcs");
 
     ASSERT_EQ(toolkit.dialogs.size(), 1u);
     EXPECT_EQ(toolkit.dialogs[0].filter, "VCalendar|*.vcs");
     EXPECT_EQ(toolkit.dialogs[0].title, "Browse and select the VCalendar file");
     EXPECT_EQ(toolkit.dialogs[0].flags, 0x1000);
-    const Box summary{"3 Entries have been generated", "Orvelin", BoxIcon::Information, "Generating file ...... 3.vcs"};
+    const Box summary{"3 Entries have been generated", "Orvelin", MessageIcon::Information, "Generating file ...... 3.vcs"};
     EXPECT_EQ(toolkit.boxes, std::vector{summary});
     EXPECT_EQ(toolkit.ProgressLine(), "<hidden>");
     EXPECT_EQ(toolkit.progressCaption, "");
-    EXPECT_EQ(launcher.started, std::vector{std::filesystem::canonical(folder / "VCS folder").string()});
+    EXPECT_EQ(launcher.started, std::vector{folder / "VCS folder"});
     EXPECT_EQ(toolkit.endings, std::vector{0});
     EXPECT_EQ(Output(1), EventFile(kEventA));
     EXPECT_EQ(Output(3), EventFile("\r\n" + kEventC));
@@ -172,7 +187,7 @@ TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
 // and a summary that offers the folder.
 TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
 {
-    WriteBytes(folder / "export.ics", kThreeEntries);
+    Put(folder / "export.ics", kThreeEntries);
     for (const bool yes : {false, true}) {
         FakeToolkit standalone;
         MemorySettings settings;
@@ -191,14 +206,14 @@ TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
                                   "by Orvelin, or changed since): its entries went into 1 (2).ics.";
         const Box summary{"3 entries went into 2 files in " + folder.path() + "VCS folder." + (yes ? rerun : "") +
                               "\r\n\r\nOpen the folder?",
-                          "Orvelin", BoxIcon::Information, "<question>"};
+                          "Orvelin", MessageIcon::Information, "<question>"};
         EXPECT_EQ(standalone.boxes, std::vector{summary});
         EXPECT_EQ(launcher.started.size(), yes ? 1u : 0u);
         EXPECT_EQ(standalone.runningShown, std::vector{true});
         EXPECT_EQ(standalone.endings, std::vector{0});
-        WriteBytes(folder / "VCS folder/1.ics", "changed by hand");
+        Put(folder / "VCS folder/1.ics", "changed by hand");
     }
-    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"),
+    EXPECT_EQ(Read(folder / "VCS folder/2.ics"),
               "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
 }
 
@@ -207,8 +222,9 @@ TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
 TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
 {
     using Files = ui::StandaloneChoices::Files;
-    std::filesystem::create_directory(Utf8Path(folder / "import"));
-    const std::string separator(1, platform::kPathSeparators.back());
+    disk->folders.insert(folder / "import/");
+    Put(folder / "export.ics", kThreeEntries);
+    const std::string separator(1, kPathSeparators.back());
     const struct {
         ui::StandaloneChoices choices;
         std::uint32_t perFile;
@@ -224,7 +240,9 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         {{.files = Files::Month}, FileLimits::kAnyNumber, 0, ""},
         {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import" + separator},
         {{.ownFolder = true, .folder = folder / "new"}, 1, 0, folder / "new" + separator},
-        {{.ownFolder = true, .folder = folder / "gone/deeper"}, 0, 0, "The folder \"" + folder / "gone/deeper\" cannot be used"},
+        {{.ownFolder = true, .folder = folder / "new/deeper"}, 1, 0, folder / "new/deeper" + separator},
+        {{.ownFolder = true, .folder = folder / "export.ics/deeper"}, 0, 0,
+         "The folder \"" + folder / "export.ics/deeper\" cannot be used"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outputFolder);
@@ -254,9 +272,10 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
 TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
 {
     using Files = ui::StandaloneChoices::Files;
-    std::filesystem::create_directory(Utf8Path(folder / "import"));
+    disk->folders.insert(folder / "import/");
     const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, false, folder / "import"};
-    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, false, folder / "gone/deeper"};
+    Put(folder / "notes.txt", "in the way");
+    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, false, folder / "notes.txt/deeper"};
     MemorySettings settings;
     for (const ui::StandaloneChoices& closed : {chosen, refused}) {
         FakeToolkit first;
@@ -270,7 +289,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
             settings.values["standalone/size"] = "0 KB";  // refused, yet kept so
         }
         if (kept == "gone")
-            std::filesystem::remove(Utf8Path(folder / "import"));
+            disk->folders.erase(folder / "import/");
         FakeToolkit next;
         ui::StandaloneForm form(next, files, launcher, settings);
         form.Load();
@@ -310,8 +329,8 @@ TEST_F(FormBehaviour, NamesAreDisabledWhileAPeriodIsChosen)
 // without the dialog.
 TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
 {
-    WriteBytes(folder / "export.vcs", kThreeEvents);
-    WriteBytes(folder / "other.vcs", kThreeEvents);
+    Put(folder / "export.vcs", kThreeEvents);
+    Put(folder / "other.vcs", kThreeEvents);
     toolkit.onPump = [&] { form.OpenFile(folder / "other.vcs"); };
     form.OpenFile(folder / "export.vcs");
     EXPECT_EQ(form.CommonDialog1.fileTitle(), "export.vcs");
@@ -324,22 +343,22 @@ TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
     ui::StandaloneForm standaloneForm(standalone, files, launcher, settings);
     standaloneForm.OpenFile(folder / "missing.ics");
     const Box unreadable{"Orvelin cannot open \"" + folder / "missing.ics\".\r\n\r\nError 53:  File not found", "Orvelin",
-                         BoxIcon::Critical, "<hidden>"};
+                         MessageIcon::Critical, "<hidden>"};
     EXPECT_EQ(standalone.boxes, std::vector{unreadable});
     EXPECT_TRUE(standalone.endings.empty());
     EXPECT_TRUE(standalone.runningShown.empty());
 
     const std::string name = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(40, '_') + "final.ics";
-    WriteBytes(folder / name, kThreeEntries);
+    Put(folder / name, kThreeEntries);
     standaloneForm.OpenFile(folder / name);
     EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"Planning \xE6\x97\xA5\xE7\xA8\x8B" +
                                                     std::string(11, '_') + "..." + std::string(13, '_') + "final.ics\" with"))
         << standalone.instructions;
-    EXPECT_EQ(ReadBytes(folder / "VCS folder/1.ics"), "<missing>");
+    EXPECT_EQ(Read(folder / "VCS folder/1.ics"), "<missing>");
     standalone.choices = {.files = ui::StandaloneChoices::Files::Entries, .entries = "2"};
     standaloneForm.Generate();
     EXPECT_TRUE(standalone.dialogs.empty());
-    EXPECT_EQ(ReadBytes(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(Read(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
 }
 
 TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)
@@ -348,7 +367,7 @@ TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)
     EXPECT_TRUE(toolkit.boxes.empty());
     EXPECT_EQ(form.CommonDialog1.fileName(), "");
 
-    WriteBytes(folder / "plain.vcs", "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
+    Put(folder / "plain.vcs", "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
     Generate(folder / "plain.vcs");
     Generate(std::nullopt);
     ASSERT_EQ(toolkit.boxes.size(), 2u);
@@ -362,25 +381,25 @@ TEST_F(FormBehaviour, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
 {
     for (const bool byFrame : {false, true}) {
         SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
-        TempFolder other;
-        WriteBytes(other / "export.vcs", kThreeEvents);
+        RemoveAll("/other/VCS folder/");
+        Put("/other/export.vcs", kThreeEvents);
         FakeToolkit running;
-        Form1 runningForm(running, [] { return std::make_unique<platform::LocalFileSystem>(); }, launcher);
+        Form1 runningForm(running, files, launcher);
         running.onPump = [&] { byFrame ? runningForm.Form_Unload() : runningForm.Command2_Click(); };
-        running.answers.push_back(other / "export.vcs");
+        running.answers.push_back("/other/export.vcs");
         runningForm.Command1_Click();
 
         EXPECT_EQ(running.endings, std::vector{0});
         EXPECT_TRUE(running.boxes.empty()) << "no summary";
         EXPECT_TRUE(launcher.started.empty());
-        EXPECT_EQ(ReadBytes(other / "VCS folder/1.vcs"), EventFile(kEventA));
-        EXPECT_EQ(ReadBytes(other / "VCS folder/2.vcs"), "<missing>");
+        EXPECT_EQ(Read("/other/VCS folder/1.vcs"), EventFile(kEventA));
+        EXPECT_EQ(Read("/other/VCS folder/2.vcs"), "<missing>");
     }
 }
 
 TEST_F(FormBehaviour, GenerateClickedDuringARunIsIgnored)
 {
-    WriteBytes(folder / "export.vcs", kThreeEvents);
+    Put(folder / "export.vcs", kThreeEvents);
     toolkit.onPump = [&] { Generate(folder / "export.vcs"); };
     Generate(folder / "export.vcs");
     EXPECT_EQ(toolkit.dialogs.size(), 1u) << "the click during the run showed no dialog";
@@ -402,24 +421,24 @@ TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
         std::vector<int> endings;
     } cases[] = {
         {"an unreadable file", {.beforeOpen = denied},
-         false, {error + "Error 70:  Permission denied", "Orvelin Error", BoxIcon::Critical, "credit"}, {}},
+         false, {error + "Error 70:  Permission denied", "Orvelin Error", MessageIcon::Critical, "credit"}, {}},
         {"an input that vanished after the dialog",
-         {.beforeOpen = [this] { std::filesystem::remove(Utf8Path(folder / "export.vcs")); }},
-         false, {error + "Error 53:  File not found", "Orvelin Error", BoxIcon::Critical, "credit"}, {}},
+         {.beforeOpen = [this] { disk->files.erase(folder / "export.vcs"); }},
+         false, {error + "Error 53:  File not found", "Orvelin Error", MessageIcon::Critical, "credit"}, {}},
         {"an output folder that cannot be used", {}, true,
-         {error + "Find Error 76:  Path not found", "Orvelin Error", BoxIcon::Critical, "credit"}, {}},
+         {error + "Find Error 76:  Path not found", "Orvelin Error", MessageIcon::Critical, "credit"}, {}},
         {"a failure no procedure catches", {.afterExists = denied},
-         false, {"Run-time error '70':\r\n\r\nPermission denied", "Orvelin", BoxIcon::Critical, "credit"}, {1}},
+         false, {"Run-time error '70':\r\n\r\nPermission denied", "Orvelin", MessageIcon::Critical, "credit"}, {1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(Utf8Path(folder / "VCS folder"));
-        WriteBytes(folder / "export.vcs", kThreeEvents);
+        RemoveAll(folder / "VCS folder/");
+        Put(folder / "export.vcs", kThreeEvents);
         if (c.folderInTheWay)
-            WriteBytes(folder / "VCS folder", "an ordinary file in the way");
+            Put(folder / "VCS folder", "an ordinary file in the way");
         FakeToolkit shown;
         shown.progressVisible = true;
-        Form1 failing(shown, [&c] { return std::make_unique<HookedFileSystem>(c.hooks); }, launcher);
+        Form1 failing(shown, [&] { return std::make_unique<HookedFileSystem>(c.hooks, files()); }, launcher);
         shown.answers.push_back(folder / "export.vcs");
         failing.Command1_Click();
         EXPECT_EQ(shown.boxes, std::vector<Box>{c.box});

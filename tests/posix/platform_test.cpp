@@ -5,7 +5,6 @@
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
 #include "platform/posix/move_to_new_name.h"
-#include "platform/platform_host.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 
@@ -220,35 +219,22 @@ TEST(Folders, AMoveByLinkNeverTakesATakenName)
     EXPECT_EQ(ReadBytes(folder / "staged"), "<missing>") << "no second name left behind";
 }
 
-// The platform's share of the host services, with the window side left out.
-class BareHost final : public platform::PlatformHostServices {
-public:
-    BareHost() : PlatformHostServices(nullptr) {}
-    std::string chosenFileTitle() override { return {}; }
-    void showMessage(std::string_view, std::string_view, MessageIcon) override {}
-    void setProgress(bool, std::string_view) override {}
-
-protected:
-    bool processPendingEvents() override { return false; }
-    void shutDown() override {}
-};
-
 // Each answer is the one a fresh listing would give, also right after a
 // folder or its file went away.
 TEST(Folders, TheFolderCheckAnswersAsAFreshLookWould)
 {
     TempFolder folder;
-    BareHost host;
+    platform::LocalFileSystem files;
     const std::string output = folder / "VCS folder/";
-    EXPECT_EQ(host.firstFileIn(output), "");
-    host.makeFolder(output);
+    EXPECT_EQ(files.FirstFileIn(output), "");
+    files.MakeFolder(output);
     WriteBytes(output + "1.vcs", "");
-    EXPECT_EQ(host.firstFileIn(output), "1.vcs");
+    EXPECT_EQ(files.FirstFileIn(output), "1.vcs");
     WriteBytes(output + "2.vcs", "");
     std::filesystem::remove(output + "1.vcs");
-    EXPECT_EQ(host.firstFileIn(output), "2.vcs");
+    EXPECT_EQ(files.FirstFileIn(output), "2.vcs");
     std::filesystem::remove_all(output);
-    EXPECT_EQ(host.firstFileIn(output), "") << "a folder removed between two files is made again";
+    EXPECT_EQ(files.FirstFileIn(output), "") << "a folder removed between two files is made again";
 }
 
 TEST(FileManager, OpensTheFolderReadBackAsOneArgument)
@@ -258,14 +244,14 @@ TEST(FileManager, OpensTheFolderReadBackAsOneArgument)
     const std::string awkward = folder / "VCS folder $(touch x); `y` 'q\" -n/";
     platform::MakeFolder(awkward);
     RecordingLauncher launcher;
-    platform::OpenFolderView(awkward, &launcher);
+    platform::LocalFileSystem files;
+    launcher.Start(files.EnterFolder(awkward));
     std::filesystem::current_path(saved);
     ASSERT_EQ(launcher.started.size(), 1u);
     EXPECT_EQ(launcher.started[0] + "/", std::filesystem::canonical(awkward).string() + "/");
     EXPECT_EQ(platform::FileManagerCommand("/a b/-c"), (std::vector<std::string>{"xdg-open", "/a b/-c"}));
 
-    EXPECT_EQ(FailureNumber([&] { platform::OpenFolderView(folder / "missing/", &launcher); }), 76);
-    EXPECT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(FailureNumber([&] { files.EnterFolder(folder / "missing/"); }), 76);
 }
 
 TEST(FileManager, StartsAProgramWithoutAShell)

@@ -34,7 +34,6 @@
 namespace orvelin::testing {
 namespace {
 
-using ui::BoxIcon;
 using ui::qt::FileDialog;
 using ui::qt::Form1Window;
 using ui::qt::MessageBox;
@@ -83,7 +82,7 @@ protected:
     std::function<void(int)>& beforeCreate = hooks.beforeCreate;
     std::function<void()>& afterExists = hooks.afterExists;
     RecordingLauncher launcher;
-    Form1Window form{[this] { return std::make_unique<HookedFileSystem>(hooks); }, launcher};
+    Form1Window form{[this] { return std::make_unique<HookedFileSystem>(hooks, std::make_unique<platform::LocalFileSystem>()); }, launcher};
     QSignalSpy ends{&form, &Form1Window::programEnding};
     std::vector<ShownBox> boxes;
     std::vector<QString> captionsAtBoxes;
@@ -175,7 +174,7 @@ TEST_F(Window, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "3 Entries have been generated");
     EXPECT_EQ(boxes[0].title, "Orvelin");
-    EXPECT_EQ(boxes[0].icon, BoxIcon::Information);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::Information);
     EXPECT_EQ(captionsAtBoxes[0], "Generating file ...... 3.vcs");
     // The window has closed; the label's own state still tells.
     EXPECT_FALSE(form.Label3->isVisibleTo(form.Frame1));
@@ -325,7 +324,7 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
         SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
         TempFolder other;
         WriteBytes(other / "export.vcs", ManyEvents(kManyEvents));
-        Form1Window running([this] { return std::make_unique<HookedFileSystem>(hooks); }, launcher);
+        Form1Window running([this] { return std::make_unique<HookedFileSystem>(hooks, std::make_unique<platform::LocalFileSystem>()); }, launcher);
         QSignalSpy runningEnds(&running, &Form1Window::programEnding);
         running.show();
         int lastCreate = 0;

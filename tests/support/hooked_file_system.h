@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/file_system.h"
-#include "platform/local_file_system.h"
 
 #include <functional>
+#include <memory>
 
 namespace orvelin::testing {
 
@@ -14,14 +14,18 @@ struct FileSystemHooks {
     std::function<void(int count)> beforeCreate{};  // count: of the files created so far, this one included
 };
 
-// The local file system, calling hooks (which the test may set at any time) on the way.
+// A file-system service calling hooks (which the test may set at any time)
+// on the way to the one it wraps.
 class HookedFileSystem final : public FileSystem {
 public:
-    explicit HookedFileSystem(const FileSystemHooks& hooks) : hooks_(hooks) {}
+    HookedFileSystem(const FileSystemHooks& hooks, std::unique_ptr<FileSystem> files)
+        : hooks_(hooks), files_(std::move(files))
+    {
+    }
 
     bool FileExists(const std::string& path) override
     {
-        const bool exists = local_.FileExists(path);
+        const bool exists = files_->FileExists(path);
         if (hooks_.afterExists)
             hooks_.afterExists();
         return exists;
@@ -30,32 +34,37 @@ public:
     {
         if (hooks_.beforeOpen)
             hooks_.beforeOpen();
-        return local_.OpenTextFile(path, mode);
+        return files_->OpenTextFile(path, mode);
     }
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override
     {
         ++creates_;
         if (hooks_.beforeCreate)
             hooks_.beforeCreate(creates_);
-        return local_.CreateTextFile(path, overwrite);
+        return files_->CreateTextFile(path, overwrite);
     }
-    void Commit() override { local_.Commit(); }
+    void Commit() override { files_->Commit(); }
     std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override
     {
-        return local_.NamesOf(files, folder);
+        return files_->NamesOf(files, folder);
     }
-    bool SameFile(const std::string& a, const std::string& b) override { return local_.SameFile(a, b); }
-    FolderContents ReadFolder(const std::string& folder) override { return local_.ReadFolder(folder); }
+    bool SameFile(const std::string& a, const std::string& b) override { return files_->SameFile(a, b); }
+    FolderContents ReadFolder(const std::string& folder) override { return files_->ReadFolder(folder); }
     void RecordResultIn(const std::string& folder, bool continuing) override
     {
-        local_.RecordResultIn(folder, continuing);
+        files_->RecordResultIn(folder, continuing);
     }
-    void CheckCanWriteInto(const std::string& folder) override { local_.CheckCanWriteInto(folder); }
-    std::string FolderKey(const std::string& folder) override { return local_.FolderKey(folder); }
+    void CheckCanWriteInto(const std::string& folder) override { files_->CheckCanWriteInto(folder); }
+    std::string FolderKey(const std::string& folder) override { return files_->FolderKey(folder); }
+    std::string FirstFileIn(const std::string& folder) override { return files_->FirstFileIn(folder); }
+    void MakeFolder(const std::string& folder) override { files_->MakeFolder(folder); }
+    bool IsFolder(const std::string& path) override { return files_->IsFolder(path); }
+    std::string EnterFolder(const std::string& folder) override { return files_->EnterFolder(folder); }
+    std::string FullPath(const std::string& path) override { return files_->FullPath(path); }
 
 private:
     const FileSystemHooks& hooks_;
-    platform::LocalFileSystem local_;
+    std::unique_ptr<FileSystem> files_;
     int creates_ = 0;
 };
 

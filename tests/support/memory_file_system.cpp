@@ -2,6 +2,8 @@
 
 #include "engine/failure.h"
 
+#include <algorithm>
+
 namespace orvelin::testing {
 namespace {
 
@@ -25,7 +27,12 @@ public:
     using Disk = MemoryFileSystem::Disk;
     using Operation = MemoryFileSystem::Operation;
 
-    MemoryOutput(Disk& disk, std::string path) : disk_(disk), path_(std::move(path)) { disk_.files[path_].clear(); }
+    // written: where a complete file of a result is told, if it is one.
+    MemoryOutput(Disk& disk, std::string path, std::vector<std::string>* written)
+        : disk_(disk), path_(std::move(path)), written_(written)
+    {
+        disk_.files[path_].clear();
+    }
     ~MemoryOutput() override
     {
         if (!closed_)
@@ -46,11 +53,14 @@ public:
     {
         disk_.Count(Operation::Close);
         closed_ = true;
+        if (written_)
+            written_->push_back(path_);
     }
 
 private:
     Disk& disk_;
     std::string path_;
+    std::vector<std::string>* written_;
     bool closed_ = false;
 };
 
@@ -72,8 +82,15 @@ std::string MemoryFileSystem::Disk::FirstFileIn(const std::string& folder) const
 
 void MemoryFileSystem::Disk::MakeFolder(const std::string& folder)
 {
-    if (!folders.insert(folder).second)
+    const std::string bare = folder.substr(0, folder.size() - 1);
+    if (folders.contains(folder) || files.contains(bare))
         throw Failure(ErrorNumber::FileAlreadyExists);
+    const std::string parent = FolderOf(bare);
+    if (files.contains(parent.substr(0, parent.size() - 1)))
+        throw Failure(ErrorNumber::PathNotFound);
+    if (!parent.empty() && parent != "/" && !folders.contains(parent))
+        MakeFolder(parent);
+    folders.insert(folder);
 }
 
 std::unique_ptr<InputTextStream> MemoryFileSystem::OpenTextFile(const std::string& path, IOMode /*mode*/)
@@ -91,7 +108,7 @@ std::unique_ptr<OutputTextStream> MemoryFileSystem::CreateTextFile(const std::st
     disk_->Count(Operation::Create);
     if (!disk_->folders.contains(FolderOf(path)))
         throw Failure(ErrorNumber::PathNotFound);
-    return std::make_unique<MemoryOutput>(*disk_, path);
+    return std::make_unique<MemoryOutput>(*disk_, path, results_.contains(FolderOf(path)) ? &written_ : nullptr);
 }
 
 FolderContents MemoryFileSystem::ReadFolder(const std::string& folder)
@@ -99,16 +116,64 @@ FolderContents MemoryFileSystem::ReadFolder(const std::string& folder)
     FolderContents contents;
     for (auto file = disk_->files.lower_bound(folder); file != disk_->files.end() && file->first.starts_with(folder);
          ++file) {
-        if (FolderOf(file->first) == folder)
-            contents.others.push_back(file->first.substr(folder.size()));
+        if (FolderOf(file->first) != folder)
+            continue;
+        const auto result = disk_->results.find(file->first);
+        (result != disk_->results.end() && result->second == file->second ? contents.earlierResult : contents.others)
+            .push_back(file->first.substr(folder.size()));
     }
     return contents;
 }
 
+void MemoryFileSystem::RecordResultIn(const std::string& folder, bool continuing)
+{
+    if (!results_.contains(folder))
+        results_[folder].second = ReadFolder(folder).earlierResult;
+    results_[folder].first = continuing;
+}
+
+void MemoryFileSystem::Commit()
+{
+    disk_->Count(Operation::Commit);
+    for (const std::string& path : written_)
+        disk_->results[path] = disk_->files[path];
+    for (auto& [folder, result] : results_) {
+        auto& [continuing, earlier] = result;
+        for (const std::string& name : continuing ? std::vector<std::string>() : earlier) {
+            const std::string path = folder + name;
+            const auto file = disk_->files.find(path);
+            if (std::find(written_.begin(), written_.end(), path) == written_.end() && file != disk_->files.end() &&
+                file->second == disk_->results[path]) {
+                disk_->files.erase(path);
+                disk_->results.erase(path);
+            }
+        }
+        continuing = true;
+    }
+    written_.clear();
+}
+
 void MemoryFileSystem::CheckCanWriteInto(const std::string& folder)
 {
-    if (!disk_->folders.contains(folder) && !disk_->folders.contains(FolderOf(folder.substr(0, folder.size() - 1))))
+    for (std::string at = folder; !at.empty() && at != "/"; at = FolderOf(at.substr(0, at.size() - 1))) {
+        if (disk_->files.contains(at.substr(0, at.size() - 1)))
+            throw Failure(ErrorNumber::PathNotFound);
+        if (disk_->folders.contains(at))
+            return;
+    }
+    throw Failure(ErrorNumber::PathNotFound);
+}
+
+bool MemoryFileSystem::IsFolder(const std::string& path)
+{
+    return disk_->folders.contains(path.ends_with('/') ? path : path + "/");
+}
+
+std::string MemoryFileSystem::EnterFolder(const std::string& folder)
+{
+    if (!IsFolder(folder))
         throw Failure(ErrorNumber::PathNotFound);
+    return folder.size() > 1 && folder.ends_with('/') ? folder.substr(0, folder.size() - 1) : folder;
 }
 
 std::vector<std::string> MemoryFileSystem::NamesOf(const std::vector<std::string>& files, const std::string& folder)

@@ -21,6 +21,8 @@ public:
         std::map<std::string, std::string> files;
         std::set<std::string> folders;  // each ends in "/"
         std::set<std::string> unreadable;
+        // The files of standalone results, as they were written.
+        std::map<std::string, std::string> results;
         Operation faultOperation = Operation::Create;
         int faultAt = 0;  // 1-based count of faultOperation; 0: no fault
         ErrorNumber faultNumber = ErrorNumber::DiskFull;
@@ -28,6 +30,7 @@ public:
 
         void Count(Operation operation);  // throws at the injected fault
         std::string FirstFileIn(const std::string& folder) const;
+        // With the folders above it, as the local disk makes them.
         void MakeFolder(const std::string& folder);
     };
 
@@ -36,19 +39,29 @@ public:
     bool FileExists(const std::string& path) override { return disk_->files.contains(path); }
     std::unique_ptr<InputTextStream> OpenTextFile(const std::string& path, IOMode mode) override;
     std::unique_ptr<OutputTextStream> CreateTextFile(const std::string& path, bool overwrite) override;
-    void Commit() override { disk_->Count(Operation::Commit); }
+    // Records the results: the earlier one's files not written again go.
+    void Commit() override;
     // No links on this disk: a file is found under its own name only.
     std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
     bool SameFile(const std::string& a, const std::string& b) override { return a == b && disk_->files.contains(a); }
-    // No earlier results on this disk: every file is another's.
     FolderContents ReadFolder(const std::string& folder) override;
-    void RecordResultIn(const std::string&, bool) override {}
-    // A folder, or a missing one in a folder.
+    void RecordResultIn(const std::string& folder, bool continuing) override;
+    // Fails where a file stands in the way.
     void CheckCanWriteInto(const std::string& folder) override;
     std::string FolderKey(const std::string& folder) override { return folder; }
+    std::string FirstFileIn(const std::string& folder) override { return disk_->FirstFileIn(folder); }
+    void MakeFolder(const std::string& folder) override { disk_->MakeFolder(folder); }
+    bool IsFolder(const std::string& path) override;
+    // Nothing changes in the process: the folder is read back as it is named.
+    std::string EnterFolder(const std::string& folder) override;
+    std::string FullPath(const std::string& path) override { return path; }
 
 private:
     std::shared_ptr<Disk> disk_;
+    // Folders of results, whether each continues the earlier one, and the
+    // earlier one's files there.
+    std::map<std::string, std::pair<bool, std::vector<std::string>>> results_;
+    std::vector<std::string> written_;  // complete files of results, not yet committed
 };
 
 }  // namespace orvelin::testing

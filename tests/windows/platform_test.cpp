@@ -144,7 +144,7 @@ TEST(WindowsFileManager, StartsExplorerOnTheFolderReadBack)
     ::SetEnvironmentVariableW(L"ORVELIN_RECORDED_COMMAND_LINE", Wide(record).c_str());
 
     platform::SystemFileManager explorer;
-    platform::OpenFolderView(output, &explorer);
+    explorer.Start(platform::LocalFileSystem().EnterFolder(output));
     ::SetEnvironmentVariableW(L"PATH", savedPath);
     ::SetCurrentDirectoryW(savedDirectory);
     for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)

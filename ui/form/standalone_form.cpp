@@ -1,7 +1,8 @@
 #include "ui/form/standalone_form.h"
 
-#include "engine/sizes.h"
-#include "platform/folders.h"
+#include "engine/box_texts.h"
+#include "engine/paths.h"
+#include "engine/split_choices.h"
 #include "ui/form/captions.h"
 
 #include <array>
@@ -20,14 +21,8 @@ constexpr std::array<std::pair<std::string_view, StandaloneChoices::Files>, 6> k
     {"year", StandaloneChoices::Files::Year},
     {"month", StandaloneChoices::Files::Month},
 }};
-constexpr std::array<std::pair<std::string_view, FileNaming>, 3> kNames{{
-    {"number", FileNaming::Number},
-    {"date", FileNaming::Date},
-    {"uid", FileNaming::Uid},
-}};
-
-template <typename Value, std::size_t N>
-std::string_view NameOf(const std::array<std::pair<std::string_view, Value>, N>& names, Value value)
+template <typename Names>
+std::string_view NameOf(const Names& names, decltype(names[0].second) value)
 {
     for (const auto& [name, known] : names) {
         if (known == value)
@@ -36,9 +31,8 @@ std::string_view NameOf(const std::array<std::pair<std::string_view, Value>, N>&
     return names[0].first;
 }
 
-template <typename Value, std::size_t N>
-void Restore(const std::array<std::pair<std::string_view, Value>, N>& names, const std::optional<std::string>& kept,
-             Value& value)
+template <typename Names, typename Value>
+void Restore(const Names& names, const std::optional<std::string>& kept, Value& value)
 {
     for (const auto& [name, known] : names) {
         if (kept == name)
@@ -46,22 +40,15 @@ void Restore(const std::array<std::pair<std::string_view, Value>, N>& names, con
     }
 }
 
-// What the fields hold as the window takes it; nullopt (or false) for what it
-// refuses, which is never kept.
-std::optional<std::uint32_t> EntryCount(std::string_view text)
-{
-    const std::optional<std::uint64_t> count = ParseCount(text);
-    if (!count || *count > FileLimits::kAnyNumber)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(*count);
-}
+// What the fields hold as the window takes it; false for what it refuses,
+// which is never kept.
 bool IsEntryCount(const std::string& text)
 {
-    return EntryCount(text).has_value();
+    return EntriesPerFile(text).has_value();
 }
 bool IsSize(const std::string& text)
 {
-    return ParseSize(text).has_value();
+    return BytesPerFile(text).has_value();
 }
 
 // The fields kept as typed, each under its key.
@@ -99,18 +86,32 @@ std::string Counted(std::uint64_t count, std::string_view one, std::string_view 
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-constexpr std::uint64_t kOneMegabyte = 1000 * 1000;
-constexpr std::string_view kTitle = "Orvelin";
+// What many services take: 1,000,000 bytes.
+constexpr std::string_view kOneMegabyte = "1MB";
+
+// What the window says of choices that stand for no options.
+std::string Refusal(const ChoiceError& error, const StandaloneChoices& shown)
+{
+    switch (error.kind) {
+    case ChoiceError::Kind::PerFile:
+        return "\"" + shown.entries + "\" is not a number of entries: write a whole number such as 100.";
+    case ChoiceError::Kind::MaxBytes:
+        return "\"" + shown.size + "\" is not a size: write one such as 500 KB, 1 MB or 1 MiB.";
+    default: return "The folder \"" + shown.folder + "\" cannot be used: choose another.";
+    }
+}
+
+const ChoiceError kFolderRefused{ChoiceError::Kind::OutputFolder, ""};
 
 }  // namespace
 
 StandaloneForm::StandaloneForm(StandaloneToolkit& toolkit, FileSystemFactory createFileSystem,
                                platform::FileManagerLauncher& fileManager, Settings& settings)
-    : dialog(toolkit), toolkit_(toolkit), settings_(settings),
+    : dialog(toolkit), toolkit_(toolkit), settings_(settings), createFileSystem_(createFileSystem),
       runner_(toolkit, std::move(createFileSystem), fileManager)
 {
     runner_.onSummary = [this](std::string_view, const RunSummary& summary) {
-        return toolkit_.AskYesNo(SummaryText(summary), kTitle);
+        return toolkit_.AskYesNo(SummaryText(summary), kInfoTitle);
     };
     runner_.onEntries = [this](std::uint64_t written, std::uint64_t total) {
         toolkit_.ShowEntries(written, total, EntriesText(written, total));
@@ -123,13 +124,13 @@ void StandaloneForm::Load()
 {
     StandaloneChoices choices;
     Restore(kFiles, settings_.Read("standalone/files"), choices.files);
-    Restore(kNames, settings_.Read("standalone/names"), choices.naming);
+    Restore(kNamingWords, settings_.Read("standalone/names"), choices.naming);
     for (const KeptField& field : kKeptFields) {
         if (const std::optional<std::string> kept = settings_.Read(field.key); kept && field.accepted(*kept))
             choices.*field.value = *kept;
     }
     const std::string folder = settings_.Read("standalone/folder").value_or("");
-    if (!folder.empty() && platform::IsFolder(folder)) {
+    if (!folder.empty() && createFileSystem_()->IsFolder(folder)) {
         choices.folder = folder;
         // Without a kept choice (settings kept before it was), a folder was
         // kept only while chosen.
@@ -141,67 +142,54 @@ void StandaloneForm::Load()
     toolkit_.SetProgressVisible(true);
 }
 
+// The choices as the console's options would give them; the folder is looked
+// at on the disk too, as a run would make or write into it.
 std::optional<SplitOptions> StandaloneForm::Options()
 {
-    const StandaloneChoices choices = toolkit_.Choices();
-    SplitOptions options;
-    options.standalone = true;
-    options.naming = choices.naming;
-    switch (choices.files) {
+    const StandaloneChoices shown = toolkit_.Choices();
+    SplitChoices choices;
+    choices.standalone = true;
+    switch (shown.files) {
     case StandaloneChoices::Files::OneEntry: break;
-    case StandaloneChoices::Files::Entries:
-        if (const std::optional<std::uint32_t> count = EntryCount(choices.entries)) {
-            options.perFile = *count;
-        } else {
-            toolkit_.ShowBox("\"" + choices.entries + "\" is not a number of entries: write a whole number such as 100.",
-                             kTitle, BoxIcon::Information);
-            return std::nullopt;
-        }
-        break;
-    case StandaloneChoices::Files::OneMegabyte:
-        options.perFile = FileLimits::kAnyNumber;
-        options.maxBytes = kOneMegabyte;
-        break;
-    case StandaloneChoices::Files::Size:
-        if (const std::optional<ByteSize> size = ParseSize(choices.size)) {
-            options.perFile = FileLimits::kAnyNumber;
-            options.maxBytes = size->bytes;
-        } else {
-            toolkit_.ShowBox("\"" + choices.size + "\" is not a size: write one such as 500 KB, 1 MB or 1 MiB.",
-                             kTitle, BoxIcon::Information);
-            return std::nullopt;
-        }
-        break;
-    case StandaloneChoices::Files::Year:
-    case StandaloneChoices::Files::Month:
-        options.perFile = FileLimits::kAnyNumber;
-        options.period = choices.files == StandaloneChoices::Files::Year ? Period::Year : Period::Month;
-        break;
+    case StandaloneChoices::Files::Entries: choices.perFile = shown.entries; break;
+    case StandaloneChoices::Files::OneMegabyte: choices.maxBytes = kOneMegabyte; break;
+    case StandaloneChoices::Files::Size: choices.maxBytes = shown.size; break;
+    case StandaloneChoices::Files::Year: choices.period = "year"; break;
+    case StandaloneChoices::Files::Month: choices.period = "month"; break;
     }
-    if (choices.ownFolder) {
-        // As the console's -o: a folder that is not there yet is made, in a folder that is.
-        if (choices.folder.empty() || !platform::CanHoldFiles(choices.folder)) {
-            toolkit_.ShowBox("The folder \"" + choices.folder + "\" cannot be used: choose another.", kTitle,
-                             BoxIcon::Information);
-            return std::nullopt;
-        }
-        options.outputFolder = choices.folder;
-        if (platform::kPathSeparators.find(options.outputFolder.back()) == std::string_view::npos)
-            options.outputFolder += platform::kPathSeparators.back();
+    if (!choices.period)
+        choices.naming = NameOf(kNamingWords, shown.naming);
+    if (shown.ownFolder)
+        choices.outputFolder = shown.folder;
+    const std::variant<ChosenOptions, ChoiceError> chosen = OptionsFrom(choices);
+    const ChoiceError* error = std::get_if<ChoiceError>(&chosen);
+    if (!error && shown.ownFolder && !FolderUsable(shown.folder))
+        error = &kFolderRefused;
+    if (error) {
+        toolkit_.ShowBox(Refusal(*error, shown), kInfoTitle, MessageIcon::Information);
+        return std::nullopt;
     }
-    Keep(choices);
-    return options;
+    Keep(shown);
+    return std::get<ChosenOptions>(chosen).split;
+}
+
+// As the console's -o: a folder that is not there yet is made, with the
+// folders above it.
+bool StandaloneForm::FolderUsable(const std::string& folder) const
+{
+    return !folder.empty() &&
+           !CatchFailure([&] { createFileSystem_()->CheckCanWriteInto(WithFinalSeparator(folder)); });
 }
 
 void StandaloneForm::Keep(const StandaloneChoices& choices)
 {
     settings_.Write("standalone/files", NameOf(kFiles, choices.files));
-    settings_.Write("standalone/names", NameOf(kNames, choices.naming));
+    settings_.Write("standalone/names", NameOf(kNamingWords, choices.naming));
     for (const KeptField& field : kKeptFields) {
         if (field.accepted(choices.*field.value))
             settings_.Write(field.key, choices.*field.value);
     }
-    if (choices.folder.empty() || platform::CanHoldFiles(choices.folder))
+    if (choices.folder.empty() || FolderUsable(choices.folder))
         settings_.Write("standalone/folder", choices.folder);
     settings_.Write("standalone/output", choices.ownFolder ? kOwnFolder : kBeside);
 }

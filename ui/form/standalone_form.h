@@ -52,11 +52,14 @@ private:
     // which keeps what was kept before.
     void Keep(const StandaloneChoices& choices);
     void ShowHanded(bool handed);
+    // Whether the files may go into folder: it is one, or can be made.
+    bool FolderUsable(const std::string& folder) const;
     // The band's text: what to do, naming a calendar handed over.
     std::string Instructions() const;
 
     StandaloneToolkit& toolkit_;
     Settings& settings_;
+    FileSystemFactory createFileSystem_;
     WindowRunner runner_;
     bool handed_ = false;  // the dialog holds a calendar handed over, waiting for Generate
 };

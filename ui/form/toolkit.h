@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/file_names.h"
+#include "engine/host_services.h"
 
 #include <cstdint>
 #include <optional>
@@ -8,8 +9,6 @@
 #include <string_view>
 
 namespace orvelin::ui {
-
-enum class BoxIcon { Information, Critical };
 
 // How the open-file dialog is set up.
 struct DialogSettings {
@@ -31,7 +30,7 @@ public:
                                                       const std::string& initialFile) = 0;
     // A modal box owned by the window, with an OK button; text breaks lines
     // with CR LF.
-    virtual void ShowBox(std::string_view text, std::string_view title, BoxIcon icon) = 0;
+    virtual void ShowBox(std::string_view text, std::string_view title, MessageIcon icon) = 0;
     // Label3, the progress line: its visibility and its caption.
     virtual void SetProgressVisible(bool visible) = 0;
     virtual void SetProgressCaption(std::string_view caption) = 0;

@@ -1,10 +1,8 @@
 #include "ui/form/window_runner.h"
 
+#include "engine/box_texts.h"
 #include "engine/failure.h"
-#include "platform/folders.h"
-#include "platform/platform_host.h"
-
-#include <filesystem>
+#include "engine/run_host.h"
 
 #include <chrono>
 
@@ -12,10 +10,11 @@ namespace orvelin::ui {
 
 // The window side of the host services: the dialog's file title, the boxes,
 // the progress line and the event pump.
-class WindowRunner::WindowHost final : public platform::PlatformHostServices {
+class WindowRunner::WindowHost final : public RunHost {
 public:
     WindowHost(WindowRunner& runner, platform::FileManagerLauncher& fileManager)
-        : PlatformHostServices(&fileManager), runner_(runner)
+        : RunHost(runner.state_, [&fileManager](const std::string& folder) { fileManager.Start(folder); }),
+          runner_(runner)
     {
     }
 
@@ -23,7 +22,7 @@ public:
 
     void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override
     {
-        runner_.toolkit_.ShowBox(text, title, icon == MessageIcon::Critical ? BoxIcon::Critical : BoxIcon::Information);
+        runner_.toolkit_.ShowBox(text, title, icon);
     }
 
     void setProgress(bool visible, std::string_view caption) override
@@ -100,7 +99,7 @@ bool WindowRunner::Take(const std::string& file, CommonDialog& dialog)
         return false;
     const std::unique_ptr<FileSystem> files = createFileSystem_();
     std::optional<ErrorInfo> failure = CatchAnyFailure([&] {
-        if (platform::IsFolder(file))
+        if (files->IsFolder(file))
             throw Failure(ErrorNumber::NotAnOrdinaryFile, "It is a folder, not a file");
         if (!files->FileExists(file))
             throw Failure(ErrorNumber::FileNotFound);
@@ -109,15 +108,11 @@ bool WindowRunner::Take(const std::string& file, CommonDialog& dialog)
     if (failure) {
         toolkit_.ShowBox("Orvelin cannot open \"" + file + "\".\r\n\r\nError " + std::to_string(failure->number) +
                              ":  " + failure->description,
-                         "Orvelin", BoxIcon::Critical);
+                         kInfoTitle, MessageIcon::Critical);
         return false;
     }
     // The summary names the folder of a calendar given relative to here in full.
-    std::error_code error;
-    const std::filesystem::path absolute =
-        std::filesystem::absolute(std::filesystem::path(std::u8string(file.begin(), file.end())), error);
-    const std::u8string full = absolute.u8string();
-    dialog.Choose(error ? file : std::string(full.begin(), full.end()));
+    dialog.Choose(files->FullPath(file));
     return true;
 }
 
@@ -135,7 +130,7 @@ void WindowRunner::EndProgram(int exitStatus)
 void WindowRunner::ReportUnguardedFailure(const ErrorInfo& failure)
 {
     toolkit_.ShowBox("Run-time error '" + std::to_string(failure.number) + "':\r\n\r\n" + failure.description,
-                     "Orvelin", BoxIcon::Critical);
+                     kInfoTitle, MessageIcon::Critical);
     EndProgram(1);
 }
 

@@ -4,13 +4,13 @@
 
 namespace orvelin::ui::qt {
 
-void MessageBox::Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon)
+void MessageBox::Show(QWidget* parent, const QString& text, const QString& title, MessageIcon icon)
 {
     if (Answerer()) {
         Answerer()({text, title, icon, parent});
         return;
     }
-    QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
+    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -29,7 +29,7 @@ bool& AnswerToQuestions()
 bool MessageBox::Ask(QWidget* parent, const QString& text, const QString& title)
 {
     if (Answerer()) {
-        Answerer()({text, title, BoxIcon::Information, parent});
+        Answerer()({text, title, MessageIcon::Information, parent});
         return AnswerToQuestions();
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);

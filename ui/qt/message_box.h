@@ -14,7 +14,7 @@ namespace orvelin::ui::qt {
 struct ShownBox {
     QString text;
     QString title;
-    BoxIcon icon;
+    MessageIcon icon;
     QWidget* owner;  // the window it belongs to
 };
 
@@ -23,7 +23,7 @@ struct ShownBox {
 class MessageBox {
 public:
     // Shows the box modally, owned by parent; returns when it is dismissed.
-    static void Show(QWidget* parent, const QString& text, const QString& title, BoxIcon icon);
+    static void Show(QWidget* parent, const QString& text, const QString& title, MessageIcon icon);
     // A box with Yes and No (Yes the default); true for Yes. Tests answer it
     // through the answerer, with the answer SetAnswerToQuestions gives.
     static bool Ask(QWidget* parent, const QString& text, const QString& title);

@@ -16,7 +16,7 @@ std::optional<std::string> CalendarWidget::OpenDialog(const DialogSettings& sett
     return FileDialog::ShowOpen(this, settings, initialFile);
 }
 
-void CalendarWidget::Box(std::string_view text, std::string_view title, BoxIcon icon)
+void CalendarWidget::Box(std::string_view text, std::string_view title, MessageIcon icon)
 {
     MessageBox::Show(this, BoxText(text), FromUtf8(title), icon);
 }

@@ -27,7 +27,7 @@ signals:
 
 protected:
     std::optional<std::string> OpenDialog(const DialogSettings& settings, const std::string& initialFile);
-    void Box(std::string_view text, std::string_view title, BoxIcon icon);
+    void Box(std::string_view text, std::string_view title, MessageIcon icon);
     void ShowProgressLine(bool visible);
     void SetProgressLine(std::string_view caption);
     void PumpEvents();
@@ -55,7 +55,7 @@ public:
     {
         return OpenDialog(settings, initialFile);
     }
-    void ShowBox(std::string_view text, std::string_view title, BoxIcon icon) override { Box(text, title, icon); }
+    void ShowBox(std::string_view text, std::string_view title, MessageIcon icon) override { Box(text, title, icon); }
     void SetProgressVisible(bool visible) override { ShowProgressLine(visible); }
     void SetProgressCaption(std::string_view caption) override { SetProgressLine(caption); }
     void ProcessPendingEvents() override { PumpEvents(); }

@@ -323,9 +323,9 @@ std::optional<std::string> DialogWindow::OpenDialog(const DialogSettings& settin
     return ChooseFile(window_, settings, initialFile);
 }
 
-void DialogWindow::Box(std::string_view text, std::string_view title, BoxIcon icon) const
+void DialogWindow::Box(std::string_view text, std::string_view title, MessageIcon icon) const
 {
-    const UINT style = MB_OK | (icon == BoxIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION);
+    const UINT style = MB_OK | (icon == MessageIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION);
     ::MessageBoxW(window_, platform::Widen(text).c_str(), platform::Widen(title).c_str(), style);
 }
 

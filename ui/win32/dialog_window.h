@@ -72,7 +72,7 @@ protected:
     std::string Text(int id) const;
 
     std::optional<std::string> OpenDialog(const DialogSettings& settings, const std::string& initialFile) const;
-    void Box(std::string_view text, std::string_view title, BoxIcon icon) const;
+    void Box(std::string_view text, std::string_view title, MessageIcon icon) const;
     // A box with Yes and No (Yes the default); true for Yes.
     bool Ask(std::string_view text, std::string_view title) const;
     void ShowProgressLine(bool visible) const;
@@ -125,7 +125,7 @@ public:
     {
         return OpenDialog(settings, initialFile);
     }
-    void ShowBox(std::string_view text, std::string_view title, BoxIcon icon) override { Box(text, title, icon); }
+    void ShowBox(std::string_view text, std::string_view title, MessageIcon icon) override { Box(text, title, icon); }
     void SetProgressVisible(bool visible) override { ShowProgressLine(visible); }
     void SetProgressCaption(std::string_view caption) override { SetProgressLine(caption); }
     void ProcessPendingEvents() override { PumpMessages(); }
