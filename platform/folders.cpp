@@ -1,7 +1,6 @@
 #include "platform/folders.h"
 
 #include "engine/failure.h"
-#include "platform/local_file_system.h"
 
 #include <optional>
 
@@ -27,13 +26,5 @@ void MakeFolder(const std::string& folder)
     MakeOneFolder(folder);
 }
 
-bool CanHoldFiles(const std::string& path)
-{
-    if (IsFolder(path))
-        return true;
-    const std::string bare = path.substr(0, path.size() - (!path.empty() && NameStart(path) == path.size() ? 1 : 0));
-    const std::string parent = bare.substr(0, NameStart(bare));
-    return !IdentityOf(bare) && (parent.empty() || IsFolder(parent));
-}
 
 }  // namespace orvelin::platform

@@ -22,10 +22,6 @@ std::string FirstFileIn(const std::string& folder);
 // Whether path names a folder (links followed).
 bool IsFolder(const std::string& path);
 
-// Whether path is a folder, or nothing is there and its parent is one: a
-// folder a run could write its files into.
-bool CanHoldFiles(const std::string& path);
-
 // Creates folder, and the folders above it that are missing; fails when it
 // exists or cannot be made.
 void MakeFolder(const std::string& folder);

@@ -34,6 +34,11 @@ Interruptions& ProcessInterruptions();
 // is 128 + the signal's number. Call once at start-up.
 void EndCleanlyOnInterruption(const char* programName);
 
+// Makes a write beyond the process's file-size limit fail, so that it is
+// reported and the incomplete file removed, instead of the limit's signal
+// killing the program half-way through a file. Call once at start-up.
+void ReportFileSizeLimitAsWriteFailure();
+
 // While one lives, an interruption waits, so that steps that belong together
 // (creating a file and noting it, putting it in place and forgetting it)
 // happen together or not at all.

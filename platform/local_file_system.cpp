@@ -225,12 +225,4 @@ std::string LocalFileSystem::FolderKey(const std::string& folder)
     return key;
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path)
-{
-    FileIdentity identity;
-    if (OsFilePrimitives()->IdentityAt(path, identity) != 0)
-        return std::nullopt;
-    return identity;
-}
-
 }  // namespace orvelin::platform

@@ -50,12 +50,5 @@ private:
     EventFileStore store_;
 };
 
-// Which file or folder path names (a last link not followed), if any.
-std::optional<FileIdentity> IdentityOf(const std::string& path);
-
-// Makes a write beyond the process's file-size limit fail, so that it is
-// reported and the incomplete file removed, instead of the limit's signal
-// killing the program half-way through a file. Call once at start-up.
-void ReportFileSizeLimitAsWriteFailure();
 
 }  // namespace orvelin::platform

@@ -4,10 +4,12 @@
 
 #include "engine/failure.h"
 #include "engine/paths.h"
+#include "tests/support/calendars.h"
 #include "tests/support/event_file.h"
 #include "tests/support/hooked_file_system.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/memory_settings.h"
 #include "ui/form/form1.h"
 #include "ui/form/standalone_form.h"
 
@@ -100,23 +102,6 @@ public:
     bool namesEnabled = true;
 };
 
-class MemorySettings final : public ui::Settings {
-public:
-    std::optional<std::string> Read(std::string_view key) override
-    {
-        const auto value = values.find(std::string(key));
-        return value == values.end() ? std::nullopt : std::optional(value->second);
-    }
-    void Write(std::string_view key, std::string_view value) override { values[std::string(key)] = value; }
-
-    std::map<std::string, std::string> values;
-};
-
-const std::string kEventA = "BEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT";
-const std::string kEventB = "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT";
-const std::string kEventC = "BEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT";
-const std::string kThreeEvents = "BEGIN:VCALENDAR\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
-                                 "\r\nEND:VCALENDAR\r\n";
 const std::string kThreeEntries = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
                                   "\r\nEND:VCALENDAR\r\n";
 

@@ -341,9 +341,4 @@ std::unique_ptr<FilePrimitives> OsFilePrimitives()
     return std::make_unique<PosixFilePrimitives>();
 }
 
-void ReportFileSizeLimitAsWriteFailure()
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-}
-
 }  // namespace orvelin::platform

@@ -87,4 +87,9 @@ void EndCleanlyOnInterruption(const char* name)
         ::sigaction(signal, &action, nullptr);
 }
 
+void ReportFileSizeLimitAsWriteFailure()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 }  // namespace orvelin::platform

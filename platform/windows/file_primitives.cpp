@@ -538,9 +538,4 @@ std::unique_ptr<FilePrimitives> OsFilePrimitives()
     return std::make_unique<WindowsFilePrimitives>();
 }
 
-void ReportFileSizeLimitAsWriteFailure()
-{
-    // Windows has no file-size limit signal: a write past a limit simply fails.
-}
-
 }  // namespace orvelin::platform

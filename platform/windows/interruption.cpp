@@ -64,4 +64,9 @@ void EndCleanlyOnInterruption(const char* name)
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+void ReportFileSizeLimitAsWriteFailure()
+{
+    // Windows has no file-size limit signal: a write past a limit simply fails.
+}
+
 }  // namespace orvelin::platform

@@ -3,7 +3,9 @@
 
 #include "engine/failure.h"
 #include "platform/local_file_system.h"
+#include "tests/support/calendars.h"
 #include "tests/support/hooked_file_system.h"
+#include "tests/support/memory_settings.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
 #include "ui/qt/file_dialog.h"
@@ -39,17 +41,6 @@ using ui::qt::Form1Window;
 using ui::qt::MessageBox;
 using ui::qt::ShownBox;
 using ui::qt::StandaloneWindow;
-
-class MemorySettings final : public ui::Settings {
-public:
-    std::optional<std::string> Read(std::string_view) override { return std::nullopt; }
-    void Write(std::string_view, std::string_view) override {}
-};
-
-const std::string kThreeEvents = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
-                                 "BEGIN:VEVENT\r\nSUMMARY:B\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
-                                 "END:VCALENDAR\r\n";
-
 
 class Window : public ::testing::Test {
 protected:

@@ -6,6 +6,7 @@
 // controls and keyboard.
 
 #include "platform/local_file_system.h"
+#include "tests/support/calendars.h"
 #include "tests/support/event_file.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_folder.h"
@@ -210,12 +211,6 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
-const std::string kEvent1 = "BEGIN:VEVENT\r\nSUMMARY:One\r\nEND:VEVENT";
-const std::string kEvent2 = "BEGIN:VEVENT\r\nSUMMARY:Two\r\nEND:VEVENT";
-const std::string kEvent3 = "BEGIN:VEVENT\r\nSUMMARY:Three\r\nEND:VEVENT";
-const std::string kThreeEvents =
-    "BEGIN:VCALENDAR\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\n" + kEvent3 + "\r\nEND:VCALENDAR\r\n";
-
 RECT ClientRectOf(HWND control, HWND form)
 {
     RECT rect{};
@@ -328,8 +323,8 @@ TEST_F(WindowProgram, AWholeRunWritesTheFilesReportsOpensExplorerAndEnds)
     Generate(calendar);
     EXPECT_EQ(AnswerBox(L"Orvelin"), L"3 Entries have been generated");
     EXPECT_EQ(WaitForEnd(), 0);
-    EXPECT_EQ(Output("1.vcs"), EventFile(kEvent1));
-    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
+    EXPECT_EQ(Output("1.vcs"), EventFile(kEventA));
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEventC));
 
     const std::string record = folder / "explorer-command-line";
     WaitUntil([&] { return ReadBytes(record) != "<missing>"; });
@@ -402,7 +397,7 @@ TEST_F(WindowProgram, GenerateClickedDuringARunIsIgnored)
     EXPECT_EQ(Output("2000.vcs"), ManyEventsFile(2000));
 }
 
-const std::string kCalendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEvent1 + "\r\n" + kEvent2 + "\r\n" + kEvent3 +
+const std::string kCalendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
                               "\r\nEND:VCALENDAR\r\n";
 constexpr wchar_t kSettingsKey[] = L"Software\\Orvelin";
 
@@ -487,7 +482,7 @@ TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnceOrOnGenerate)
     Start({folder / "cal.vcs"});
     EXPECT_EQ(AnswerBox(L"Orvelin"), L"3 Entries have been generated");
     EXPECT_EQ(WaitForEnd(), 0);
-    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEventC));
 
     Start({"--standalone", folder / "cal.ics"}, L"OrvelinStandalone", L"Orvelin Version 1.0 - Whole calendars");
     EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(kInstructionsLabel)).starts_with(L"Click \"Generate\" to split \"cal"); }));
@@ -495,7 +490,7 @@ TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnceOrOnGenerate)
     Click(kGenerate);
     EXPECT_TRUE(AnswerBox(L"Orvelin", IDNO).starts_with(L"3 entries went into 2 files in "));
     EXPECT_EQ(WaitForEnd(), 0);
-    EXPECT_EQ(Output("2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEvent3 + "\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(Output("2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
     wchar_t kept[16] = {};
     DWORD size = sizeof kept;
     ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"standalone/names", RRF_RT_REG_SZ, nullptr, kept, &size);
