@@ -20,6 +20,10 @@ constexpr const char* kUsage =
     "                    reads with the same meaning: its calendar's header lines\n"
     "                    and the time zones it names come along; written as\n"
     "                    1.ics, 2.ics, ... (1.vcs, ... for vCalendar 1.0)\n"
+    "      --to-ics      as --standalone, each entry of a vCalendar 1.0 calendar\n"
+    "                    written as iCalendar 2.0 (.ics) that means the same: its\n"
+    "                    time zone built from TZ and DAYLIGHT, its text in UTF-8,\n"
+    "                    its rules and alarms; entries without a UID get one\n"
     "  -o, --output=DIR  write the files into DIR instead (made if missing)\n"
     "  -n, --dry-run     write nothing: print each file the run would write as\n"
     "                    NAME<TAB>ENTRIES<TAB>BYTES, then the summary, and exit\n"
@@ -67,11 +71,12 @@ constexpr const char* kVersion =
     "Copyright (c) 2026 the Orvelin authors.\n"
     "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
 
-enum LongOnly { kOpen = 1000, kStandalone, kPerFile, kMaxBytes, kNames, kBy };
+enum LongOnly { kOpen = 1000, kStandalone, kToIcs, kPerFile, kMaxBytes, kNames, kBy };
 
 constexpr option kLongOptions[] = {
     {"open", no_argument, nullptr, kOpen},
     {"standalone", no_argument, nullptr, kStandalone},
+    {"to-ics", no_argument, nullptr, kToIcs},
     {"per-file", required_argument, nullptr, kPerFile},
     {"max-bytes", required_argument, nullptr, kMaxBytes},
     {"names", required_argument, nullptr, kNames},
@@ -121,7 +126,8 @@ std::string Wrong(const ChoiceError& error)
     case ChoiceError::Kind::Naming: return invalid("names");
     case ChoiceError::Kind::Period: return invalid("by");
     case ChoiceError::Kind::OutputFolder: return "an empty DIR for --output";
-    case ChoiceError::Kind::WithoutStandalone: return "--per-file, --max-bytes, --names and --by go with --standalone";
+    case ChoiceError::Kind::WithoutStandalone:
+        return "--per-file, --max-bytes, --names and --by go with --standalone or --to-ics";
     case ChoiceError::Kind::NamesWithPeriod: break;
     }
     return "--names does not go with --by: the files are named after their periods";
@@ -148,6 +154,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
         case 'V': return Print(kVersion);
         case kOpen: options.open = true; break;
         case kStandalone: choices.standalone = true; break;
+        case kToIcs: choices.toICalendar = true; break;
         case kPerFile: choices.perFile = optarg; break;
         case kMaxBytes: choices.maxBytes = optarg; break;
         case kNames: choices.naming = optarg; break;

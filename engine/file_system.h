@@ -1,6 +1,9 @@
 #pragma once
 
+#include "calendar/transcoder.h"
 #include "engine/text.h"
+
+#include <cstdint>
 
 #include <memory>
 #include <string>
@@ -78,6 +81,13 @@ public:
     virtual std::string EnterFolder(const std::string& folder) = 0;
     // path in full, where it is given relative to the current directory.
     virtual std::string FullPath(const std::string& path) = 0;
+
+    // What reading a calendar as iCalendar 2.0 needs of the system.
+    // When the file at path last changed, in seconds since 1970 (UTC); 0 when
+    // that cannot be told.
+    virtual std::int64_t ModifiedAt(const std::string& path) = 0;
+    // The system's tables of the character sets text comes in.
+    virtual const calendar::Transcoder& Charsets() = 0;
 
     // What folder (ending in a separator) holds; nothing when it is missing.
     virtual FolderContents ReadFolder(const std::string& folder) = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calendar/conversion.h"
 #include "engine/failure.h"
 #include "engine/host_services.h"
 
@@ -53,6 +54,8 @@ struct RunOutcome {
     std::int32_t highestLaterFile = 0;
     // The plain split of a calendar that says VERSION:2.0.
     bool iCalendar2 = false;
+    // What became of entries written as iCalendar 2.0 that the user should know.
+    std::vector<calendar::ConversionNote> notes;
 };
 
 // What an outcome's boxes said, for a front end that tells it otherwise.

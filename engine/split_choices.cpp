@@ -48,7 +48,8 @@ std::variant<ChosenOptions, ChoiceError> OptionsFrom(const SplitChoices& choices
     using Kind = ChoiceError::Kind;
     ChosenOptions chosen;
     SplitOptions& options = chosen.split;
-    options.standalone = choices.standalone;
+    options.standalone = choices.standalone || choices.toICalendar;
+    options.toICalendar = choices.toICalendar;
     options.dryRun = choices.dryRun;
     if (choices.perFile) {
         const std::optional<std::uint32_t> count = EntriesPerFile(*choices.perFile);
@@ -80,7 +81,7 @@ std::variant<ChosenOptions, ChoiceError> OptionsFrom(const SplitChoices& choices
             return ChoiceError{Kind::OutputFolder, ""};
         options.outputFolder = WithFinalSeparator(*choices.outputFolder);
     }
-    if (!choices.standalone && (choices.perFile || choices.maxBytes || choices.naming || choices.period))
+    if (!options.standalone && (choices.perFile || choices.maxBytes || choices.naming || choices.period))
         return ChoiceError{Kind::WithoutStandalone, ""};
     if (choices.naming && choices.period)
         return ChoiceError{Kind::NamesWithPeriod, ""};

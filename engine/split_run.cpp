@@ -157,7 +157,7 @@ void SplitRun::SplitStandalone()
             outcome_.refusal = RunOutcome::Refusal::NoStartMarker;
             host_.showMessage(kNotACalendar, kInfoTitle, MessageIcon::Information);
         } else {
-            structure = std::move(std::get<CalendarStructure>(read));
+            structure = ReadForStandalone(std::move(std::get<CalendarStructure>(read)));
         }
     });
     if (!structure)
@@ -165,7 +165,7 @@ void SplitRun::SplitStandalone()
     WriteFilesAndClose([&](int& turn) {
         SetOutputFolder();
         const bool firstInFolder = ReadOutputFolder();
-        const StandalonePlan plan = PlanStandaloneFiles(*structure, state_.content,
+        const StandalonePlan plan = PlanStandaloneFiles(*structure, text_,
                                                         {options_.perFile, options_.maxBytes}, options_.period,
                                                         ledger_.namer, state_.fileNumber);
         for (FileNamer::Diversion& diversion : ledger_.namer.TakeDiversions())
@@ -188,6 +188,32 @@ void SplitRun::SplitStandalone()
             IgnoreFailure([&] { host_.showEntries(outcome_.entriesWritten, entries); });
         }
     });
+}
+
+CalendarStructure SplitRun::ReadForStandalone(CalendarStructure input)
+{
+    const auto linesOf = [](const CalendarStructure& structure) {
+        std::vector<std::size_t> lines;
+        for (const Entry& entry : structure.entries)
+            lines.push_back(structure.components[entry.firstComponent].line);
+        return lines;
+    };
+    entryLines_ = linesOf(input);
+    text_ = state_.content;
+    if (!options_.toICalendar)
+        return input;
+    calendar::Converted converted = calendar::ToICalendar(
+        state_.content, {state_.fileSystem->ModifiedAt(state_.sourcePath), state_.fileSystem->Charsets()});
+    converted_ = std::move(converted.text);
+    outcome_.notes = std::move(converted.notes);
+    text_ = converted_;
+    std::variant<CalendarStructure, StructureFault> read = ReadCalendarStructure(text_);
+    if (const StructureFault* fault = std::get_if<StructureFault>(&read))
+        throw Failure(ErrorNumber::CalendarStructure, "as iCalendar 2.0, " + fault->message);
+    // Entries keep their order and their grouping: each is told of by where it begins in the input.
+    if (std::get<CalendarStructure>(read).entries.size() != entryLines_.size())
+        entryLines_ = linesOf(std::get<CalendarStructure>(read));
+    return std::move(std::get<CalendarStructure>(read));
 }
 
 bool SplitRun::ReadOutputFolder()
@@ -246,13 +272,11 @@ void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const St
     const std::string_view name = plan.NameOf(file);
     const bool overwrite = !ledger_.replaceable.empty() && ledger_.replaceable.contains(UpperCaseForNames(name));
     PutEventFile(name, file.entries, overwrite, [&](OutputTextStream& stream) {
-        WriteStandaloneFile(stream, structure, plan, file, state_.content);
+        WriteStandaloneFile(stream, structure, plan, file, text_);
         stream.Close();
     });
-    if (options_.maxBytes != 0 && file.bytes > options_.maxBytes) {
-        const Entry& first = structure.entries[plan.order[file.first]];
-        outcome_.oversized.push_back({structure.components[first.firstComponent].line, file.bytes});
-    }
+    if (options_.maxBytes != 0 && file.bytes > options_.maxBytes)
+        outcome_.oversized.push_back({entryLines_[plan.order[file.first]], file.bytes});
 }
 
 void SplitRun::RunChunkLoop(int& turn)

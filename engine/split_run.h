@@ -29,6 +29,10 @@ struct SplitOptions {
     std::uint64_t maxBytes = 0;
     FileNaming naming = FileNaming::Number;
     Period period = Period::None;  // files by period (named after it) instead
+    // Standalone: each entry of a vCalendar 1.0 calendar written as an
+    // iCalendar 2.0 one that means the same; an entry of a 2.0 calendar that
+    // lacks a UID is given one (calendar/conversion.h).
+    bool toICalendar = false;
     // Everything but the writing: each file that would be written is told to
     // HostServices::listFile instead; no folder and no file is made.
     bool dryRun = false;
@@ -104,6 +108,8 @@ private:
     void StopReplacing();
     // The plain split: what the folder still holds of an earlier split.
     void CountLaterFiles();
+    // The calendar read for a standalone split: as it is, or as iCalendar 2.0.
+    CalendarStructure ReadForStandalone(CalendarStructure input);
     // Fails when a file the run writes would replace one of its inputs;
     // plannedAs(name) gives the name of the run's file that name in the output
     // folder may be, if any.
@@ -131,6 +137,12 @@ private:
     FolderLedger& ledger_;
     // The output folder this run last wrote an event file into.
     std::string folderWritten_;
+    // What a standalone split writes from: the input's text, or the input as
+    // iCalendar 2.0 (converted_), and where each of its entries begins in the
+    // input, for what is told of them.
+    std::string converted_;
+    std::string_view text_;
+    std::vector<std::size_t> entryLines_;
     // Its files are a result recorded there, replacing an earlier one.
     bool recording_ = false;
     bool replacing_ = false;

@@ -3,6 +3,7 @@
 #include "platform/buffered_streams.h"
 #include "engine/unicode_text.h"
 #include "platform/folders.h"
+#include "platform/transcoder.h"
 
 #include <filesystem>
 #include <utility>
@@ -156,6 +157,18 @@ std::string LocalFileSystem::FullPath(const std::string& path)
         std::filesystem::absolute(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
     const std::u8string text = full.u8string();
     return error ? path : std::string(text.begin(), text.end());
+}
+
+std::int64_t LocalFileSystem::ModifiedAt(const std::string& path)
+{
+    constexpr std::int64_t kNanoseconds = 1000 * 1000 * 1000;
+    FileFacts facts;
+    return os_->InspectAt(path, facts) == 0 ? facts.modified / kNanoseconds : 0;
+}
+
+const calendar::Transcoder& LocalFileSystem::Charsets()
+{
+    return OsTranscoder();
 }
 
 FolderContents LocalFileSystem::ReadFolder(const std::string& folder)

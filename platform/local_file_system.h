@@ -33,6 +33,8 @@ public:
     std::string EnterFolder(const std::string& folder) override;
     // As given where it cannot be made full.
     std::string FullPath(const std::string& path) override;
+    std::int64_t ModifiedAt(const std::string& path) override;
+    const calendar::Transcoder& Charsets() override;
     FolderContents ReadFolder(const std::string& folder) override;
     void RecordResultIn(const std::string& folder, bool continuing) override;
     void CheckCanWriteInto(const std::string& folder) override;

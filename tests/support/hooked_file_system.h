@@ -61,6 +61,8 @@ public:
     bool IsFolder(const std::string& path) override { return files_->IsFolder(path); }
     std::string EnterFolder(const std::string& folder) override { return files_->EnterFolder(folder); }
     std::string FullPath(const std::string& path) override { return files_->FullPath(path); }
+    std::int64_t ModifiedAt(const std::string& path) override { return files_->ModifiedAt(path); }
+    const calendar::Transcoder& Charsets() override { return files_->Charsets(); }
 
 private:
     const FileSystemHooks& hooks_;

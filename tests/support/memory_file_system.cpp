@@ -1,6 +1,7 @@
 #include "tests/support/memory_file_system.h"
 
 #include "engine/failure.h"
+#include "platform/transcoder.h"
 
 #include <algorithm>
 
@@ -162,6 +163,17 @@ void MemoryFileSystem::CheckCanWriteInto(const std::string& folder)
             return;
     }
     throw Failure(ErrorNumber::PathNotFound);
+}
+
+std::int64_t MemoryFileSystem::ModifiedAt(const std::string& path)
+{
+    const auto time = disk_->modified.find(path);
+    return time == disk_->modified.end() ? 0 : time->second;
+}
+
+const calendar::Transcoder& MemoryFileSystem::Charsets()
+{
+    return platform::OsTranscoder();
 }
 
 bool MemoryFileSystem::IsFolder(const std::string& path)

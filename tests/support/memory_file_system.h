@@ -21,6 +21,7 @@ public:
         std::map<std::string, std::string> files;
         std::set<std::string> folders;  // each ends in "/"
         std::set<std::string> unreadable;
+        std::map<std::string, std::int64_t> modified;  // seconds since 1970, 0 where none is given
         // The files of standalone results, as they were written.
         std::map<std::string, std::string> results;
         Operation faultOperation = Operation::Create;
@@ -55,6 +56,9 @@ public:
     // Nothing changes in the process: the folder is read back as it is named.
     std::string EnterFolder(const std::string& folder) override;
     std::string FullPath(const std::string& path) override { return path; }
+    std::int64_t ModifiedAt(const std::string& path) override;
+    // The system's own.
+    const calendar::Transcoder& Charsets() override;
 
 private:
     std::shared_ptr<Disk> disk_;
