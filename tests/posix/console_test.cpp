@@ -171,7 +171,7 @@ TEST_F(ConsoleSplit, Options)
         {{"--standalone", "--per-file", "0", "x.vcs"}, 2, "", "orvelin-split: invalid value '0' for --per-file\n" + tryHelp},
         {{"--standalone", "--max-bytes=1Q", "x.vcs"}, 2, "", "orvelin-split: invalid value '1Q' for --max-bytes\n" + tryHelp},
         {{"--standalone", "--names", "colour", "x.vcs"}, 2, "", "orvelin-split: invalid value 'colour' for --names\n" + tryHelp},
-        {{"--per-file=2", "x.vcs"}, 2, "", "orvelin-split: --per-file, --max-bytes, --names and --by go with --standalone\n" + tryHelp},
+        {{"--per-file=2", "x.vcs"}, 2, "", "orvelin-split: --per-file, --max-bytes, --names and --by go with --standalone or --to-ics\n" + tryHelp},
         // An entry alone over the limit: written all the same, with a warning.
         {{"--standalone", "--max-bytes=100", "cal.ics"}, 0, "1 Entries have been generated\n",
          "orvelin-split: cal.ics: entry at line 3: 114 bytes, over the limit of 100 bytes\n"},
