@@ -14,6 +14,13 @@ inline constexpr std::string_view kPathSeparators = "/\\";
 inline constexpr std::string_view kPathSeparators = "/";
 #endif
 
+// Whether this OS takes two names that differ in letter case only for one.
+#ifdef _WIN32
+inline constexpr bool kCaseInsensitiveNames = true;
+#else
+inline constexpr bool kCaseInsensitiveNames = false;
+#endif
+
 // Where the last name in path starts.
 inline std::size_t NameStart(std::string_view path)
 {

@@ -3,6 +3,7 @@
 #include "engine/calendar_structure.h"
 #include "engine/failure_policy.h"
 #include "engine/letter_case.h"
+#include "engine/paths.h"
 #include "engine/unicode_text.h"
 
 #include <algorithm>
@@ -25,6 +26,12 @@ std::optional<std::int32_t> EventFileNumber(std::string_view name)
     if (digits == 0 || digits > 9 || name[0] == '0' || !EqualIgnoringCase(name.substr(digits), ".vcs"))
         return std::nullopt;
     return std::stoi(std::string(name.substr(0, digits)));
+}
+
+// A name as this OS tells names apart: on Windows, letter case aside.
+std::string NameAsTheOsCompares(std::string_view name)
+{
+    return kCaseInsensitiveNames ? UpperCaseForNames(name) : std::string(name);
 }
 
 // Whether a calendar's lines before its first event say VERSION:2.0.
@@ -223,7 +230,7 @@ bool SplitRun::ReadOutputFolder()
     ledger_.before = state_.fileSystem->ReadFolder(state_.outputFolder);
     ledger_.namer.Reserve(ledger_.before->others);
     for (const std::string& name : ledger_.before->earlierResult)
-        ledger_.replaceable.insert(UpperCaseForNames(name));
+        ledger_.replaceable.insert(NameAsTheOsCompares(name));
     return true;
 }
 
@@ -270,7 +277,7 @@ void SplitRun::CreateStandaloneFile(const CalendarStructure& structure, const St
                                     const PlannedFile& file)
 {
     const std::string_view name = plan.NameOf(file);
-    const bool overwrite = !ledger_.replaceable.empty() && ledger_.replaceable.contains(UpperCaseForNames(name));
+    const bool overwrite = !ledger_.replaceable.empty() && ledger_.replaceable.contains(NameAsTheOsCompares(name));
     PutEventFile(name, file.entries, overwrite, [&](OutputTextStream& stream) {
         WriteStandaloneFile(stream, structure, plan, file, text_);
         stream.Close();

@@ -50,8 +50,8 @@ struct FolderLedger {
     FileNamer namer;
     // What the folder held before the first run into it.
     std::optional<FolderContents> before;
-    // The names of the earlier result's files there, in upper case: a
-    // standalone run may replace them.
+    // The names of the earlier result's files there, as the OS compares
+    // names: a standalone run may replace them.
     std::unordered_set<std::string> replaceable;
 };
 

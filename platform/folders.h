@@ -8,13 +8,6 @@
 
 namespace orvelin::platform {
 
-// Whether this OS takes two names that differ in letter case only for one.
-#ifdef _WIN32
-inline constexpr bool kCaseInsensitiveNames = true;
-#else
-inline constexpr bool kCaseInsensitiveNames = false;
-#endif
-
 // Name of the first ordinary file in folder, or "" when there is none or the
 // folder cannot be read. Names starting with "." count as hidden.
 std::string FirstFileIn(const std::string& folder);
