@@ -40,15 +40,19 @@ std::vector<std::string> OurArguments(int argc, char** argv)
     return ours;
 }
 
-// Shows window, hands it a calendar once the event loop runs (so that a box
-// about it opens over the window shown), and runs until the program ends.
+// Shows window and runs until the program ends. A calendar handed over that
+// waits for Generate is taken before the window shows, so that Enter pressed
+// at once finds it there (a box about it is the window's all the same); one
+// that is split at once goes once the event loop runs.
 template <typename Window>
-int Show(QApplication& app, Window& window, const std::string& file)
+int Show(QApplication& app, Window& window, const std::string& file, bool waitsForGenerate)
 {
     QObject::connect(&window, &Window::programEnding, &app, &QApplication::exit, Qt::QueuedConnection);
     QApplication::setWindowIcon(window.windowIcon());
+    if (!file.empty() && waitsForGenerate)
+        window.form.OpenFile(file);
     window.show();
-    if (!file.empty())
+    if (!file.empty() && !waitsForGenerate)
         QTimer::singleShot(0, &window, [&window, file] { window.form.OpenFile(file); });
     return QApplication::exec();
 }
@@ -74,8 +78,8 @@ int main(int argc, char** argv)
     if (arguments.standalone) {
         orvelin::ui::qt::QtSettings settings;
         orvelin::ui::qt::StandaloneWindow window(files, fileManager, settings);
-        return Show(app, window, arguments.file);
+        return Show(app, window, arguments.file, true);
     }
     orvelin::ui::qt::Form1Window window(files, fileManager);
-    return Show(app, window, arguments.file);
+    return Show(app, window, arguments.file, false);
 }
