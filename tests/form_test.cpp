@@ -222,7 +222,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         {{.files = Files::OneMegabyte}, FileLimits::kAnyNumber, 1000000, ""},
         {{.files = Files::Size, .size = "2 MiB"}, FileLimits::kAnyNumber, 2097152, ""},
         {{.files = Files::Size, .size = "1 QB"}, 0, 0, "\"1 QB\" is not a size"},
-        {{.files = Files::Month}, FileLimits::kAnyNumber, 0, ""},
+        {{.files = Files::Month, .toICalendar = true}, FileLimits::kAnyNumber, 0, ""},
         {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import" + separator},
         {{.ownFolder = true, .folder = folder / "new"}, 1, 0, folder / "new" + separator},
         {{.ownFolder = true, .folder = folder / "new/deeper"}, 1, 0, folder / "new/deeper" + separator},
@@ -245,9 +245,21 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         EXPECT_EQ(options->perFile, c.perFile);
         EXPECT_EQ(options->maxBytes, c.maxBytes);
         EXPECT_EQ(options->naming, c.choices.naming);
+        EXPECT_EQ(options->toICalendar, c.choices.toICalendar);
         EXPECT_EQ(options->period, c.choices.files == Files::Month ? Period::Month : Period::None);
         EXPECT_EQ(options->outputFolder, c.outputFolder);
     }
+}
+
+TEST_F(FormBehaviour, TheICalendarChoiceWritesVCalendarEntriesAsICalendar)
+{
+    Put(folder / "phone.vcs", "BEGIN:VCALENDAR\r\nVERSION:1.0\r\n" + kEventA + "\r\nEND:VCALENDAR\r\n");
+    MemorySettings settings;
+    ui::StandaloneForm standalone(toolkit, files, launcher, settings);
+    toolkit.choices.toICalendar = true;
+    toolkit.answers.push_back(folder / "phone.vcs");
+    standalone.Generate();
+    EXPECT_TRUE(Read(folder / "VCS folder/1.ics").starts_with("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin"));
 }
 
 // The choices of a run come back at the next start, a folder typed also
@@ -258,9 +270,10 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
 {
     using Files = ui::StandaloneChoices::Files;
     disk->folders.insert(folder / "import/");
-    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, false, folder / "import"};
+    const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, true, false, folder / "import"};
     Put(folder / "notes.txt", "in the way");
-    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, false, folder / "notes.txt/deeper"};
+    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, true, false,
+                                        folder / "notes.txt/deeper"};
     MemorySettings settings;
     for (const ui::StandaloneChoices& closed : {chosen, refused}) {
         FakeToolkit first;
@@ -271,6 +284,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
     for (const std::string_view kept : {"now", "before", "gone"}) {
         if (kept == "before") {
             settings.values.erase("standalone/output");
+            settings.values.erase("standalone/ics");  // kept before it was offered: off
             settings.values["standalone/size"] = "0 KB";  // refused, yet kept so
         }
         if (kept == "gone")
@@ -281,6 +295,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
         ui::StandaloneChoices expected = chosen;
         expected.size = kept == "now" ? chosen.size : "500 KB";
         expected.ownFolder = kept == "before";
+        expected.toICalendar = kept == "now";
         expected.folder = kept == "gone" ? "" : chosen.folder;
         EXPECT_EQ(next.choices, expected) << kept;
         EXPECT_TRUE(next.boxes.empty());

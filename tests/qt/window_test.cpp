@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QMimeData>
@@ -393,6 +394,7 @@ TEST(StandaloneWindowControls, EachHasItsAccessKey)
         {window.oneEntry, "&One entry per file"}, {window.entries, "&Up to"},
         {window.oneMegabyte, "Up to &1 MB per file, as many services take"}, {window.size, "Up to a si&ze of"},
         {window.byYear, "One file per &year: 2024.ics, ..."}, {window.byMonth, "One file per &month: 2024-03.ics, ..."},
+        {window.toICalendar, "&Write iCalendar 2.0 (.ics) files"},
         {window.byNumber, "&Numbers: 1.ics, 2.ics, ..."}, {window.byDate, "&Date and summary:\n2026-03-01 0930 Standup.ics"},
         {window.byUid, "U&ID of the entry"}, {window.beside, "\"&VCS folder\" beside the calendar"},
         {window.ownFolder, "&This folder:"}, {window.browse, "&Browse..."}, {window.generate, "&Generate"},

@@ -524,7 +524,8 @@ TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
         {kOneEntry, L"&One entry per file"}, {kEntries, L"&Up to"}, {kEntryCount, L"10"},
         {kOneMegabyte, L"Up to &1 MB per file, as many services take"}, {kSize, L"Up to a si&ze of"},
         {kSizeText, L"500 KB"}, {kByYear, L"One file per &year: 2024.ics, ..."},
-        {kByMonth, L"One file per &month: 2024-03.ics, ..."}, {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
+        {kByMonth, L"One file per &month: 2024-03.ics, ..."}, {kToICalendar, L"&Write iCalendar 2.0 (.ics) files"},
+        {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
         {kByDate, L"&Date and summary:\n2026-03-01 0930 Standup.ics"}, {kByUid, L"U&ID of the entry"},
         {kBeside, L"\"&VCS folder\" beside the calendar"}, {kOwnFolder, L"&This folder:"}, {kFolder, L""},
         {kBrowse, L"&Browse..."}, {kGenerate, L"&Generate"}, {kCancel, L"&Cancel"}, {kFilesGroup, L"Files"},
@@ -533,7 +534,8 @@ TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
         EXPECT_EQ(TextOf(Control(id)), caption) << id;
         EXPECT_TRUE(::IsWindowVisible(Control(id))) << id;
     }
-    const int tabOrder[] = {kOneEntry, kEntryCount, kSizeText, kByNumber, kBeside, kFolder, kBrowse, kGenerate, kCancel};
+    const int tabOrder[] = {kOneEntry, kEntryCount, kSizeText, kToICalendar, kByNumber,
+                            kBeside,   kFolder,     kBrowse,   kGenerate,    kCancel};
     for (std::size_t at = 0; at < std::size(tabOrder); ++at)
         EXPECT_EQ(::GetDlgCtrlID(::GetNextDlgTabItem(form, Control(tabOrder[at]), FALSE)),
                   tabOrder[(at + 1) % std::size(tabOrder)]);

@@ -21,6 +21,10 @@ constexpr std::array<std::pair<std::string_view, StandaloneChoices::Files>, 6> k
     {"year", StandaloneChoices::Files::Year},
     {"month", StandaloneChoices::Files::Month},
 }};
+// Whether vCalendar 1.0 entries are written as iCalendar 2.0: off unless
+// kept on, as settings kept before the choice was offered read.
+constexpr std::pair<std::string_view, bool> kICalendar[] = {{"off", false}, {"on", true}};
+
 template <typename Names>
 std::string_view NameOf(const Names& names, decltype(names[0].second) value)
 {
@@ -125,6 +129,7 @@ void StandaloneForm::Load()
     StandaloneChoices choices;
     Restore(kFiles, settings_.Read("standalone/files"), choices.files);
     Restore(kNamingWords, settings_.Read("standalone/names"), choices.naming);
+    Restore(kICalendar, settings_.Read("standalone/ics"), choices.toICalendar);
     for (const KeptField& field : kKeptFields) {
         if (const std::optional<std::string> kept = settings_.Read(field.key); kept && field.accepted(*kept))
             choices.*field.value = *kept;
@@ -149,6 +154,7 @@ std::optional<SplitOptions> StandaloneForm::Options()
     const StandaloneChoices shown = toolkit_.Choices();
     SplitChoices choices;
     choices.standalone = true;
+    choices.toICalendar = shown.toICalendar;
     switch (shown.files) {
     case StandaloneChoices::Files::OneEntry: break;
     case StandaloneChoices::Files::Entries: choices.perFile = shown.entries; break;
@@ -185,6 +191,7 @@ void StandaloneForm::Keep(const StandaloneChoices& choices)
 {
     settings_.Write("standalone/files", NameOf(kFiles, choices.files));
     settings_.Write("standalone/names", NameOf(kNamingWords, choices.naming));
+    settings_.Write("standalone/ics", NameOf(kICalendar, choices.toICalendar));
     for (const KeptField& field : kKeptFields) {
         if (field.accepted(choices.*field.value))
             settings_.Write(field.key, choices.*field.value);

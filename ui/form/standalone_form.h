@@ -11,7 +11,8 @@ namespace orvelin::ui {
 
 // What the standalone window does, whatever draws it: its choices (how many
 // entries or bytes a file holds or a file per year or month, what files are
-// named after, where they go) as the console's options, kept for the user
+// named after, whether vCalendar 1.0 entries are written as iCalendar 2.0,
+// where they go) as the console's options, kept for the user
 // between runs; Generate with its dialog and the run, its progress in
 // entries, a summary that offers the folder; Cancel and closing; a calendar
 // handed over or dropped, which waits for Generate.

@@ -5,6 +5,7 @@
 #include "ui/qt/message_box.h"
 #include "ui/qt/window_parts.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
@@ -71,6 +72,9 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     sizeText->setToolTip(QStringLiteral("500 KB, 1 MB (1,000,000 bytes), 1 MiB (1,048,576 bytes)"));
     byYear = Radio("ByYear", QStringLiteral("One file per &year: 2024.ics, ..."));
     byMonth = Radio("ByMonth", QStringLiteral("One file per &month: 2024-03.ics, ..."));
+    toICalendar = Named(new QCheckBox(QStringLiteral("&Write iCalendar 2.0 (.ics) files")), "ToICalendar");
+    toICalendar->setToolTip(
+        QStringLiteral("Each entry of a vCalendar 1.0 calendar becomes an iCalendar 2.0 calendar that means the same"));
     auto* filesLayout = new QGridLayout(files);
     filesLayout->addWidget(oneEntry, 0, 0, 1, 3);
     filesLayout->addWidget(entries, 1, 0);
@@ -82,6 +86,7 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     filesLayout->addWidget(new QLabel(QStringLiteral("per file")), 3, 2);
     filesLayout->addWidget(byYear, 4, 0, 1, 3);
     filesLayout->addWidget(byMonth, 5, 0, 1, 3);
+    filesLayout->addWidget(toICalendar, 6, 0, 1, 3);
     filesLayout->setColumnStretch(2, 1);
     Pair(entries, entryCount);
     Pair(size, sizeText);
@@ -138,8 +143,8 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     layout->addWidget(progressLine);
 
     // Tab follows the layout: the choices top to bottom, then the buttons.
-    QWidget* order[] = {oneEntry, entries, entryCount, oneMegabyte, size, sizeText, byYear, byMonth, byNumber,
-                        byDate, byUid, beside, ownFolder, folder, browse, generate, cancel};
+    QWidget* order[] = {oneEntry, entries, entryCount, oneMegabyte, size, sizeText, byYear, byMonth, toICalendar,
+                        byNumber, byDate, byUid, beside, ownFolder, folder, browse, generate, cancel};
     for (std::size_t at = 1; at < std::size(order); ++at)
         setTabOrder(order[at - 1], order[at]);
     for (QPushButton* button : {generate, cancel, browse})
@@ -171,6 +176,7 @@ StandaloneChoices StandaloneWindow::Choices()
     choices.entries = entryCount->text().trimmed().toStdString();
     choices.size = sizeText->text().trimmed().toStdString();
     choices.naming = byDate->isChecked() ? FileNaming::Date : byUid->isChecked() ? FileNaming::Uid : FileNaming::Number;
+    choices.toICalendar = toICalendar->isChecked();
     choices.ownFolder = ownFolder->isChecked();
     choices.folder = folder->text().toStdString();
     return choices;
@@ -189,6 +195,7 @@ void StandaloneWindow::ShowChoices(const StandaloneChoices& choices)
     byNumber->setChecked(choices.naming == FileNaming::Number);
     byDate->setChecked(choices.naming == FileNaming::Date);
     byUid->setChecked(choices.naming == FileNaming::Uid);
+    toICalendar->setChecked(choices.toICalendar);
     beside->setChecked(!choices.ownFolder);
     ownFolder->setChecked(choices.ownFolder);
     folder->setText(FromUtf8(choices.folder));

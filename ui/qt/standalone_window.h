@@ -5,6 +5,7 @@
 #include "ui/qt/toolkit_widget.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -15,10 +16,10 @@ class QRadioButton;
 namespace orvelin::ui::qt {
 
 // The standalone window drawn with Qt Widgets: the instructions on their
-// band, the choices for files, names and the output folder, Generate and
-// Cancel, the progress in entries; the behaviour is ui/form/standalone_form.h.
-// Enter starts, Esc cancels, every control has an access key, and a
-// calendar may be dropped on it.
+// band, the choices for files (and their format), names and the output
+// folder, Generate and Cancel, the progress in entries; the behaviour is
+// ui/form/standalone_form.h. Enter starts, Esc cancels, every control has an
+// access key, and a calendar may be dropped on it.
 class StandaloneWindow final : public ToolkitWidget<StandaloneToolkit> {
     Q_OBJECT
 
@@ -36,6 +37,7 @@ public:
     QLineEdit* sizeText;
     QRadioButton* byYear;
     QRadioButton* byMonth;
+    QCheckBox* toICalendar;
     QGroupBox* names;
     QRadioButton* byNumber;
     QRadioButton* byDate;

@@ -30,6 +30,7 @@ enum StandaloneControlId : int {
     kSizePerFile,
     kByYear,
     kByMonth,
+    kToICalendar,
     kNamesGroup,
     kByNumber,
     kByDate,

@@ -10,18 +10,20 @@ namespace orvelin::ui::win32 {
 namespace {
 
 constexpr DWORD kRadio = BS_AUTORADIOBUTTON | WS_TABSTOP;
+constexpr DWORD kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 constexpr DWORD kField = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 
 // In pixels at 96 dots per inch, top to bottom: the band, the choices for
-// files and names side by side and the output folder under them, the row of
-// the run, and the progress line. The radio buttons of a choice form a group
-// (WS_GROUP on its first), which ends where the next begins.
+// files (and their format) and names side by side and the output folder
+// under them, the row of the run, and the progress line. The radio buttons
+// of a choice form a group (WS_GROUP on its first), which ends where the next
+// begins; a check box is a group of its own.
 constexpr ControlDesign kControls[] = {
     {kBand, L"STATIC", SS_LEFT, "", kOnBand | kBehind, 0, 0, 594, 64},
     {kInstructionsLabel, L"STATIC", kLabel, "", kOnBand | kDesignFont, 8, 8, 578, 52},
 
-    {kFilesGroup, L"BUTTON", BS_GROUPBOX, "Files", kBehind, 8, 72, 300, 172},
+    {kFilesGroup, L"BUTTON", BS_GROUPBOX, "Files", kBehind, 8, 72, 300, 196},
     {kOneEntry, L"BUTTON", kRadio | WS_GROUP, "&One entry per file", kDialogFont, 20, 92, 280, 20},
     {kEntries, L"BUTTON", kRadio, "&Up to", kDialogFont, 20, 116, 60, 20},
     {kEntryCount, L"EDIT", kField, "", kDialogFont, 82, 115, 56, 22},
@@ -32,27 +34,28 @@ constexpr ControlDesign kControls[] = {
     {kSizePerFile, L"STATIC", kLabel, "per file", kDialogFont, 204, 167, 90, 16},
     {kByYear, L"BUTTON", kRadio, "One file per &year: 2024.ics, ...", kDialogFont, 20, 188, 280, 20},
     {kByMonth, L"BUTTON", kRadio, "One file per &month: 2024-03.ics, ...", kDialogFont, 20, 212, 280, 20},
+    {kToICalendar, L"BUTTON", kCheckBox, "&Write iCalendar 2.0 (.ics) files", kDialogFont, 20, 236, 280, 20},
 
-    {kNamesGroup, L"BUTTON", BS_GROUPBOX, "Names", kBehind, 316, 72, 270, 172},
+    {kNamesGroup, L"BUTTON", BS_GROUPBOX, "Names", kBehind, 316, 72, 270, 196},
     {kByNumber, L"BUTTON", kRadio | WS_GROUP, "&Numbers: 1.ics, 2.ics, ...", kDialogFont, 328, 92, 250, 20},
     {kByDate, L"BUTTON", kRadio | BS_MULTILINE | BS_TOP, "&Date and summary:\n2026-03-01 0930 Standup.ics",
      kDialogFont, 328, 116, 250, 34},
     {kByUid, L"BUTTON", kRadio, "U&ID of the entry", kDialogFont, 328, 154, 250, 20},
 
-    {kOutputGroup, L"BUTTON", BS_GROUPBOX, "Output folder", kBehind, 8, 252, 578, 76},
-    {kBeside, L"BUTTON", kRadio | WS_GROUP, "\"&VCS folder\" beside the calendar", kDialogFont, 20, 272, 300, 20},
-    {kOwnFolder, L"BUTTON", kRadio, "&This folder:", kDialogFont, 20, 298, 96, 20},
-    {kFolder, L"EDIT", kField, "", kDialogFont, 118, 297, 366, 22},
-    {kBrowse, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Browse...", kDialogFont, 490, 296, 84, 25},
+    {kOutputGroup, L"BUTTON", BS_GROUPBOX, "Output folder", kBehind, 8, 276, 578, 76},
+    {kBeside, L"BUTTON", kRadio | WS_GROUP, "\"&VCS folder\" beside the calendar", kDialogFont, 20, 296, 300, 20},
+    {kOwnFolder, L"BUTTON", kRadio, "&This folder:", kDialogFont, 20, 322, 96, 20},
+    {kFolder, L"EDIT", kField, "", kDialogFont, 118, 321, 366, 22},
+    {kBrowse, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Browse...", kDialogFont, 490, 320, 84, 25},
 
-    {kGenerate, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, "&Generate", kDialogFont, 8, 338, 97, 25},
-    {kCancel, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Cancel", kDialogFont, 113, 338, 97, 25},
-    {kProgress, PROGRESS_CLASSW, 0, "", kDialogFont, 218, 342, 220, 17},
-    {kEntriesLine, L"STATIC", kLabel, "", kDialogFont, 446, 343, 140, 16},
-    {kProgressLine, L"STATIC", kLabel, kCreditLine, kDesignFont, 8, 372, 578, 17},
+    {kGenerate, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, "&Generate", kDialogFont, 8, 362, 97, 25},
+    {kCancel, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, "&Cancel", kDialogFont, 113, 362, 97, 25},
+    {kProgress, PROGRESS_CLASSW, 0, "", kDialogFont, 218, 366, 220, 17},
+    {kEntriesLine, L"STATIC", kLabel, "", kDialogFont, 446, 367, 140, 16},
+    {kProgressLine, L"STATIC", kLabel, kCreditLine, kDesignFont, 8, 396, 578, 17},
 };
 
-const WindowDesign kDesign{L"OrvelinStandalone", kStandaloneCaption, 594, 396, kControls, kGenerate, kGenerate,
+const WindowDesign kDesign{L"OrvelinStandalone", kStandaloneCaption, 594, 420, kControls, kGenerate, kGenerate,
                            kProgressLine};
 
 // The bar counts in thousandths: entries may outnumber what an int holds.
@@ -164,6 +167,7 @@ StandaloneChoices StandaloneWindow::Choices()
     choices.entries = Trimmed(Text(kEntryCount));
     choices.size = Trimmed(Text(kSizeText));
     choices.naming = Chosen(kNameRadios);
+    choices.toICalendar = Checked(kToICalendar);
     choices.ownFolder = Chosen(kFolderRadios);
     choices.folder = Text(kFolder);
     return choices;
@@ -175,6 +179,7 @@ void StandaloneWindow::ShowChoices(const StandaloneChoices& choices)
     SetText(kEntryCount, choices.entries);
     SetText(kSizeText, choices.size);
     Choose(kNameRadios, choices.naming);
+    ::SendMessageW(Control(kToICalendar), BM_SETCHECK, choices.toICalendar ? BST_CHECKED : BST_UNCHECKED, 0);
     Choose(kFolderRadios, choices.ownFolder);
     SetText(kFolder, choices.folder);
 }

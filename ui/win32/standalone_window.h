@@ -6,8 +6,8 @@
 namespace orvelin::ui::win32 {
 
 // The standalone window drawn with the plain Win32 API: the instructions on
-// their band, the choices for files, names and the output folder, Generate
-// and Cancel, the progress in entries; the behaviour is
+// their band, the choices for files (and their format), names and the
+// output folder, Generate and Cancel, the progress in entries; the behaviour is
 // ui/form/standalone_form.h. Enter starts, Esc cancels, every control has an
 // access key (a field's is its choice's), and a calendar may be dropped on it.
 class StandaloneWindow final : public ToolkitWindow<StandaloneToolkit> {
