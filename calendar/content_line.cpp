@@ -38,8 +38,10 @@ bool MentionsQuotedPrintable(std::string_view text)
     return false;
 }
 
-// Whether a line's value is quoted-printable, asked as its parameters are
-// read: each byte of them is searched once.
+// Whether a line's value is quoted-printable, asked before a soft break and
+// at the line's end. The parameters are searched again only where they have
+// grown, which after a no they never do: the no ends the line, or the
+// parameters had ended.
 class QuotedPrintableTest {
 public:
     explicit QuotedPrintableTest(Unfolding unfolding) : unfolding_(unfolding) {}
@@ -47,19 +49,10 @@ public:
     bool Of(const LineHead& head, std::string_view text)
     {
         const std::string_view parameters = head.Parameters(text);
-        if (found_ || parameters.size() <= searched_)
+        // Parameters named as written are read so far; others where they end.
+        if (found_ || parameters.size() == searched_ || (unfolding_ == Unfolding::KeepWhiteSpace && !head.complete()))
             return found_;
-        if (unfolding_ == Unfolding::KeepWhiteSpace) {
-            // Whole parameters only: a name is known where its parameter ends.
-            if (head.complete()) {
-                found_ = IsQuotedPrintable(parameters, unfolding_);
-                searched_ = parameters.size();
-            }
-            return found_;
-        }
-        // A match may begin in what was searched before.
-        const std::size_t from = searched_ >= kQuotedPrintable.size() ? searched_ - kQuotedPrintable.size() + 1 : 0;
-        found_ = MentionsQuotedPrintable(parameters.substr(from));
+        found_ = IsQuotedPrintable(parameters, unfolding_);
         searched_ = parameters.size();
         return found_;
     }
