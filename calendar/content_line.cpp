@@ -9,6 +9,7 @@ namespace orvelin::calendar {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kQuotedPrintable = "QUOTED-PRINTABLE";
 
 bool IsBlank(char c)
 {
@@ -23,6 +24,45 @@ int HexDigit(char c)
     return upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
 }
 
+// Whether text holds QUOTED-PRINTABLE in any letter case: only where a
+// hyphen is, found at memory speed, is it compared.
+bool MentionsQuotedPrintable(std::string_view text)
+{
+    constexpr std::size_t kHyphen = kQuotedPrintable.find('-');
+    for (std::size_t at = text.find('-', kHyphen); at != std::string_view::npos; at = text.find('-', at + 1)) {
+        if (at - kHyphen + kQuotedPrintable.size() > text.size())
+            return false;
+        if (EqualIgnoringCase(text.substr(at - kHyphen, kQuotedPrintable.size()), kQuotedPrintable))
+            return true;
+    }
+    return false;
+}
+
+// Whether a line's value is quoted-printable, asked before a soft break and
+// at the line's end. The parameters are searched again only where they have
+// grown, which after a no they never do: the no ends the line, or the
+// parameters had ended.
+class QuotedPrintableTest {
+public:
+    explicit QuotedPrintableTest(Unfolding unfolding) : unfolding_(unfolding) {}
+
+    bool Of(const LineHead& head, std::string_view text)
+    {
+        const std::string_view parameters = head.Parameters(text);
+        // Parameters named as written are read so far; others where they end.
+        if (found_ || parameters.size() == searched_ || (unfolding_ == Unfolding::KeepWhiteSpace && !head.complete()))
+            return found_;
+        found_ = IsQuotedPrintable(parameters, unfolding_);
+        searched_ = parameters.size();
+        return found_;
+    }
+
+private:
+    Unfolding unfolding_;
+    std::size_t searched_ = 0;
+    bool found_ = false;
+};
+
 }  // namespace
 
 std::string_view Trimmed(std::string_view text)
@@ -32,6 +72,13 @@ std::string_view Trimmed(std::string_view text)
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+std::string_view ComponentName(std::string_view value)
+{
+    while (!value.empty() && (IsBlank(value.back()) || value.back() == ':'))
+        value.remove_suffix(1);
+    return value;
 }
 
 void LineHead::Advance(std::string_view text)
@@ -72,35 +119,38 @@ std::string_view LineHead::Parameters(std::string_view text) const
     return text.substr(nameEnd_, (complete() ? parametersEnd_ : text.size()) - nameEnd_);
 }
 
+ParameterReader::ParameterReader(std::string_view parameters, Unfolding unfolding)
+    : parameters_(parameters), unfolding_(unfolding), quotes_(parameters.find('"') != std::string_view::npos)
+{
+}
+
 bool ParameterReader::Next(Parameter& parameter)
 {
     const std::size_t size = parameters_.size();
     if (at_ >= size)
         return false;
     const std::size_t start = ++at_;  // past the ";"
-    std::size_t equals = kWhole;
-    for (bool quoted = false; at_ < size && (quoted || parameters_[at_] != ';'); ++at_) {
+    if (!quotes_)
+        at_ = std::min(parameters_.find(';', at_), size);
+    for (bool quoted = false; at_ < size && (quoted || parameters_[at_] != ';'); ++at_)
         quoted ^= parameters_[at_] == '"';
-        if (parameters_[at_] == '=' && equals == kWhole)
-            equals = at_;
-    }
-    parameter.bare = equals == kWhole;
-    const std::size_t nameEnd = parameter.bare ? at_ : equals;
-    parameter.name = Trimmed(parameters_.substr(start, nameEnd - start));
-    if (parameter.bare) {
-        parameter.value = {};
-        return true;
-    }
-    std::string_view value = parameters_.substr(equals + 1, at_ - equals - 1);
+    const std::string_view whole = parameters_.substr(start, at_ - start);
+    const std::size_t equals = std::min(whole.find('='), whole.size());
+    parameter.bare = equals == whole.size();
+    parameter.name = whole.substr(0, equals);
+    if (unfolding_ == Unfolding::KeepWhiteSpace)
+        parameter.name = Trimmed(parameter.name);
+    std::string_view value = parameter.bare ? std::string_view() : whole.substr(equals + 1);
     if (value.starts_with('"'))
         value = value.substr(1, value.find('"', 1) - 1);
     parameter.value = value;
     return true;
 }
 
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name)
+std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name,
+                                               Unfolding unfolding)
 {
-    ParameterReader reader(parameters);
+    ParameterReader reader(parameters, unfolding);
     for (Parameter parameter; reader.Next(parameter);) {
         if (EqualIgnoringCase(parameter.name, name))
             return parameter.value;
@@ -108,13 +158,15 @@ std::optional<std::string_view> ParameterValue(std::string_view parameters, std:
     return std::nullopt;
 }
 
-bool IsQuotedPrintable(std::string_view parameters)
+bool IsQuotedPrintable(std::string_view parameters, Unfolding unfolding)
 {
-    ParameterReader reader(parameters);
+    if (unfolding == Unfolding::DropWhiteSpace)
+        return MentionsQuotedPrintable(parameters);
+    ParameterReader reader(parameters, unfolding);
     for (Parameter parameter; reader.Next(parameter);) {
-        if (parameter.bare ? EqualIgnoringCase(parameter.name, "QUOTED-PRINTABLE")
+        if (parameter.bare ? EqualIgnoringCase(parameter.name, kQuotedPrintable)
                            : EqualIgnoringCase(parameter.name, "ENCODING") &&
-                                 EqualIgnoringCase(parameter.value, "QUOTED-PRINTABLE"))
+                                 EqualIgnoringCase(parameter.value, kQuotedPrintable))
             return true;
     }
     return false;
@@ -168,7 +220,7 @@ bool ContentLineReader::Next(ContentLine& line, const LineNeeds& needs)
     std::string_view joined = text_.substr(start, contentEnd - start);
     LineHead head;
     head.Advance(joined);
-    bool quotedPrintable = head.complete() && IsQuotedPrintable(head.Parameters(joined));
+    QuotedPrintableTest quotedPrintable(unfolding_);
     // How long the joined text may grow: the name, the parameters and as much of the value as is wanted.
     const auto limitOf = [&needs, &head](std::string_view text) {
         const std::size_t wanted = needs.ValueWanted(head.Name(text));
@@ -178,17 +230,20 @@ bool ContentLineReader::Next(ContentLine& line, const LineNeeds& needs)
     bool copying = false;
     bool dropped = false;  // bytes beyond limit were left out
     while (endLength != 0 && at_ < text_.size()) {
-        const bool soft = quotedPrintable && contentEnd > physicalStart && text_[contentEnd - 1] == '=' &&
-                          !EndsEnclosing(needs);
         const bool white = IsBlank(text_[at_]);
+        const bool folded = white && unfolding_ == Unfolding::DropWhiteSpace;  // even after an "="
+        const bool soft = !folded && contentEnd > physicalStart && text_[contentEnd - 1] == '=' &&
+                          quotedPrintable.Of(head, joined) && !EndsEnclosing(needs);
         if (!soft && !white)
             break;
         // After a soft break one space or tab is no content; after a fold it is, in vCalendar 1.0.
-        const std::size_t next = at_ + (white && (soft || unfolding_ == Unfolding::DropWhiteSpace) ? 1 : 0);
+        const std::size_t next = at_ + (white && (soft || folded) ? 1 : 0);
         physicalStart = at_;
         contentEnd = PhysicalEnd(at_, endLength);
         at_ = contentEnd + endLength;
         ++number_;
+        if (soft && !head.complete())
+            continue;  // the text after a soft break joins only a value
         if (!copying) {
             room_.assign(joined.substr(0, std::min(joined.size(), limit)));
             dropped = room_.size() < joined.size();
@@ -203,7 +258,6 @@ bool ContentLineReader::Next(ContentLine& line, const LineNeeds& needs)
         if (!head.complete()) {
             head.Advance(room_);
             if (head.complete()) {
-                quotedPrintable = IsQuotedPrintable(head.Parameters(room_));
                 limit = limitOf(room_);
                 dropped |= room_.size() > limit;
                 room_.resize(std::min(room_.size(), limit));
@@ -218,8 +272,8 @@ bool ContentLineReader::Next(ContentLine& line, const LineNeeds& needs)
     line.name = head.Name(joined);
     line.parameters = head.Parameters(joined);
     line.value = head.Value(joined);
-    line.quotedPrintable = quotedPrintable;
     line.valued = head.complete();
+    line.quotedPrintable = line.valued && quotedPrintable.Of(head, joined);
     return true;
 }
 
@@ -233,10 +287,7 @@ bool ContentLineReader::EndsEnclosing(const LineNeeds& needs)
     const std::string_view next = text_.substr(at_, PhysicalEnd(at_, endLength) - at_);
     LineHead head;
     head.Advance(next);
-    std::string_view value = head.Value(next);
-    while (!value.empty() && (IsBlank(value.back()) || value.back() == ':'))
-        value.remove_suffix(1);
-    return EqualIgnoringCase(head.Name(next), "END") && EqualIgnoringCase(value, enclosing);
+    return EqualIgnoringCase(head.Name(next), "END") && EqualIgnoringCase(ComponentName(head.Value(next)), enclosing);
 }
 
 // Where the line from at ends (before its line end), and the line end's length.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,28 @@ inline constexpr std::size_t kWhole = std::string_view::npos;
 
 // text without the spaces and tabs at either end.
 std::string_view Trimmed(std::string_view text);
+
+// A BEGIN or END line's value: stray colons, spaces and tabs after it are no part of it.
+std::string_view ComponentName(std::string_view value);
+
+// How lines that begin with a space or a tab continue the one before, and
+// what follows from that where a calendar is unclear.
+enum class Unfolding : std::uint8_t {
+    // vCalendar 1.0 (RFC 822), as the conversion reads it: the line break
+    // goes, the space or tab stays, so spaces and tabs around a parameter's
+    // name are no part of it. A value is quoted-printable where
+    // ENCODING=QUOTED-PRINTABLE or ";QUOTED-PRINTABLE" says so, and its "="
+    // at the end of a line is a soft break before any line.
+    KeepWhiteSpace,
+    // iCalendar 2.0, as the standalone split reads every calendar: the line
+    // break and one space or tab go, and a parameter's name is as written. A
+    // value is quoted-printable where its parameters, as far as they are read,
+    // say QUOTED-PRINTABLE anywhere; its "=" at the end of a line is a soft
+    // break before a line that is not folded. A soft break before the
+    // parameters end takes the next line into the content line, but not into
+    // its text.
+    DropWhiteSpace,
+};
 
 // Where the parts of a content line, NAME;PARAMETERS:VALUE, end: the name at
 // the first ";" or ":", the parameters at the first ":" outside double
@@ -46,36 +69,32 @@ struct Parameter {
 };
 
 // The parameters of a content line in order. A ";" inside double quotes
-// belongs to the value; spaces and tabs around a name are not part of it
-// (vCalendar 1.0 folding keeps them), a value is as written.
+// belongs to the value, which is as written but for those quotes; a name
+// is as unfolding has it.
 class ParameterReader {
 public:
-    explicit ParameterReader(std::string_view parameters) : parameters_(parameters) {}
+    ParameterReader(std::string_view parameters, Unfolding unfolding);
     bool Next(Parameter& parameter);
 
 private:
     std::string_view parameters_;
+    Unfolding unfolding_;
+    bool quotes_;  // without any, each ";" starts a parameter
     std::size_t at_ = 0;
 };
 
 // The value of the first parameter called name (in any letter case); ""
 // for the name alone (";TZID;"); nullopt where there is none.
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name);
+std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name,
+                                               Unfolding unfolding);
 
-// Whether the parameters make the value quoted-printable: ENCODING=QUOTED-PRINTABLE,
-// or vCalendar 1.0's ";QUOTED-PRINTABLE" alone.
-bool IsQuotedPrintable(std::string_view parameters);
+// Whether the parameters make the value quoted-printable, as unfolding has it.
+bool IsQuotedPrintable(std::string_view parameters, Unfolding unfolding);
 
 // Appends the bytes that quoted-printable text stands for: "=C3" and "=c3"
 // are one byte each; an "=" before anything else is itself, and a last "="
 // (what is left of a soft line break) is nothing.
 void AppendQuotedPrintableDecoded(std::string& bytes, std::string_view text);
-
-// How lines that begin with a space or a tab continue the one before.
-enum class Unfolding {
-    KeepWhiteSpace,  // vCalendar 1.0 (RFC 822): the line break goes, the space or tab stays
-    DropWhiteSpace,  // iCalendar 2.0: the line break and the one space or tab go
-};
 
 // A content line: where it lies and its parts, with folded lines and soft
 // line breaks joined.
@@ -108,9 +127,10 @@ protected:
 // Reads content lines. Lines end in CR LF, LF or CR. A line that begins
 // with a space or a tab continues the one before; so does the line after a
 // quoted-printable value that ends in "=" (a soft line break: the "=", the
-// line end and one space or tab after it go), unless that line ends the
-// enclosing component. A UTF-8 byte-order mark at the start is skipped. Only
-// folded lines are copied, and of their values only what is wanted.
+// line end and a space or tab after them go), unless that line ends the
+// enclosing component; unfolding decides where the two meet. A UTF-8
+// byte-order mark at the start is skipped. Only folded lines are copied, and
+// of their values only what is wanted.
 class ContentLineReader {
 public:
     // firstNumber: the number of the text's first line.

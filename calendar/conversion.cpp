@@ -13,14 +13,6 @@ namespace {
 
 constexpr std::string_view kProductId = "-//Orvelin//Orvelin " ORVELIN_VERSION "//EN";
 
-// A BEGIN or END line's value: stray colons and spaces after it are no part of it.
-std::string_view ComponentName(std::string_view value)
-{
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == ':'))
-        value.remove_suffix(1);
-    return value;
-}
-
 bool IsVersion1(std::string_view version)
 {
     version = Trimmed(version);

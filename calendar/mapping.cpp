@@ -129,7 +129,7 @@ void WriteParameter(ICalendarWriter& writer, const Parameter& parameter)
 
 void WriteParameters(ICalendarWriter& writer, std::string_view parameters)
 {
-    ParameterReader reader(parameters);
+    ParameterReader reader(parameters, Unfolding::KeepWhiteSpace);
     for (Parameter parameter; reader.Next(parameter);)
         WriteParameter(writer, parameter);
 }
@@ -149,7 +149,8 @@ void NoteReading(Mapping& mapping, const VcalProperty& property)
 {
     if (property.reading == TextReading::AsCharset)
         return;
-    const std::string charset(ParameterValue(property.parameters, "CHARSET").value_or(""));
+    const std::string charset(
+        ParameterValue(property.parameters, "CHARSET", Unfolding::KeepWhiteSpace).value_or(""));
     mapping.Note(property.line, UpperAscii(property.name) +
                                     (property.reading == TextReading::UnknownCharset ? ": unknown CHARSET="
                                                                                      : ": not text in CHARSET=") +

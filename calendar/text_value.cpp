@@ -36,7 +36,7 @@ TextReading ValueReader::AppendUtf8(std::string& utf8, std::string_view value, b
         AppendQuotedPrintableDecoded(decoded_, value);
         bytes = decoded_;
     }
-    const std::optional<std::string_view> name = ParameterValue(parameters, "CHARSET");
+    const std::optional<std::string_view> name = ParameterValue(parameters, "CHARSET", Unfolding::KeepWhiteSpace);
     const std::optional<Charset> named = name ? CharsetNamed(*name) : std::nullopt;
     const bool known = named.has_value();
     const Charset charset = named.value_or(Charset::Utf8);

@@ -50,7 +50,7 @@ bool IsDecimal(std::string_view text)
 // iCalendar 2.0 has them where it does; the rest as any property's.
 void WriteAttendeeParameters(ICalendarWriter& writer, std::string_view parameters, bool& named)
 {
-    ParameterReader reader(parameters);
+    ParameterReader reader(parameters, Unfolding::KeepWhiteSpace);
     for (Parameter parameter; reader.Next(parameter);) {
         const std::string value = Hyphenated(parameter.value);
         if (!parameter.bare && EqualIgnoringCase(parameter.name, "STATUS")) {
@@ -118,14 +118,16 @@ void WriteGeo(Mapping& mapping, const VcalProperty& property, std::string_view n
 
 void WriteAttachment(Mapping& mapping, const VcalProperty& property, std::string_view name)
 {
-    const std::optional<std::string_view> type = ParameterValue(property.parameters, "VALUE");
+    const std::optional<std::string_view> type =
+        ParameterValue(property.parameters, "VALUE", Unfolding::KeepWhiteSpace);
     if (type && (EqualIgnoringCase(*type, "CONTENT-ID") || EqualIgnoringCase(*type, "CID"))) {
         KeepAsVcal(mapping, property, "it refers to a part of a message, which iCalendar 2.0 cannot");
         return;
     }
-    const std::optional<std::string_view> encoding = ParameterValue(property.parameters, "ENCODING");
+    const std::optional<std::string_view> encoding =
+        ParameterValue(property.parameters, "ENCODING", Unfolding::KeepWhiteSpace);
     const bool base64 = (encoding && EqualIgnoringCase(*encoding, "BASE64")) ||
-                        ParameterValue(property.parameters, "BASE64").has_value();
+                        ParameterValue(property.parameters, "BASE64", Unfolding::KeepWhiteSpace).has_value();
     mapping.writer.Start(name);
     WriteParameters(mapping.writer, property.parameters);
     if (base64) {

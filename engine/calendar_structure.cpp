@@ -1,27 +1,21 @@
 #include "engine/calendar_structure.h"
 
 #include "engine/letter_case.h"
-#include "engine/text_search.h"
 
-#include <cstring>
 #include <functional>
-#include <limits>
 #include <utility>
 
 namespace orvelin {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kQuotedPrintable = "QUOTED-PRINTABLE";
-constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
 // A name is made of at most 100 bytes of a summary: this much of the value
 // as written is plenty, even quoted-printable.
 constexpr std::size_t kSummaryRead = 4096;
 
-// Without trailing spaces and tabs, and colons too where colons.
-std::string_view TrimEnd(std::string_view text, bool colons = false)
+// Without trailing spaces and tabs.
+std::string_view TrimEnd(std::string_view text)
 {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || (colons && text.back() == ':')))
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
 }
@@ -45,311 +39,6 @@ Known KnownName(std::string_view name)
     }
     return Known::Other;
 }
-
-// A content line's parts, NAME;PARAMETERS:VALUE, found as the text grows
-// (folded lines are joined one by one): the name ends at the first ";" or
-// ":", the parameters at the first ":" outside double quotes.
-class HeadScan {
-public:
-    // Reads on in text, which holds what it held at the last call and more.
-    void Advance(std::string_view text)
-    {
-        // In locals: the text's bytes may alias the members otherwise.
-        std::size_t at = at_;
-        const char* const bytes = text.data();
-        const std::size_t size = text.size();
-        if (nameEnd_ == kWhole) {
-            while (at < size && bytes[at] != ';' && bytes[at] != ':')
-                ++at;
-            nameEnd_ = at < size ? at : kWhole;
-        }
-        bool quoted = quoted_;
-        if (!quoted && at < size) {
-            // Most parameters hold no quote: the colon ends them, found at memory speed.
-            const char* colon = static_cast<const char*>(std::memchr(bytes + at, ':', size - at));
-            const std::size_t end = colon ? static_cast<std::size_t>(colon - bytes) : size;
-            if (!std::memchr(bytes + at, '"', end - at)) {
-                at = end;
-                parametersEnd_ = colon ? end : kWhole;
-            }
-        }
-        for (; at < size && parametersEnd_ == kWhole; ++at) {
-            const char c = bytes[at];
-            if (c == ':' && !quoted) {
-                parametersEnd_ = at;
-                break;
-            }
-            quoted ^= c == '"';
-        }
-        at_ = at;
-        quoted_ = quoted;
-    }
-
-    bool complete() const { return parametersEnd_ != kWhole; }
-    std::string_view Name(std::string_view text) const { return text.substr(0, nameEnd_); }
-    std::string_view Parameters(std::string_view text) const
-    {
-        if (nameEnd_ == kWhole)
-            return {};
-        return text.substr(nameEnd_, (complete() ? parametersEnd_ : text.size()) - nameEnd_);
-    }
-    std::string_view Value(std::string_view text) const
-    {
-        return complete() ? text.substr(parametersEnd_ + 1) : std::string_view();
-    }
-
-    // Whether the parameters so far name QUOTED-PRINTABLE; each byte is looked at once.
-    bool QuotedPrintable(std::string_view text)
-    {
-        const std::string_view parameters = Parameters(text);
-        if (!quotedPrintable_ && parameters.size() >= kQuotedPrintable.size()) {
-            const std::size_t from = searched_ > kQuotedPrintable.size() ? searched_ - kQuotedPrintable.size() : 0;
-            quotedPrintable_ =
-                InStr(1, parameters.substr(from), kQuotedPrintable, CompareMode::Text) != 0;
-            searched_ = parameters.size();
-        }
-        return quotedPrintable_;
-    }
-
-private:
-    std::size_t at_ = 0;
-    std::size_t nameEnd_ = kWhole;
-    std::size_t parametersEnd_ = kWhole;
-    bool quoted_ = false;
-    std::size_t searched_ = 0;
-    bool quotedPrintable_ = false;
-};
-
-}  // namespace
-
-const Component& MasterOf(const CalendarStructure& structure, const Entry& entry)
-{
-    for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure.components[at].nextInEntry) {
-        if (!structure.components[at].exception)
-            return structure.components[at];
-    }
-    return structure.components[entry.firstComponent];
-}
-
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view sought)
-{
-    // Without quotes, each ";" starts a parameter: found at memory speed.
-    const bool quotes = parameters.find('"') != std::string_view::npos;
-    const std::size_t size = parameters.size();
-    for (std::size_t at = 0; at < size;) {
-        const std::size_t start = ++at;  // past the ";"
-        if (!quotes)
-            at = std::min(parameters.find(';', at), size);
-        for (bool quoted = false; at < size && (quoted || parameters[at] != ';'); ++at)
-            quoted ^= parameters[at] == '"';
-        const std::size_t equals = std::min(parameters.find('=', start), at);
-        const std::size_t nameEnd = equals;
-        if (nameEnd - start != sought.size() || !EqualIgnoringCase(parameters.substr(start, nameEnd - start), sought))
-            continue;
-        const std::string_view value = equals == at ? std::string_view() : parameters.substr(equals + 1, at - equals - 1);
-        if (value.starts_with('"'))
-            return value.substr(1, value.find('"', 1) - 1);
-        return value;
-    }
-    return std::nullopt;
-}
-
-namespace {
-
-// ParameterValue(parameters, "TZID") in one pass: every line with parameters is asked.
-std::optional<std::string_view> TzidOf(std::string_view parameters)
-{
-    const char* const bytes = parameters.data();
-    const std::size_t size = parameters.size();
-    bool quoted = false;
-    for (std::size_t at = 0; at + 4 < size; ++at) {
-        quoted ^= bytes[at] == '"';
-        if (bytes[at] != ';' || quoted || UpperAscii(bytes[at + 1]) != 'T' ||
-            !EqualIgnoringCase(parameters.substr(at + 1, 4), "TZID"))
-            continue;
-        if (at + 5 == size || bytes[at + 5] == ';')
-            return std::string_view();  // "TZID" without a value
-        if (bytes[at + 5] != '=')
-            continue;
-        std::size_t end = at + 6;
-        for (bool inQuotes = false; end < size && (inQuotes || bytes[end] != ';'); ++end)
-            inQuotes ^= bytes[end] == '"';
-        const std::string_view value = parameters.substr(at + 6, end - at - 6);
-        return value.starts_with('"') ? value.substr(1, value.find('"', 1) - 1) : value;
-    }
-    return std::nullopt;
-}
-
-// One content line: where it lies (line ends included), the number of its
-// first line, and its parts with folded lines and soft line breaks joined.
-struct Line {
-    Span span;
-    std::size_t number = 0;
-    std::string_view name;
-    Known known = Known::Other;  // what name is
-    std::string_view parameters;
-    std::string_view value;  // as much of it as was wanted
-    bool blank = true;       // nothing but a line end
-    bool joined = false;     // the parts lie in the reader's room, until the next line
-};
-
-// What the reader needs to know of where it is.
-class LineContext {
-public:
-    // How many bytes of the value of a line are wanted.
-    virtual std::size_t ValueWanted(Known name) const = 0;
-    // The name of the component that lines belong to now ("VCALENDAR" between
-    // components), or "" outside any.
-    virtual std::string_view Enclosing() const = 0;
-
-protected:
-    ~LineContext() = default;
-};
-
-// Reads content lines. Line ends are CR LF, LF or CR; a line starting with a
-// space or a tab continues the one before (folding); so does the line after
-// a vCalendar 1.0 quoted-printable value ending in "=" (a soft line break),
-// unless that line ends the component. Only the name and parameters of a
-// long line are copied to join it, and of its value only what is wanted.
-class LineReader {
-public:
-    LineReader(std::string_view text, const LineContext& context)
-        : text_(text), context_(context), nextCr_(Find('\r', 0, text.size())), nextLf_(Find('\n', 0, text.size()))
-    {
-        if (text_.starts_with(kByteOrderMark))
-            at_ = kByteOrderMark.size();
-    }
-
-    bool Next(Line& line)
-    {
-        if (at_ >= text_.size())
-            return false;
-        const std::size_t start = at_;
-        std::size_t endLength = 0;
-        std::size_t contentEnd = PhysicalEnd(at_, endLength);
-        const std::string_view first = text_.substr(start, contentEnd - start);
-        line.number = number_++;
-        at_ = contentEnd + endLength;
-        HeadScan head;
-        head.Advance(first);
-        std::string_view joined = first;
-        Known known = head.complete() ? KnownName(head.Name(first)) : Known::Other;
-        std::size_t limit = head.complete() ? Limit(known, head, first) : kWhole;
-        bool copying = false;
-        bool dropped = false;  // bytes beyond limit were left out
-        bool blank = first.empty();
-        while (endLength != 0 && at_ < text_.size()) {
-            const bool folded = text_[at_] == ' ' || text_[at_] == '\t';
-            if (!folded && !SoftBreak(head, joined, start, contentEnd))
-                break;
-            const std::size_t next = at_ + (folded ? 1 : 0);
-            contentEnd = PhysicalEnd(at_, endLength);
-            at_ = contentEnd + endLength;
-            ++number_;
-            const std::string_view more = text_.substr(next, contentEnd - next);
-            blank &= !folded || more.empty();
-            // The text after a soft break joins only a value, without its "=".
-            if (!folded && !head.complete())
-                continue;
-            if (!copying) {
-                room_.assign(joined.substr(0, std::min(joined.size(), limit)));
-                dropped = room_.size() < joined.size();
-                copying = true;
-            }
-            if (!folded && !dropped)
-                room_.pop_back();
-            const std::size_t room = limit - std::min(limit, room_.size());
-            dropped |= more.size() > room;
-            room_.append(more.substr(0, std::min(more.size(), room)));
-            if (!head.complete()) {
-                head.Advance(room_);
-                known = KnownName(head.Name(room_));
-                if (head.complete() && room_.size() > (limit = Limit(known, head, room_))) {
-                    room_.resize(limit);
-                    dropped = true;
-                }
-            }
-            joined = room_;
-        }
-        line.blank = blank;
-        line.joined = copying;
-        line.name = head.Name(joined);
-        line.known = head.complete() ? known : KnownName(line.name);
-        line.parameters = head.Parameters(joined);
-        line.value = head.Value(joined);
-        line.span = {start, at_};
-        return true;
-    }
-
-    // The first line end of the text, or CR LF.
-    std::string_view lineEnd() const { return lineEnd_.empty() ? std::string_view("\r\n") : lineEnd_; }
-
-private:
-    // How long the joined text may grow: the name, the parameters and as
-    // much of the value as is wanted.
-    std::size_t Limit(Known name, const HeadScan& head, std::string_view text) const
-    {
-        const std::size_t wanted = context_.ValueWanted(name);
-        const std::size_t valueStart = text.size() - head.Value(text).size();
-        return wanted == kWhole ? kWhole : valueStart + wanted;
-    }
-
-    // Whether the physical line that ended at contentEnd ends in a soft line
-    // break: a quoted-printable value ending in "=", not followed by the END
-    // line of the component it belongs to.
-    bool SoftBreak(HeadScan& head, std::string_view joined, std::size_t start, std::size_t contentEnd)
-    {
-        if (contentEnd <= start || text_[contentEnd - 1] != '=' || !head.QuotedPrintable(joined))
-            return false;
-        const std::string_view enclosing = context_.Enclosing();
-        if (enclosing.empty())
-            return true;
-        std::size_t endLength = 0;
-        const std::string_view next = text_.substr(at_, PhysicalEnd(at_, endLength) - at_);
-        HeadScan nextHead;
-        nextHead.Advance(next);
-        return !(EqualIgnoringCase(nextHead.Name(next), "END") &&
-                 EqualIgnoringCase(TrimEnd(nextHead.Value(next), true), enclosing));
-    }
-
-    // Where the line from at ends (before its line end), and the line end's length.
-    std::size_t PhysicalEnd(std::size_t at, std::size_t& endLength)
-    {
-        if (nextCr_ < at)
-            nextCr_ = Find('\r', at, text_.size());
-        if (nextLf_ < at) {
-            // In CR LF text the LF follows the CR: looked for there first.
-            const std::size_t near = std::min(nextCr_ + 2, text_.size());
-            nextLf_ = Find('\n', at, near);
-            if (nextLf_ == near)
-                nextLf_ = Find('\n', near, text_.size());
-        }
-        const std::size_t end = std::min(nextCr_, nextLf_);
-        endLength = end == text_.size() ? 0 : end + 1 < text_.size() && text_.substr(end, 2) == "\r\n" ? 2 : 1;
-        if (lineEnd_.empty() && endLength > 0)
-            lineEnd_ = text_.substr(end, endLength);
-        return end;
-    }
-
-    // The first c in [from, to), or to.
-    std::size_t Find(char c, std::size_t from, std::size_t to) const
-    {
-        if (from >= to)
-            return to;
-        const void* found = std::memchr(text_.data() + from, c, to - from);
-        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) : to;
-    }
-
-    std::string_view text_;
-    const LineContext& context_;
-    std::size_t at_ = 0;
-    std::size_t number_ = 1;
-    // The next CR and LF at or after at_ (or the text's size): each found once.
-    std::size_t nextCr_;
-    std::size_t nextLf_;
-    std::string_view lineEnd_;
-    std::string room_;  // where a folded line is joined
-};
 
 // A calendar object's entries by UID, eight bytes a slot: the UIDs
 // themselves stay in the entries' components (open addressing, at most half
@@ -406,18 +95,17 @@ private:
     std::size_t used_ = 0;
 };
 
-class StructureReader final : public LineContext {
+class StructureReader final : public calendar::LineNeeds {
 public:
-    explicit StructureReader(std::string_view text) : lines_(text, *this)
+    explicit StructureReader(std::string_view text) : lines_(text, kStructureUnfolding)
     {
-        if (text.starts_with(kByteOrderMark))
-            structure_.byteOrderMark = text.substr(0, kByteOrderMark.size());
+        structure_.byteOrderMark = lines_.byteOrderMark();
     }
 
     std::variant<CalendarStructure, StructureFault> Read()
     {
-        Line line;
-        while (lines_.Next(line)) {
+        calendar::ContentLine line;
+        while (lines_.Next(line, *this)) {
             if (std::optional<StructureFault> fault = Take(line))
                 return std::move(*fault);
         }
@@ -427,9 +115,10 @@ public:
         return std::move(structure_);
     }
 
-    std::size_t ValueWanted(Known name) const override
+    std::size_t ValueWanted(std::string_view name) const override
     {
-        return name == Known::Other ? 0 : name == Known::Summary ? kSummaryRead : kWhole;
+        const Known known = KnownName(name);
+        return known == Known::Other ? 0 : known == Known::Summary ? kSummaryRead : calendar::kWhole;
     }
 
     std::string_view Enclosing() const override
@@ -452,25 +141,26 @@ private:
     }
 
     // A view that outlives the line it comes from.
-    std::string_view Keep(const Line& line, std::string_view view)
+    std::string_view Keep(const calendar::ContentLine& line, std::string_view view)
     {
         return line.joined ? structure_.unfolded.emplace_back(view) : view;
     }
 
-    std::optional<StructureFault> Take(const Line& line)
+    std::optional<StructureFault> Take(const calendar::ContentLine& line)
     {
-        if (line.known == Known::Begin)
-            return Begin(line, Keep(line, TrimEnd(line.value, true)));
-        if (line.known == Known::End)
-            return End(line, TrimEnd(line.value, true));
+        const Known known = KnownName(line.name);
+        if (known == Known::Begin)
+            return Begin(line, Keep(line, calendar::ComponentName(line.value)));
+        if (known == Known::End)
+            return End(line, calendar::ComponentName(line.value));
         if (open_.empty())
-            TakeCalendarLine(line);
+            TakeCalendarLine(line, known);
         else
-            TakeComponentLine(line);
+            TakeComponentLine(line, known);
         return std::nullopt;
     }
 
-    std::optional<StructureFault> Begin(const Line& line, std::string_view name)
+    std::optional<StructureFault> Begin(const calendar::ContentLine& line, std::string_view name)
     {
         const bool calendar = EqualIgnoringCase(name, "VCALENDAR");
         if (calendar && !open_.empty())
@@ -478,7 +168,7 @@ private:
         if (calendar) {
             // A calendar object left open is closed where the next one begins.
             calendar_ = static_cast<std::uint32_t>(structure_.calendars.size());
-            structure_.calendars.emplace_back().begin = line.span;
+            structure_.calendars.emplace_back().begin = {line.begin, line.end};
             uids_.Clear();
             return std::nullopt;
         }
@@ -486,10 +176,10 @@ private:
             target_ = calendar_ != kNone ? calendar_ : BareCalendar();
             inTimeZone_ = EqualIgnoringCase(name, "VTIMEZONE");
             if (inTimeZone_) {
-                zone_ = {{}, {line.span.begin, 0}};
+                zone_ = {{}, {line.begin, 0}};
             } else {
                 Component& component = structure_.components.emplace_back();
-                component.span.begin = line.span.begin;
+                component.span.begin = line.begin;
                 component.line = static_cast<std::uint32_t>(line.number);
                 component.firstZone = static_cast<std::uint32_t>(structure_.zoneNames.size());
             }
@@ -498,12 +188,12 @@ private:
         return std::nullopt;
     }
 
-    std::optional<StructureFault> End(const Line& line, std::string_view name)
+    std::optional<StructureFault> End(const calendar::ContentLine& line, std::string_view name)
     {
         if (open_.empty()) {
             if (calendar_ == kNone || !EqualIgnoringCase(name, "VCALENDAR"))
                 return Fault(line.number, "END:" + std::string(name) + " closes nothing");
-            structure_.calendars[calendar_].end = line.span;
+            structure_.calendars[calendar_].end = Span{line.begin, line.end};
             calendar_ = kNone;
             return std::nullopt;
         }
@@ -513,46 +203,48 @@ private:
         }
         open_.pop_back();
         if (open_.empty())
-            Close(line.span.end);
+            Close(line.end);
         return std::nullopt;
     }
 
     // Lines of a calendar object outside any component are its properties;
     // outside any calendar object they go nowhere.
-    void TakeCalendarLine(const Line& line)
+    void TakeCalendarLine(const calendar::ContentLine& line, Known known)
     {
         if (calendar_ == kNone || line.blank)
             return;
         CalendarObject& calendar = structure_.calendars[calendar_];
-        calendar.properties.push_back(line.span);
-        if (line.known == Known::Version)
+        calendar.properties.push_back({line.begin, line.end});
+        if (known == Known::Version)
             calendar.version2 = TrimEnd(line.value) == "2.0";
     }
 
-    void TakeComponentLine(const Line& line)
+    void TakeComponentLine(const calendar::ContentLine& line, Known known)
     {
         const bool direct = open_.size() == 1;
         const std::string_view value = TrimEnd(line.value);
         if (inTimeZone_) {
-            if (direct && zone_.tzid.empty() && line.known == Known::Tzid)
+            if (direct && zone_.tzid.empty() && known == Known::Tzid)
                 zone_.tzid = Keep(line, value);
             return;
         }
         Component& component = structure_.components.back();
-        if (direct && !component.uid.data() && line.known == Known::Uid)
+        if (direct && !component.uid.data() && known == Known::Uid)
             component.uid = line.value.data() ? Keep(line, value) : line.name.substr(line.name.size());  // "UID" alone is a UID too
-        if (direct && component.start.empty() && line.known == Known::DtStart) {
+        if (direct && component.start.empty() && known == Known::DtStart) {
             component.start = Keep(line, value);
-            const std::optional<std::string_view> type = ParameterValue(line.parameters, "VALUE");
+            const std::optional<std::string_view> type =
+                calendar::ParameterValue(line.parameters, "VALUE", kStructureUnfolding);
             component.allDay = type && EqualIgnoringCase(*type, "DATE");
         }
-        if (direct && line.known == Known::RecurrenceId)
+        if (direct && known == Known::RecurrenceId)
             component.exception = true;
-        if (direct && !component.summary.data() && line.known == Known::Summary) {
+        if (direct && !component.summary.data() && known == Known::Summary) {
             const char* end = value.data() ? value.data() + value.size() : line.parameters.data() + line.parameters.size();
             component.summary = Keep(line, std::string_view(line.parameters.data(), end - line.parameters.data()));
         }
-        if (const std::optional<std::string_view> tzid = TzidOf(line.parameters))
+        if (const std::optional<std::string_view> tzid =
+                calendar::ParameterValue(line.parameters, "TZID", kStructureUnfolding))
             NameZone(Keep(line, *tzid));
     }
 
@@ -610,7 +302,7 @@ private:
     }
 
     CalendarStructure structure_;
-    LineReader lines_;
+    calendar::ContentLineReader lines_;
     std::vector<Open> open_;
     std::uint32_t calendar_ = kNone;  // the calendar object open now
     std::uint32_t bare_ = kNone;      // where components outside any calendar object go
@@ -622,6 +314,15 @@ private:
 };
 
 }  // namespace
+
+const Component& MasterOf(const CalendarStructure& structure, const Entry& entry)
+{
+    for (std::uint32_t at = entry.firstComponent; at != kNone; at = structure.components[at].nextInEntry) {
+        if (!structure.components[at].exception)
+            return structure.components[at];
+    }
+    return structure.components[entry.firstComponent];
+}
 
 std::variant<CalendarStructure, StructureFault> ReadCalendarStructure(std::string_view text)
 {

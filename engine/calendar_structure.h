@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calendar/content_line.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -83,6 +85,10 @@ struct StructureFault {
     std::string message;  // "line N: ..."
 };
 
+// How the structure reader takes content lines (their folding, soft line
+// breaks and parameters), and so how the parameters it keeps are read.
+inline constexpr calendar::Unfolding kStructureUnfolding = calendar::Unfolding::DropWhiteSpace;
+
 // Reads the structure of text: content lines (folded lines and vCalendar 1.0
 // quoted-printable soft breaks joined only to read them), components by
 // their BEGIN and END lines in any letter case, UIDs and TZIDs. Liberal where
@@ -96,10 +102,5 @@ std::variant<CalendarStructure, StructureFault> ReadCalendarStructure(std::strin
 // What stands for a whole entry: the master of a series (its component
 // without RECURRENCE-ID), else its first component.
 const Component& MasterOf(const CalendarStructure& structure, const Entry& entry);
-
-// The value of the parameter named sought (in any letter case) in the
-// parameters of a content line (";NAME=VALUE;..."): everything up to the
-// next ";" outside double quotes, unquoted; nullopt when there is none.
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view sought);
 
 }  // namespace orvelin

@@ -1,6 +1,6 @@
 #include "engine/file_names.h"
 
-#include "engine/letter_case.h"
+#include "calendar/content_line.h"
 #include "engine/unicode_text.h"
 
 #include <algorithm>
@@ -34,14 +34,17 @@ std::string DateOf(const Component& component)
 // "\," "\;" "\\" standing for themselves, "\n" for a line break.
 std::string SummaryOf(const Component& component)
 {
-    std::size_t colon = 0;
-    for (bool quoted = false; colon < component.summary.size() && (quoted || component.summary[colon] != ':'); ++colon)
-        quoted ^= component.summary[colon] == '"';
-    const std::string_view parameters = component.summary.substr(0, colon);
-    const std::string_view written = component.summary.substr(std::min(colon + 1, component.summary.size()));
-    const bool quotedPrintable = UpperAscii(parameters).find("QUOTED-PRINTABLE") != std::string::npos;
-    const std::string bytes = quotedPrintable ? DecodeQuotedPrintable(written) : std::string(written);
-    const std::string value = Utf8From(bytes, ParameterValue(parameters, "CHARSET").value_or(""));
+    calendar::LineHead head;  // of a line without a name: the summary begins with its parameters
+    head.Advance(component.summary);
+    const std::string_view parameters = head.Parameters(component.summary);
+    const std::string_view written = head.Value(component.summary);
+    std::string bytes;
+    if (calendar::IsQuotedPrintable(parameters, kStructureUnfolding))
+        calendar::AppendQuotedPrintableDecoded(bytes, written);
+    else
+        bytes = written;
+    const std::string value =
+        Utf8From(bytes, calendar::ParameterValue(parameters, "CHARSET", kStructureUnfolding).value_or(""));
     std::string text;
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (value[at] == '\\' && at + 1 < value.size()) {

@@ -64,14 +64,6 @@ const Charset* CharsetNamed(std::string_view name)
     return nullptr;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char upper = UpperAscii(c);
-    return upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
-}
-
 char32_t Upper(char32_t code)
 {
     const auto run = std::upper_bound(std::begin(kUpperRuns), std::end(kUpperRuns), code,
@@ -117,20 +109,6 @@ std::pair<char32_t, std::size_t> FirstCodePoint(std::string_view text)
     for (std::size_t next = 1; next < length; ++next)
         code = (code << 6) | (static_cast<unsigned char>(text[next]) & 0x3F);
     return {code, length};
-}
-
-std::string DecodeQuotedPrintable(std::string_view text)
-{
-    std::string bytes;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '=' && at + 2 < text.size() && HexDigit(text[at + 1]) >= 0 && HexDigit(text[at + 2]) >= 0) {
-            bytes += static_cast<char>(HexDigit(text[at + 1]) * 16 + HexDigit(text[at + 2]));
-            at += 2;
-        } else if (text[at] != '=' || at + 1 < text.size()) {
-            bytes += text[at];  // a last "=" is what is left of a soft line break
-        }
-    }
-    return bytes;
 }
 
 std::string Utf8From(std::string_view text, std::string_view charset)

@@ -8,10 +8,6 @@ namespace orvelin {
 // Whether text is well-formed UTF-8.
 bool IsUtf8(std::string_view text);
 
-// The bytes of a quoted-printable text ("=C3=B6" for one byte each, "=" at
-// the end of a line joining it to the next), decoded.
-std::string DecodeQuotedPrintable(std::string_view text);
-
 // text, written in the 8-bit character set charset (a CHARSET parameter's
 // value: "ISO-8859-1", "windows-1251", ...), as UTF-8. Text that names no
 // charset, UTF-8 or one not known here is taken as it is where it is UTF-8,

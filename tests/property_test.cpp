@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +22,7 @@ class CalendarGenerator {
 public:
     // tidy: markers are rarely broken, so that most calendars have a
     // structure the standalone split can read.
-    explicit CalendarGenerator(unsigned seed, bool tidy = false) : random_(seed), tidy_(tidy) {}
+    explicit CalendarGenerator(unsigned seed, bool tidy = false) : random_(seed), variants_(~seed), tidy_(tidy) {}
 
     std::string Calendar()
     {
@@ -55,6 +56,8 @@ public:
 private:
     int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
     bool Chance(int percent) { return Between(1, 100) <= percent; }
+    // One of count ways to write a line, drawn apart: every calendar keeps its shape.
+    int Variant(int count) { return std::uniform_int_distribution<int>(0, count - 1)(variants_); }
 
     std::string LineEnd()
     {
@@ -90,18 +93,25 @@ private:
 
     // A property; some name a time zone or share a UID, some are folded, and
     // some quoted-printable values run on over a line that looks like a
-    // marker, or make a UID of two lines.
+    // marker, or make a UID of two lines. Parameters are read as written: a
+    // space makes " TZID" no TZID, QUOTED-PRINTABLE counts anywhere, and the
+    // line after a soft break before the colon joins no value.
     std::string Property()
     {
         switch (Between(0, 6)) {
         case 0: return "UID:" + std::to_string(Between(1, 4)) + LineEnd();
         case 1: {
             const std::string zone = Zone();
-            return "DTSTART;TZID=" + (Chance(50) ? zone : '"' + zone + '"') + ":1" + LineEnd();
+            const std::string starts[] = {"DTSTART;", "DTSTART; ", "X-A;QUOTED-PRINTABLE=\r\n;"};
+            return starts[std::max(0, Variant(7) - 4)] + "TZID=" + (Chance(50) ? zone : '"' + zone + '"') + ":1" +
+                   LineEnd();
         }
         case 2: return "DTEND;TZ" + LineEnd() + " ID=" + Zone() + ":1" + LineEnd();
         case 3: return "NOTE;ENCODING=QUOTED-PRINTABLE:a=" + LineEnd() + "END:VEVENT" + LineEnd();
-        case 4: return "UID;QUOTED-PRINTABLE:" + std::to_string(Between(1, 2)) + "=" + LineEnd() + "x" + LineEnd();
+        case 4: {
+            const std::string parameters = Variant(5) > 0 ? ";QUOTED-PRINTABLE" : "; ENCODING=QUOTED-PRINTABLE";
+            return "UID" + parameters + ":" + std::to_string(Between(1, 2)) + "=" + LineEnd() + "x" + LineEnd();
+        }
         default: return "SUMMARY:" + std::to_string(Between(0, 99999)) + (Chance(30) ? Bytes() : "") + LineEnd();
         }
     }
@@ -126,6 +136,7 @@ private:
     }
 
     std::mt19937 random_;
+    std::mt19937 variants_;
     bool tidy_;
 };
 
