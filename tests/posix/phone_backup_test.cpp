@@ -62,27 +62,31 @@ std::vector<std::string> ReadByLibical(const std::string& text)
     return events;
 }
 
-// Connected to port on the loopback address; -1 where nothing listens.
-int Connect(int port)
+sockaddr_in Loopback(int port)
 {
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    return address;
+}
+
+// Connected to port on the loopback address; -1 where nothing listens.
+int Connect(int port)
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = Loopback(port);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
         return socket;
     ::close(socket);
     return -1;
 }
 
-// A port on the loopback address that nothing listens on.
+// A port on the loopback address that nothing listens on (the system's choice).
 int FreePort()
 {
     const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = Loopback(0);
     socklen_t size = sizeof address;
     ::bind(socket, reinterpret_cast<sockaddr*>(&address), size);
     ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size);
