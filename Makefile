@@ -11,13 +11,16 @@ JOBS         ?= $(shell nproc)
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
             fonts-liberation xvfb xauth xdotool xdg-utils groff-base \
-            desktop-file-utils appstream libical-dev dpkg-dev lintian
+            desktop-file-utils appstream libical-dev dpkg-dev lintian radicale nodejs
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest nsis
 WINE := /usr/lib/wine/wine64
 # Wine keeps its own Windows in the build folder; it says nothing unless asked.
 WINE_ENV := WINEPREFIX=$(CURDIR)/$(WINDOWS_DIR)/wine WINEDEBUG=-all
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+
+# ical.js, the web's iCalendar reader, with which a test reads converted calendars.
+ICAL_JS_VERSION := 2.2.1
 
 PREFIX       ?= /usr/local
 INSTALL_DIR  ?= build-install
@@ -64,13 +67,22 @@ package: deps
 
 test: test-plain test-sanitize test-windows
 
+# ical.js into the build folder $(1)/node (npm from Debian where node came without it).
+define install-ical-js
+	@grep -qs '"version": "$(ICAL_JS_VERSION)"' $(1)/node/node_modules/ical.js/package.json || { \
+	    command -v npm >/dev/null || $(MAKE) --no-print-directory install-packages WANTED=npm; \
+	    npm install --prefix $(1)/node --no-save --no-package-lock --no-audit --no-fund ical.js@$(ICAL_JS_VERSION); }
+endef
+
 test-plain: build
+	$(call install-ical-js,$(BUILD_DIR))
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The whole suite again under AddressSanitizer and UBSan.
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVELIN_WERROR=ON -DORVELIN_SANITIZE=ON
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	$(call install-ical-js,$(SANITIZE_DIR))
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 

@@ -33,7 +33,7 @@ constexpr const char* kUsage =
     "  -V, --version     output version information and exit\n"
     "      --            end of options: every argument after it is a FILE\n"
     "\n"
-    "With --standalone:\n"
+    "With --standalone or --to-ics:\n"
     "      --per-file=N     put up to N entries into each file (a recurring event\n"
     "                       with its exceptions is one entry; 1 unless --max-bytes\n"
     "                       is given alone)\n"

@@ -91,6 +91,28 @@ void WriteEvents(const fs::path& path, int count, std::size_t descriptionBytes, 
     });
 }
 
+// count events of a phone's vCalendar 1.0 backup: local times in a zone of
+// TZ and DAYLIGHT lines, a weekly rule, an alarm, no UID, and a summary and a
+// 300-byte description quoted-printable in ISO-8859-1, with soft breaks.
+void WritePhoneEvents(const fs::path& path, int count)
+{
+    std::string description;
+    while (description.size() < 300)
+        description += "Gr=FC=DFe aus M=FCnchen, bitte die Unterlagen f=FCr das Treffen mitbringen. =\r\n";
+    WriteCalendar(path, [&](const auto& put) {
+        put("BEGIN:VCALENDAR\r\nVERSION:1.0\r\nPRODID:-//Orvelin//Benchmark//EN\r\nTZ:+01\r\n"
+            "DAYLIGHT:TRUE;+02;20270328T020000;20271031T030000;CET;CEST\r\n");
+        for (int n = 1; n <= count; ++n) {
+            const std::string id = std::to_string(n);
+            put("BEGIN:VEVENT\r\nDTSTART:20270104T090000\r\nDTEND:20270104T100000\r\n"
+                "SUMMARY;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Besprechung B=FCro " + id +
+                "\r\nLOCATION:Room " + id + "\r\nDESCRIPTION;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:" +
+                description + "Ende\r\nRRULE:W1 MO #10\r\nDALARM:20270104T084500;;;Besprechung\r\nEND:VEVENT\r\n");
+        }
+        put("END:VCALENDAR\r\n");
+    });
+}
+
 constexpr std::size_t kMiB = 1 << 20;
 constexpr std::size_t kRefusalSize = 400 * kMiB;
 
@@ -331,6 +353,8 @@ int main(int argc, char** argv)
                              false, false, 0, ".ics"};
     const Command standaloneRerun{"--standalone rerun", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
                                   false, true, 0, ".ics"};
+    const Command standaloneVcs{"orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"}};
+    const Command toIcs{"--to-ics", {tool("orvelin-split"), "--to-ics", "calendar.vcs"}, false, false, 0, ".ics"};
     const Command dryRun{"--standalone --dry-run", {tool("orvelin-split"), "--standalone", "--dry-run", "calendar.vcs"},
                          false, false, 0, ""};
     // On a disk, a durable run ends with its files on the disk.
@@ -352,6 +376,7 @@ int main(int argc, char** argv)
         {{"30,000 rerun", 30000, {rerunFloor, rerun}}, [] {}},
         {{"30,000 zoned", 30000, {floor, standalone, dryRun}}, [&] { WriteEvents(calendar, 30000, 300, true); }},
         {{"30,000 zoned rerun", 30000, {standalone, standaloneRerun}}, [] {}},
+        {{"30,000 phone", 30000, {standaloneVcs, toIcs}}, [&] { WritePhoneEvents(calendar, 30000); }},
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
@@ -422,6 +447,8 @@ int main(int argc, char** argv)
                  Ratio(results, "30,000 rerun", "orvelin-split rerun", "rerun floor"), 1.15);
     met &= Check("standalone rerun over an earlier result / first run",
                  Ratio(results, "30,000 zoned rerun", "--standalone rerun", "orvelin-split --standalone"), 1.5);
+    met &= Check("30,000 phone events: --to-ics / standalone split",
+                 Ratio(results, "30,000 phone", "--to-ics", "orvelin-split --standalone"), 2);
     met &= Check("2,000 events of 200 KB: console split / floor",
                  Ratio(results, "2,000 x 200 KB", "orvelin-split", "floor"), 1.15);
     met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"), 1.25);

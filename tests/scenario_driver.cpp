@@ -7,17 +7,26 @@
 //   between/    files written after those runs (a user's own, or edited);
 //   old         paths under in/ (files or folders), one a line, that look
 //               last changed two hours ago when the run starts;
+//   dated       paths under in/, one a line, last changed at 2026-01-01
+//               00:00:00 UTC when the run starts (the DTSTAMP --to-ics gives
+//               an entry that says nothing of when it was made or changed);
 //   out/        every file the run makes or changes, byte for byte: inputs
 //               not listed must stay as they were (but those named in `gone`,
 //               one a line, which must be gone), and no other file may appear,
 //               but in a folder named in `count` ("N FOLDER": it holds N files);
 //   stdout, stderr, status   what it prints and its exit status (none: empty, 0),
 //               stdout.windows and stderr.windows where Windows says otherwise;
-//   only        "linux" or "windows" for a scenario of one OS.
+//   only        "linux" or "windows" for a scenario of one OS;
+//   starts      the starts of the events and to-dos in the .ics files the
+//               run makes (files in name order), in UTC, one a line.
+// Where the tests have a reference iCalendar parser (libical, on Linux),
+// every .ics file the run makes or out/ holds must parse without an error,
+// and it reads the starts.
 // Orvelin's record of a standalone result (.orvelin-result) is checked, not
 // compared: it must list every file out/ expects in its folder, with its size.
 // Usage: orvelin-scenario PROGRAM SCENARIO-FOLDER...
 
+#include "tests/support/reference_reading.h"
 #include "tests/support/temp_folder.h"
 #ifdef _WIN32
 #include "tests/windows/process.h"
@@ -64,6 +73,16 @@ std::string Expected(const fs::path& scenario, const std::string& name)
             return ReadBytes(Utf8(scenario / candidate));
     }
     return "";
+}
+
+// The lines of a scenario's file.
+std::vector<std::string> Lines(const fs::path& scenario, const std::string& name)
+{
+    std::vector<std::string> lines;
+    std::istringstream text(Lf(Expected(scenario, name)));
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 std::string FirstLine(const std::string& text)
@@ -142,9 +161,10 @@ public:
     {
         TempFolder work;
         Write(work, FilesUnder(folder_ / "in", true));
-        std::istringstream old(Lf(Expected(folder_, "old")));
-        for (std::string path; std::getline(old, path);)
+        for (const std::string& path : Lines(folder_, "old"))
             MakeOld(work / path);
+        for (const std::string& path : Lines(folder_, "dated"))
+            SetLastChange(work / path, kDated);
         for (const std::vector<std::string>& earlier : Commands(Lf(Expected(folder_, "before"))))
             RunProcess(earlier, work.path());
         Write(work, FilesUnder(folder_ / "between", true));
@@ -155,7 +175,10 @@ public:
         Compare("exit status", std::to_string(result.exitStatus), status.empty() ? "0" : FirstLine(status));
         Compare("stdout", Lf(result.out), Lf(Expected(folder_, "stdout")));
         Compare("stderr", Lf(result.err), Lf(Expected(folder_, "stderr")));
-        CompareFiles(FilesUnder(work.path(), false), inputs);
+        const std::map<std::string, std::string> after = FilesUnder(work.path(), false);
+        const std::map<std::string, std::string> expected = FilesUnder(folder_ / "out", true);
+        CompareFiles(after, inputs, expected);
+        ReadICalendarFiles(after, inputs, expected);
         return differences_;
     }
 
@@ -188,12 +211,11 @@ private:
             differences_.push_back(what + ":\n--- got\n" + Shown(got) + "\n--- expected\n" + Shown(expected));
     }
 
-    void CompareFiles(const std::map<std::string, std::string>& after, const std::map<std::string, std::string>& inputs)
+    void CompareFiles(const std::map<std::string, std::string>& after, const std::map<std::string, std::string>& inputs,
+                      const std::map<std::string, std::string>& expected)
     {
-        const std::map<std::string, std::string> expected = FilesUnder(folder_ / "out", true);
         std::map<std::string, long> counted;  // folder, the files it holds
-        std::istringstream counts(Lf(Expected(folder_, "count")));
-        for (std::string line; std::getline(counts, line);)
+        for (const std::string& line : Lines(folder_, "count"))
             counted[line.substr(line.find(' ') + 1)] = std::stol(line);
         std::map<std::string, long> inFolder;
         for (const auto& [name, bytes] : after) {
@@ -210,10 +232,8 @@ private:
             else if (!counted.contains(folder))
                 differences_.push_back(name + ": made, but not expected");
         }
-        std::istringstream goneList(Lf(Expected(folder_, "gone")));
-        std::set<std::string> gone;
-        for (std::string line; std::getline(goneList, line);)
-            gone.insert(line);
+        const std::vector<std::string> goneList = Lines(folder_, "gone");
+        const std::set<std::string> gone(goneList.begin(), goneList.end());
         for (const auto& [name, bytes] : expected) {
             if (!after.contains(name))
                 differences_.push_back(name + ": expected, but missing");
@@ -224,6 +244,41 @@ private:
         }
         for (const auto& [folder, count] : counted)
             Compare("files in " + folder, std::to_string(inFolder[folder]), std::to_string(count));
+    }
+
+    // The .ics files the run made, then those out/ expects otherwise, read
+    // by the reference parser.
+    void ReadICalendarFiles(const std::map<std::string, std::string>& after,
+                            const std::map<std::string, std::string>& inputs,
+                            const std::map<std::string, std::string>& expected)
+    {
+        std::string starts;
+        bool read = false;
+        for (const auto& [name, bytes] : after) {
+            const auto input = inputs.find(name);
+            if (name.ends_with(".ics") && (input == inputs.end() || input->second != bytes))
+                read |= ReadICalendar(name, bytes, starts);
+        }
+        std::string ignored;
+        for (const auto& [name, bytes] : expected) {
+            const auto made = after.find(name);
+            if (name.ends_with(".ics") && (made == after.end() || made->second != bytes))
+                ReadICalendar("out/" + name, bytes, ignored);
+        }
+        if (read && fs::exists(folder_ / "starts"))
+            Compare("starts", starts, Lf(Expected(folder_, "starts")));
+    }
+
+    // Whether the reference parser read it.
+    bool ReadICalendar(const std::string& name, const std::string& bytes, std::string& starts)
+    {
+        const std::optional<ReferenceReading> reading = ReadWithReferenceParser(bytes);
+        if (!reading)
+            return false;
+        for (const std::string& error : reading->errors)
+            differences_.push_back(name + ": the reference parser found " + error);
+        starts += reading->starts;
+        return true;
     }
 
     void CheckRecord(const std::string& folder, const std::string& record,
@@ -248,6 +303,7 @@ private:
     }
 
     static constexpr const char* kRecord = ".orvelin-result";
+    static constexpr std::int64_t kDated = 1767225600;  // 2026-01-01 00:00:00 UTC
     std::string program_;
     fs::path folder_;
     std::vector<std::string> differences_;

@@ -1,5 +1,7 @@
 #include "tests/posix/ical_reading.h"
 
+#include "tests/support/reference_reading.h"
+
 namespace orvelin::testing {
 
 std::vector<icalcomponent*> CalendarsOf(icalcomponent* root)
@@ -25,6 +27,42 @@ std::string Utc(icalcomponent* calendar, icalproperty* property)
         time = icaltime_convert_to_zone(icaltime_set_timezone(&time, zone), icaltimezone_get_utc_timezone());
     }
     return icaltime_as_ical_string(time);
+}
+
+namespace {
+
+// The errors libical marks in component and in the components inside it.
+void CollectErrors(icalcomponent* component, std::vector<std::string>& errors)
+{
+    for (icalproperty* error = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); error;
+         error = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY))
+        errors.push_back(icalproperty_get_xlicerror(error));
+    for (icalcomponent* inner = icalcomponent_get_first_component(component, ICAL_ANY_COMPONENT); inner;
+         inner = icalcomponent_get_next_component(component, ICAL_ANY_COMPONENT))
+        CollectErrors(inner, errors);
+}
+
+}  // namespace
+
+std::optional<ReferenceReading> ReadWithReferenceParser(const std::string& text)
+{
+    ReferenceReading reading;
+    const IcalComponent root(icalparser_parse_string(text.c_str()), &icalcomponent_free);
+    if (!root) {
+        reading.errors.push_back("no calendar");
+        return reading;
+    }
+    for (icalcomponent* calendar : CalendarsOf(root.get())) {
+        CollectErrors(calendar, reading.errors);
+        for (icalcomponent* entry = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); entry;
+             entry = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+            const icalcomponent_kind kind = icalcomponent_isa(entry);
+            icalproperty* start = icalcomponent_get_first_property(entry, ICAL_DTSTART_PROPERTY);
+            if (start && (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VTODO_COMPONENT))
+                reading.starts += Utc(calendar, start) + "\n";
+        }
+    }
+    return reading;
 }
 
 }  // namespace orvelin::testing

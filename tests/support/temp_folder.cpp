@@ -58,25 +58,29 @@ std::string ReadBytes(const std::string& path)
     return bytes.str();
 }
 
-void MakeOld(const std::string& path)
+void SetLastChange(const std::string& path, std::int64_t seconds)
 {
 #ifdef _WIN32
     // Windows' C run-time sets no folder's times.
     const HANDLE handle = ::CreateFileW(Utf8Path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    FILETIME time{};
-    ::GetSystemTimeAsFileTime(&time);
-    constexpr std::uint64_t kTwoHours = 2 * 3600 * 10'000'000ULL;  // in ticks of 100 ns
-    const std::uint64_t then = ((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) - kTwoHours;
-    time = {static_cast<DWORD>(then), static_cast<DWORD>(then >> 32)};
+    constexpr std::int64_t kFrom1601To1970 = 11644473600;
+    const auto ticks = static_cast<std::uint64_t>(seconds + kFrom1601To1970) * 10'000'000ULL;  // of 100 ns
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     const bool set = handle != INVALID_HANDLE_VALUE && ::SetFileTime(handle, nullptr, nullptr, &time);
     ::CloseHandle(handle);
     if (!set)
         throw std::runtime_error("cannot set the time of " + path);
 #else
-    const auto then = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
-    std::filesystem::last_write_time(Utf8Path(path), then);
+    const std::chrono::sys_seconds time{std::chrono::seconds(seconds)};
+    std::filesystem::last_write_time(Utf8Path(path), std::chrono::file_clock::from_sys(time));
 #endif
+}
+
+void MakeOld(const std::string& path)
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    SetLastChange(path, std::chrono::duration_cast<std::chrono::seconds>(now - std::chrono::hours(2)).count());
 }
 
 }  // namespace orvelin::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +29,8 @@ private:
 void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>".
 std::string ReadBytes(const std::string& path);
+// Sets when the file or folder at path last changed, in seconds since 1970 (UTC).
+void SetLastChange(const std::string& path, std::int64_t seconds);
 // Makes the file or folder at path look last changed two hours ago.
 void MakeOld(const std::string& path);
 
