@@ -15,6 +15,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev \
             desktop-file-utils appstream libical-dev dpkg-dev lintian
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 COVERAGE_PACKAGES := gcovr
+MUTANTS_PACKAGES := python3
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest nsis
 WINE := /usr/lib/wine/wine64
 # Wine keeps its own Windows in the build folder; it says nothing unless asked.
@@ -25,7 +26,7 @@ PREFIX       ?= /usr/local
 INSTALL_DIR  ?= build-install
 PACKAGE_DIR  ?= build-package
 
-.PHONY: all deps install-packages build run install package test test-plain test-sanitize windows test-windows bench fuzz coverage clean
+.PHONY: all deps install-packages build run install package test test-plain test-sanitize windows test-windows bench fuzz coverage mutants clean
 
 all: build
 
@@ -132,5 +133,15 @@ coverage: deps
 	    -o /dev/null | grep -E '^(lines|branches)' | paste -sd ' '; done
 	@echo "File by file: $(COVERAGE_DIR)/coverage/index.html"
 
+# Not part of the tests: each mutant of tests/mutants/ (see its README) alone
+# in a scratch tree under build-mutants/, against the Linux suites, or with
+# MUTANTS_OS=windows the Windows suites under Wine. MUTANTS=changed BASE=<commit>
+# runs those in files changed since then, MUTANTS=<glob> those it names.
+mutants: deps
+	@$(MAKE) --no-print-directory install-packages WANTED="$(MUTANTS_PACKAGES) \
+	    $(if $(filter windows,$(MUTANTS_OS)),$(WINDOWS_PACKAGES))"
+	JOBS=$(JOBS) python3 tests/mutation_run.py
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(COVERAGE_DIR) $(INSTALL_DIR) $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(COVERAGE_DIR) build-mutants \
+	    $(INSTALL_DIR) $(PACKAGE_DIR)
