@@ -95,7 +95,8 @@ def build(folder, log):
 def test(folder, os_name, log, seconds):
     """Each test within its limit, and the whole run within seconds: past that, the mutant hung."""
     stop = time.strftime("%H:%M:%S", time.localtime(time.time() + seconds))
-    command = ["ctest", "--test-dir", folder, "--timeout", TEST_SECONDS, "--stop-on-failure", "--stop-time", stop]
+    command = ["ctest", "--test-dir", folder, "--output-on-failure", "--timeout", TEST_SECONDS, "--stop-on-failure",
+               "--stop-time", stop]
     if os_name == "windows":
         return run(command, log, env=WINE_ENV)
     return run([*command, "-j", JOBS, *([] if os.environ.get("MUTANTS_TESTS") == "all" else ["-E", SLOW])], log)
