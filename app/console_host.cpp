@@ -6,8 +6,9 @@ namespace orvelin::console {
 
 ConsoleHost::ConsoleHost(std::string fileTitle, const RunState& state, platform::FileManagerLauncher* launcher,
                          bool progressOnTerminal)
-    : RunHost(state, launcher ? [launcher](const std::string& folder) { launcher->Start(folder); }
-                              : std::function<void(const std::string&)>()),
+    : RunHost(state,
+              launcher ? [launcher](const std::string& folder) { launcher->Start(folder); }
+                       : std::function<void(const std::string&)>()),
       fileTitle_(std::move(fileTitle)), progressOnTerminal_(progressOnTerminal)
 {
 }

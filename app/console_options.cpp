@@ -66,10 +66,10 @@ constexpr const char* kUsage =
     "    be written, bad usage\n"
     "With several FILEs, the highest status of theirs.\n";
 
-constexpr const char* kVersion =
-    "orvelin-split (Orvelin) " ORVELIN_VERSION "\n"
-    "Copyright (c) 2026 the Orvelin authors.\n"
-    "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
+constexpr const char* kVersion = "orvelin-split (Orvelin) " ORVELIN_VERSION
+                                 "\n"
+                                 "Copyright (c) 2026 the Orvelin authors.\n"
+                                 "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
 
 enum LongOnly { kOpen = 1000, kStandalone, kToIcs, kPerFile, kMaxBytes, kNames, kBy };
 
@@ -117,9 +117,7 @@ std::string Wrong(const std::string& argument, int shortOption)
 // What is wrong with the options, in the words of the option.
 std::string Wrong(const ChoiceError& error)
 {
-    const auto invalid = [&error](const char* option) {
-        return "invalid value '" + error.given + "' for --" + option;
-    };
+    const auto invalid = [&error](const char* option) { return "invalid value '" + error.given + "' for --" + option; };
     switch (error.kind) {
     case ChoiceError::Kind::PerFile: return invalid("per-file");
     case ChoiceError::Kind::MaxBytes: return invalid("max-bytes");

@@ -24,8 +24,9 @@ namespace {
 std::vector<std::string> OurArguments(int argc, char** argv)
 {
     static constexpr std::array<std::string_view, 12> kQtWithValue{
-        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-qwindowicon",
-        "-qwindowtitle", "-session", "-style", "-stylesheet", "-display", "-geometry"};
+        "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+        "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
+        "-style",           "-stylesheet",         "-display",       "-geometry"};
     static constexpr std::array<std::string_view, 4> kQtAlone{"-reverse", "-widgetcount", "-nograb", "-dograb"};
     std::vector<std::string> ours;
     for (int at = 0; at < argc; ++at) {

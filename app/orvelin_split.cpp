@@ -15,9 +15,9 @@
 
 #include <algorithm>
 #include <climits>
-#include <deque>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -169,8 +169,10 @@ int Split(const std::string& file, const std::string& path, const console::Optio
         // Exact bytes: rounded, an entry just over the limit would look like it.
         const std::string exactLimit = std::to_string(options.split.maxBytes) + " bytes";
         const std::string limit = SizeText(options.split.maxBytes, options.binaryUnits);
-        output.Problem(file, "entry at line " + std::to_string(entry.line) + ": " + std::to_string(entry.bytes) +
-                                 " bytes, over the limit of " + (limit == exactLimit ? limit : limit + " (" + exactLimit + ")"));
+        output.Problem(file,
+                       "entry at line " + std::to_string(entry.line) + ": " + std::to_string(entry.bytes) +
+                           " bytes, over the limit of " +
+                           (limit == exactLimit ? limit : limit + " (" + exactLimit + ")"));
     }
     const std::string prefix = named ? file + ": " : "";
     for (const RunOutcome::CaughtFailure& caught : outcome.failures)
@@ -180,20 +182,25 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     if (FilesWritten(outcome)) {
         // Entries that share files: the console says how many files.
         const auto files = static_cast<std::uint64_t>(outcome.filesWritten);
-        output.Out(stdout, prefix + EntriesGeneratedText(outcome.entriesWritten) +
-                               (outcome.entriesWritten == files ? "" : " in " + Files(files)));
+        output.Out(stdout,
+                   prefix + EntriesGeneratedText(outcome.entriesWritten) +
+                       (outcome.entriesWritten == files ? "" : " in " + Files(files)));
     }
     if (outcome.earlierFilesReplaced > 0)
         output.Out(stdout, prefix + "replaced the " + Files(outcome.earlierFilesReplaced) + " of the earlier split");
     for (const KeptName& name : outcome.namesKept)
-        output.Out(stdout, prefix + "kept " + name.kept + " (not written by Orvelin, or changed since): its entries went into " + name.instead);
+        output.Out(stdout,
+                   prefix + "kept " + name.kept +
+                       " (not written by Orvelin, or changed since): its entries went into " + name.instead);
     for (const calendar::ConversionNote& note : outcome.notes) {
-        output.Problem(file, "line " + std::to_string(note.line) + (note.entry.empty() ? "" : " (" + note.entry + ")") +
-                                 ": " + note.message);
+        output.Problem(file,
+                       "line " + std::to_string(note.line) + (note.entry.empty() ? "" : " (" + note.entry + ")") +
+                           ": " + note.message);
     }
     if (outcome.iCalendar2 && FilesWritten(outcome))
-        output.Problem(file, "an iCalendar 2.0 calendar: its event files lack its time zones and header lines; "
-                             "--standalone writes whole calendars");
+        output.Problem(file,
+                       "an iCalendar 2.0 calendar: its event files lack its time zones and header lines; "
+                       "--standalone writes whole calendars");
     later.file = file;
     later.count = outcome.laterFiles;
     later.highest = outcome.highestLaterFile;
@@ -231,19 +238,21 @@ int Main(int argc, char** argv)
     std::vector<LaterFiles> later;
     platform::LocalFileSystem files;
     for (std::size_t i = 0; i < options.files.size(); ++i) {
-        const std::string folder =
-            OutputFolderFor(paths[i], Utf8Of(PathOf(options.files[i]).filename()), options.split.outputFolder);
+        const std::string folder = OutputFolderFor(paths[i], Utf8Of(PathOf(options.files[i]).filename()),
+                                                   options.split.outputFolder);
         later.push_back({files.FolderKey(folder), "", FolderName(folder)});
     }
     int status = kFilesWritten;
     for (std::size_t i = 0; i < options.files.size(); ++i)
-        status = std::max(status, Split(options.files[i], paths[i], options, ledgers.Of(later[i].key), output, later[i]));
+        status = std::max(status,
+                          Split(options.files[i], paths[i], options, ledgers.Of(later[i].key), output, later[i]));
     for (std::size_t i = 0; i < later.size(); ++i) {
         const bool lastIntoFolder = std::none_of(later.begin() + static_cast<std::ptrdiff_t>(i) + 1, later.end(),
                                                  [&](const LaterFiles& next) { return next.key == later[i].key; });
         if (lastIntoFolder && later[i].count > 0)
-            output.Problem(later[i].file, later[i].folder + " still holds " + Files(later[i].count) +
-                                              " of an earlier split, up to " + std::to_string(later[i].highest) + ".vcs");
+            output.Problem(later[i].file,
+                           later[i].folder + " still holds " + Files(later[i].count) + " of an earlier split, up to " +
+                               std::to_string(later[i].highest) + ".vcs");
     }
     return output.written() ? status : kFailed;
 }

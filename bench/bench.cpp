@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <linux/magic.h>
+#include <map>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -105,8 +105,8 @@ void WritePhoneEvents(const fs::path& path, int count)
         for (int n = 1; n <= count; ++n) {
             const std::string id = std::to_string(n);
             put("BEGIN:VEVENT\r\nDTSTART:20270104T090000\r\nDTEND:20270104T100000\r\n"
-                "SUMMARY;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Besprechung B=FCro " + id +
-                "\r\nLOCATION:Room " + id + "\r\nDESCRIPTION;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:" +
+                "SUMMARY;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Besprechung B=FCro " +
+                id + "\r\nLOCATION:Room " + id + "\r\nDESCRIPTION;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:" +
                 description + "Ende\r\nRRULE:W1 MO #10\r\nDALARM:20270104T084500;;;Besprechung\r\nEND:VEVENT\r\n");
         }
         put("END:VCALENDAR\r\n");
@@ -129,7 +129,8 @@ void WriteLetters(const fs::path& path)
 // No start marker either: ordinary text lines, with every letter in them.
 void WriteTextLines(const fs::path& path)
 {
-    const std::string line = "X-NOTE:Quarterly budget review with the Berlin team, agenda below; bring your figures\r\n";
+    const std::string line =
+        "X-NOTE:Quarterly budget review with the Berlin team, agenda below; bring your figures\r\n";
     std::string block;
     while (block.size() < kMiB)
         block += line;
@@ -164,7 +165,8 @@ void WriteHostile(const fs::path& path, Hostile kind)
             break;
         case Hostile::SameNames:  // 10,000 entries of one start and summary
             for (int n = 0; n < 10000; ++n)
-                put("BEGIN:VEVENT\r\nUID:" + std::to_string(n) + "\r\nDTSTART:20270104T090000Z\r\nSUMMARY:Planning\r\nEND:VEVENT\r\n");
+                put("BEGIN:VEVENT\r\nUID:" + std::to_string(n) +
+                    "\r\nDTSTART:20270104T090000Z\r\nSUMMARY:Planning\r\nEND:VEVENT\r\n");
             break;
         case Hostile::SameUids:  // 20,000 calendar objects of one UID
             for (int n = 0; n < 20000; ++n)
@@ -349,18 +351,22 @@ int main(int argc, char** argv)
     const Command refusal{"orvelin-split", {tool("orvelin-split"), "calendar.vcs"}, false, false, 1};
     const Command rerunFloor{"rerun floor", {tool("orvelin-floor"), "--replace", "calendar.vcs"}, false, true};
     const Command rerun{"orvelin-split rerun", {tool("orvelin-split"), "calendar.vcs"}, false, true};
-    const Command standalone{"orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
-                             false, false, 0, ".ics"};
-    const Command standaloneRerun{"--standalone rerun", {tool("orvelin-split"), "--standalone", "calendar.vcs"},
-                                  false, true, 0, ".ics"};
+    const Command standalone{
+        "orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"}, false, false, 0, ".ics"};
+    const Command standaloneRerun{
+        "--standalone rerun", {tool("orvelin-split"), "--standalone", "calendar.vcs"}, false, true, 0, ".ics"};
     const Command standaloneVcs{"orvelin-split --standalone", {tool("orvelin-split"), "--standalone", "calendar.vcs"}};
     const Command toIcs{"--to-ics", {tool("orvelin-split"), "--to-ics", "calendar.vcs"}, false, false, 0, ".ics"};
-    const Command dryRun{"--standalone --dry-run", {tool("orvelin-split"), "--standalone", "--dry-run", "calendar.vcs"},
-                         false, false, 0, ""};
+    const Command dryRun{"--standalone --dry-run",
+                         {tool("orvelin-split"), "--standalone", "--dry-run", "calendar.vcs"},
+                         false,
+                         false,
+                         0,
+                         ""};
     // On a disk, a durable run ends with its files on the disk.
     const Command syncFloor{"floor + syncfs", {tool("orvelin-floor"), "--sync", "calendar.vcs"}};
-    const Command syncRerunFloor{"rerun floor + syncfs", {tool("orvelin-floor"), "--replace", "--sync", "calendar.vcs"},
-                                 false, true};
+    const Command syncRerunFloor{
+        "rerun floor + syncfs", {tool("orvelin-floor"), "--replace", "--sync", "calendar.vcs"}, false, true};
     const auto hostile = [&](const char* name, std::vector<std::string> options) {
         std::vector<std::string> argv{tool("orvelin-split"), "--standalone"};
         argv.insert(argv.end(), options.begin(), options.end());
@@ -380,7 +386,8 @@ int main(int argc, char** argv)
         {{"2,000 x 200 KB", 2000, {floor, split}}, [&] { WriteEvents(calendar, 2000, 200 * 1024); }},
         {{"refusal: N", 0, {readFloor, refusal}}, [&] { WriteLetters(calendar); }},
         {{"refusal: text", 0, {readFloor, refusal}}, [&] { WriteTextLines(calendar); }},
-        {{"soft breaks", 2, {floor, hostile("--standalone", {})}}, [&] { WriteHostile(calendar, Hostile::SoftBreaks); }},
+        {{"soft breaks", 2, {floor, hostile("--standalone", {})}},
+         [&] { WriteHostile(calendar, Hostile::SoftBreaks); }},
         {{"many zones", 2, {floor, hostile("--standalone", {})}}, [&] { WriteHostile(calendar, Hostile::ManyZones); }},
         {{"same names", 10001, {floor, hostile("--names date", {"--names=date"})}},
          [&] { WriteHostile(calendar, Hostile::SameNames); }},
@@ -451,12 +458,14 @@ int main(int argc, char** argv)
                  Ratio(results, "30,000 phone", "--to-ics", "orvelin-split --standalone"), 2);
     met &= Check("2,000 events of 200 KB: console split / floor",
                  Ratio(results, "2,000 x 200 KB", "orvelin-split", "floor"), 1.15);
-    met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"), 1.25);
-    met &= Check("refusing 380 MB of text / read floor",
-                 Ratio(results, "refusal: text", "orvelin-split", "read floor"), 1.25);
+    met &= Check("refusing 400 MB of N / read floor", Ratio(results, "refusal: N", "orvelin-split", "read floor"),
+                 1.25);
+    met &= Check("refusing 380 MB of text / read floor", Ratio(results, "refusal: text", "orvelin-split", "read floor"),
+                 1.25);
     for (const char* input : {"soft breaks", "many zones", "same names", "same UIDs", "long line"}) {
-        const Scenario& scenario =
-            std::find_if(scenarios.begin(), scenarios.end(), [&](const auto& s) { return s.first.name == input; })->first;
+        const Scenario& scenario = std::find_if(scenarios.begin(), scenarios.end(), [&](const auto& s) {
+                                       return s.first.name == input;
+                                   })->first;
         const Result& hostile = Find(results, input, scenario.commands[1].name);
         met &= Check((std::string(input) + ": standalone split / floor").c_str(),
                      Ratio(results, input, scenario.commands[1].name, "floor"), 2);

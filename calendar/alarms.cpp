@@ -82,7 +82,6 @@ Alarm ReadAlarm(const VcalProperty& property)
     return alarm;
 }
 
-
 void WriteTrigger(Mapping& mapping, const DateTime& run)
 {
     ICalendarWriter& writer = mapping.writer;

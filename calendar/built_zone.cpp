@@ -67,7 +67,7 @@ bool BuiltZone::AddDaylight(std::string_view value)
     if (count == 1 && EqualIgnoringCase(fields[0], "FALSE"))
         return true;
     const std::optional<int> offset = count >= 4 && EqualIgnoringCase(fields[0], "TRUE") ? ReadUtcOffset(fields[1])
-                                                                                           : std::nullopt;
+                                                                                         : std::nullopt;
     const std::optional<std::int64_t> start = offset ? UtcOfChange(fields[2], standard_) : std::nullopt;
     const std::optional<std::int64_t> end = offset ? UtcOfChange(fields[3], *offset) : std::nullopt;
     if (!start || !end || *end <= *start)

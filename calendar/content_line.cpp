@@ -147,8 +147,7 @@ bool ParameterReader::Next(Parameter& parameter)
     return true;
 }
 
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name,
-                                               Unfolding unfolding)
+std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name, Unfolding unfolding)
 {
     ParameterReader reader(parameters, unfolding);
     for (Parameter parameter; reader.Next(parameter);) {
@@ -164,9 +163,9 @@ bool IsQuotedPrintable(std::string_view parameters, Unfolding unfolding)
         return MentionsQuotedPrintable(parameters);
     ParameterReader reader(parameters, unfolding);
     for (Parameter parameter; reader.Next(parameter);) {
-        if (parameter.bare ? EqualIgnoringCase(parameter.name, kQuotedPrintable)
-                           : EqualIgnoringCase(parameter.name, "ENCODING") &&
-                                 EqualIgnoringCase(parameter.value, kQuotedPrintable))
+        if (parameter.bare
+                ? EqualIgnoringCase(parameter.name, kQuotedPrintable)
+                : EqualIgnoringCase(parameter.name, "ENCODING") && EqualIgnoringCase(parameter.value, kQuotedPrintable))
             return true;
     }
     return false;
@@ -233,7 +232,7 @@ bool ContentLineReader::Next(ContentLine& line, const LineNeeds& needs)
         const bool white = IsBlank(text_[at_]);
         const bool folded = white && unfolding_ == Unfolding::DropWhiteSpace;  // even after an "="
         const bool soft = !folded && contentEnd > physicalStart && text_[contentEnd - 1] == '=' &&
-                          quotedPrintable.Of(head, joined) && !EndsEnclosing(needs);
+            quotedPrintable.Of(head, joined) && !EndsEnclosing(needs);
         if (!soft && !white)
             break;
         // After a soft break one space or tab is no content; after a fold it is, in vCalendar 1.0.

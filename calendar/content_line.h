@@ -85,8 +85,7 @@ private:
 
 // The value of the first parameter called name (in any letter case); ""
 // for the name alone (";TZID;"); nullopt where there is none.
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name,
-                                               Unfolding unfolding);
+std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view name, Unfolding unfolding);
 
 // Whether the parameters make the value quoted-printable, as unfolding has it.
 bool IsQuotedPrintable(std::string_view parameters, Unfolding unfolding);
@@ -99,16 +98,16 @@ void AppendQuotedPrintableDecoded(std::string& bytes, std::string_view text);
 // A content line: where it lies and its parts, with folded lines and soft
 // line breaks joined.
 struct ContentLine {
-    std::size_t begin = 0;   // its bytes in the text, line ends included
+    std::size_t begin = 0;  // its bytes in the text, line ends included
     std::size_t end = 0;
     std::size_t number = 0;  // the number of its first line
     std::string_view name;
     std::string_view parameters;
     std::string_view value;  // still quoted-printable where quotedPrintable; as much as was wanted
     bool quotedPrintable = false;
-    bool valued = false;     // a ":" ends its name and parameters
-    bool joined = false;     // the parts lie in the reader's room, good until the next line
-    bool blank = false;      // nothing but a line end
+    bool valued = false;  // a ":" ends its name and parameters
+    bool joined = false;  // the parts lie in the reader's room, good until the next line
+    bool blank = false;   // nothing but a line end
 };
 
 // What the reader needs to know from its user for each line.

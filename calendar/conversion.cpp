@@ -71,9 +71,9 @@ public:
         if (state_ == State::Converting)
             return kWhole;
         return EqualIgnoringCase(name, "BEGIN") || EqualIgnoringCase(name, "END") || EqualIgnoringCase(name, "UID") ||
-                       EqualIgnoringCase(name, "VERSION")
-                   ? kWhole
-                   : 0;
+                EqualIgnoringCase(name, "VERSION")
+            ? kWhole
+            : 0;
     }
 
 private:
@@ -160,8 +160,8 @@ private:
 
     Mapping CalendarMapping()
     {
-        return Mapping{writer_, zone_ ? &*zone_ : nullptr, result_.notes, "VCALENDAR", std::nullopt, std::nullopt,
-                       std::string_view(), std::string_view()};
+        return Mapping{writer_,      zone_ ? &*zone_ : nullptr, result_.notes,     "VCALENDAR", std::nullopt,
+                       std::nullopt, std::string_view(),        std::string_view()};
     }
 
     // A property of a vCalendar 1.0 calendar object.
@@ -178,7 +178,8 @@ private:
             writer_.Finish();
         } else if (EqualIgnoringCase(property.name, "TZ")) {
             if (!zone_ || property.line != zoneLine_)
-                KeepAsVcal(mapping, property, zone_ ? "a calendar has one TZ" : "not a UTC offset: times stay as written");
+                KeepAsVcal(mapping, property,
+                           zone_ ? "a calendar has one TZ" : "not a UTC offset: times stay as written");
         } else if (EqualIgnoringCase(property.name, "DAYLIGHT")) {
             if (!zone_ && !EqualIgnoringCase(Trimmed(property.value), "FALSE"))
                 KeepAsVcal(mapping, property, "no TZ offset to go with it");

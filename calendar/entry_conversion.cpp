@@ -67,8 +67,14 @@ void WriteStamp(Mapping& mapping, const KeyProperties& keys, std::int64_t inputM
 void ConvertEntry(const VcalEntry& entry, const EntryConversion& conversion)
 {
     const KeyProperties keys = KeysOf(entry);
-    Mapping mapping{conversion.writer, conversion.zone, conversion.notes, entry.name, std::nullopt, std::nullopt,
-                    keys.summary ? keys.summary->value : std::string_view(), std::string_view()};
+    Mapping mapping{conversion.writer,
+                    conversion.zone,
+                    conversion.notes,
+                    entry.name,
+                    std::nullopt,
+                    std::nullopt,
+                    keys.summary ? keys.summary->value : std::string_view(),
+                    std::string_view()};
     if (keys.start)
         mapping.start = ReadTimeValue(keys.start->value);
     if (keys.due)

@@ -100,9 +100,9 @@ constexpr std::array kTargets{
 // Parameters iCalendar 2.0 knows, copied as they are.
 bool IsICalendarParameter(std::string_view name)
 {
-    return OneOf(name, {"ALTREP", "CN", "CUTYPE", "DELEGATED-FROM", "DELEGATED-TO", "DIR", "FMTTYPE", "FBTYPE",
-                        "LANGUAGE", "MEMBER", "PARTSTAT", "RANGE", "RELATED", "RELTYPE", "ROLE", "RSVP",
-                        "SENT-BY"});
+    return OneOf(name,
+                 {"ALTREP", "CN", "CUTYPE", "DELEGATED-FROM", "DELEGATED-TO", "DIR", "FMTTYPE", "FBTYPE", "LANGUAGE",
+                  "MEMBER", "PARTSTAT", "RANGE", "RELATED", "RELTYPE", "ROLE", "RSVP", "SENT-BY"});
 }
 
 // Parameters spent on reading the value, or given by the writer of the value.
@@ -121,7 +121,8 @@ void WriteParameter(ICalendarWriter& writer, const Parameter& parameter)
         return;
     if (parameter.bare)
         writer.Parameter("X-VCAL-TYPE", parameter.name);
-    else if (IsICalendarParameter(parameter.name) || parameter.name.starts_with("X-") || parameter.name.starts_with("x-"))
+    else if (IsICalendarParameter(parameter.name) || parameter.name.starts_with("X-") ||
+             parameter.name.starts_with("x-"))
         writer.Parameter(parameter.name, parameter.value);
     else
         writer.Parameter("X-VCAL-" + UpperAscii(parameter.name), parameter.value);
@@ -149,12 +150,12 @@ void NoteReading(Mapping& mapping, const VcalProperty& property)
 {
     if (property.reading == TextReading::AsCharset)
         return;
-    const std::string charset(
-        ParameterValue(property.parameters, "CHARSET", Unfolding::KeepWhiteSpace).value_or(""));
-    mapping.Note(property.line, UpperAscii(property.name) +
-                                    (property.reading == TextReading::UnknownCharset ? ": unknown CHARSET="
-                                                                                     : ": not text in CHARSET=") +
-                                    charset + ", read as UTF-8 or windows-1252");
+    const std::string charset(ParameterValue(property.parameters, "CHARSET", Unfolding::KeepWhiteSpace).value_or(""));
+    mapping.Note(
+        property.line,
+        UpperAscii(property.name) +
+            (property.reading == TextReading::UnknownCharset ? ": unknown CHARSET=" : ": not text in CHARSET=") +
+            charset + ", read as UTF-8 or windows-1252");
 }
 
 void WriteProperty(Mapping& mapping, const VcalProperty& property)

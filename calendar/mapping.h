@@ -20,11 +20,11 @@ struct Mapping {
     ICalendarWriter& writer;
     const BuiltZone* zone;  // none: times stay as written
     std::vector<ConversionNote>& notes;
-    std::string_view component;      // "VEVENT", ...; "VCALENDAR" between entries
-    std::optional<DateTime> start;   // the entry's DTSTART
-    std::optional<DateTime> due;     // and its DUE
-    std::string_view summary;        // and its SUMMARY, as read
-    std::string_view label;          // its UID, else its summary
+    std::string_view component;     // "VEVENT", ...; "VCALENDAR" between entries
+    std::optional<DateTime> start;  // the entry's DTSTART
+    std::optional<DateTime> due;    // and its DUE
+    std::string_view summary;       // and its SUMMARY, as read
+    std::string_view label;         // its UID, else its summary
 
     void Note(std::size_t line, std::string message)
     {

@@ -86,18 +86,13 @@ public:
     bool Read(std::string_view word)
     {
         switch (rule_.frequency) {
-        case Frequency::Daily:
-            return false;
-        case Frequency::Weekly:
-            return AddWeekday(word, 0);
-        case Frequency::MonthlyByPosition:
-            return Position(word);
+        case Frequency::Daily: return false;
+        case Frequency::Weekly: return AddWeekday(word, 0);
+        case Frequency::MonthlyByPosition: return Position(word);
         case Frequency::MonthlyByDay:
             return AddNumber(EqualIgnoringCase(word, "LD") ? -1 : SignedNumber(word, false, 31));
-        case Frequency::YearlyByMonth:
-            return AddNumber(Number(word) <= 12 ? std::max(Number(word), 0) : 0);
-        case Frequency::YearlyByDay:
-            return AddNumber(Number(word) <= 366 ? std::max(Number(word), 0) : 0);
+        case Frequency::YearlyByMonth: return AddNumber(Number(word) <= 12 ? std::max(Number(word), 0) : 0);
+        case Frequency::YearlyByDay: return AddNumber(Number(word) <= 366 ? std::max(Number(word), 0) : 0);
         }
         return false;
     }
@@ -294,10 +289,10 @@ void CompleteFromStart(BasicRule& rule, const CivilTime& start)
 
 void AppendRule(std::string& out, const BasicRule& rule)
 {
-    static constexpr std::array<std::string_view, 6> kFrequencyNames{"DAILY", "WEEKLY", "MONTHLY", "MONTHLY",
-                                                                     "YEARLY", "YEARLY"};
-    static constexpr std::array<std::string_view, 6> kNumberParts{"", "", "", ";BYMONTHDAY=", ";BYMONTH=",
-                                                                  ";BYYEARDAY="};
+    static constexpr std::array<std::string_view, 6> kFrequencyNames{"DAILY",   "WEEKLY", "MONTHLY",
+                                                                     "MONTHLY", "YEARLY", "YEARLY"};
+    static constexpr std::array<std::string_view, 6> kNumberParts{
+        "", "", "", ";BYMONTHDAY=", ";BYMONTH=", ";BYYEARDAY="};
     const auto frequency = static_cast<std::size_t>(rule.frequency);
     out += "FREQ=";
     out += kFrequencyNames[frequency];
@@ -316,8 +311,7 @@ void AppendRule(std::string& out, const BasicRule& rule)
     }
 }
 
-std::optional<std::int64_t> NthTime(const BasicRule& rule, const CivilTime& start, std::uint32_t n,
-                                    std::int64_t until)
+std::optional<std::int64_t> NthTime(const BasicRule& rule, const CivilTime& start, std::uint32_t n, std::int64_t until)
 {
     const std::int64_t first = SecondsOf(start);
     const std::int64_t timeOfDay = first - DaysOf(start.year, start.month, start.day) * kDay;

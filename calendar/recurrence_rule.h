@@ -26,8 +26,8 @@ struct BasicRule {
     Frequency frequency = Frequency::Daily;
     int interval = 1;
     std::vector<WeekdayOccurrence> weekdays;  // W and MP
-    std::vector<int> numbers;  // MD: days of the month (-1 the last); YM: months; YD: days of the year
-    std::optional<std::uint32_t> count;  // #n; 0 for no end
+    std::vector<int> numbers;                 // MD: days of the month (-1 the last); YM: months; YD: days of the year
+    std::optional<std::uint32_t> count;       // #n; 0 for no end
     std::optional<DateTime> end;
 };
 
@@ -47,7 +47,6 @@ void AppendRule(std::string& out, const BasicRule& rule);
 // The time (as SecondsOf counts it) of the nth time the rule, started at
 // start, gives (the start itself is the first) as iCalendar 2.0 counts them:
 // days that do not exist do not count; nullopt where it falls after until.
-std::optional<std::int64_t> NthTime(const BasicRule& rule, const CivilTime& start, std::uint32_t n,
-                                    std::int64_t until);
+std::optional<std::int64_t> NthTime(const BasicRule& rule, const CivilTime& start, std::uint32_t n, std::int64_t until);
 
 }  // namespace orvelin::calendar

@@ -51,8 +51,8 @@ void WriteRule(Mapping& mapping, const VcalProperty& property, std::string_view 
     AppendRule(value, rule);
     if (!rule.count && !rule.end) {
         value += ";COUNT=2";
-        mapping.Note(property.line, std::string(name) +
-                                        " has neither a count nor an end date: it means two times (COUNT=2)");
+        mapping.Note(property.line,
+                     std::string(name) + " has neither a count nor an end date: it means two times (COUNT=2)");
     } else if (rule.end) {
         const std::int64_t end = EndInFrame(*rule.end, placedStart, mapping.zone);
         // With a count as well, the series ends with whichever comes first.

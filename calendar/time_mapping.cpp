@@ -86,9 +86,8 @@ void WriteTimeList(Mapping& mapping, const VcalProperty& property, std::string_v
     // iCalendar 2.0 gives one kind of time to a line: a line for each kind, in the order they come.
     for (std::size_t first = 0; first < times.size(); ++first) {
         const PlacedTime& kind = times[first];
-        if (std::any_of(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(first), [&kind](const PlacedTime& t) {
-                return t.form == kind.form && t.zoned == kind.zoned;
-            }))
+        if (std::any_of(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(first),
+                        [&kind](const PlacedTime& t) { return t.form == kind.form && t.zoned == kind.zoned; }))
             continue;
         mapping.writer.Start(name);
         WriteParameters(mapping.writer, property.parameters);

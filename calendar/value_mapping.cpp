@@ -12,7 +12,8 @@ namespace {
 std::string Hyphenated(std::string_view word)
 {
     std::string hyphenated = UpperAscii(Trimmed(word));
-    std::replace_if(hyphenated.begin(), hyphenated.end(), [](char c) { return c == ' ' || c == '_'; }, '-');
+    std::replace_if(
+        hyphenated.begin(), hyphenated.end(), [](char c) { return c == ' ' || c == '_'; }, '-');
     return hyphenated;
 }
 
@@ -54,8 +55,8 @@ void WriteAttendeeParameters(ICalendarWriter& writer, std::string_view parameter
     for (Parameter parameter; reader.Next(parameter);) {
         const std::string value = Hyphenated(parameter.value);
         if (!parameter.bare && EqualIgnoringCase(parameter.name, "STATUS")) {
-            const bool known = Among(value, {"NEEDS-ACTION", "ACCEPTED", "DECLINED", "TENTATIVE", "DELEGATED",
-                                             "COMPLETED", "IN-PROCESS"});
+            const bool known = Among(
+                value, {"NEEDS-ACTION", "ACCEPTED", "DECLINED", "TENTATIVE", "DELEGATED", "COMPLETED", "IN-PROCESS"});
             writer.Parameter(known ? "PARTSTAT" : "X-VCAL-STATUS", known ? value : parameter.value);
         } else if (!parameter.bare && EqualIgnoringCase(parameter.name, "RSVP")) {
             const bool yes = value == "YES" || value == "TRUE";
@@ -118,16 +119,16 @@ void WriteGeo(Mapping& mapping, const VcalProperty& property, std::string_view n
 
 void WriteAttachment(Mapping& mapping, const VcalProperty& property, std::string_view name)
 {
-    const std::optional<std::string_view> type =
-        ParameterValue(property.parameters, "VALUE", Unfolding::KeepWhiteSpace);
+    const std::optional<std::string_view> type = ParameterValue(property.parameters, "VALUE",
+                                                                Unfolding::KeepWhiteSpace);
     if (type && (EqualIgnoringCase(*type, "CONTENT-ID") || EqualIgnoringCase(*type, "CID"))) {
         KeepAsVcal(mapping, property, "it refers to a part of a message, which iCalendar 2.0 cannot");
         return;
     }
-    const std::optional<std::string_view> encoding =
-        ParameterValue(property.parameters, "ENCODING", Unfolding::KeepWhiteSpace);
+    const std::optional<std::string_view> encoding = ParameterValue(property.parameters, "ENCODING",
+                                                                    Unfolding::KeepWhiteSpace);
     const bool base64 = (encoding && EqualIgnoringCase(*encoding, "BASE64")) ||
-                        ParameterValue(property.parameters, "BASE64", Unfolding::KeepWhiteSpace).has_value();
+        ParameterValue(property.parameters, "BASE64", Unfolding::KeepWhiteSpace).has_value();
     mapping.writer.Start(name);
     WriteParameters(mapping.writer, property.parameters);
     if (base64) {

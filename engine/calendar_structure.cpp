@@ -27,9 +27,10 @@ enum class Known : std::uint8_t { Other, Begin, End, Version, Uid, DtStart, Summ
 Known KnownName(std::string_view name)
 {
     static constexpr std::pair<std::string_view, Known> kNames[] = {
-        {"BEGIN", Known::Begin}, {"DTSTART", Known::DtStart}, {"END", Known::End},
-        {"RECURRENCE-ID", Known::RecurrenceId}, {"SUMMARY", Known::Summary}, {"TZID", Known::Tzid},
-        {"UID", Known::Uid}, {"VERSION", Known::Version}};
+        {"BEGIN", Known::Begin},     {"DTSTART", Known::DtStart},
+        {"END", Known::End},         {"RECURRENCE-ID", Known::RecurrenceId},
+        {"SUMMARY", Known::Summary}, {"TZID", Known::Tzid},
+        {"UID", Known::Uid},         {"VERSION", Known::Version}};
     if (name.size() < 3 || name.size() > 13)
         return Known::Other;
     const char first = UpperAscii(name[0]);
@@ -198,8 +199,9 @@ private:
             return std::nullopt;
         }
         if (!EqualIgnoringCase(name, open_.back().name)) {
-            return Fault(line.number, "END:" + std::string(name) + " where END:" + std::string(open_.back().name) +
-                                          " of line " + std::to_string(open_.back().line) + " was expected");
+            return Fault(line.number,
+                         "END:" + std::string(name) + " where END:" + std::string(open_.back().name) + " of line " +
+                             std::to_string(open_.back().line) + " was expected");
         }
         open_.pop_back();
         if (open_.empty())
@@ -230,21 +232,23 @@ private:
         }
         Component& component = structure_.components.back();
         if (direct && !component.uid.data() && known == Known::Uid)
-            component.uid = line.value.data() ? Keep(line, value) : line.name.substr(line.name.size());  // "UID" alone is a UID too
+            component.uid = line.value.data() ? Keep(line, value)
+                                              : line.name.substr(line.name.size());  // "UID" alone is a UID too
         if (direct && component.start.empty() && known == Known::DtStart) {
             component.start = Keep(line, value);
-            const std::optional<std::string_view> type =
-                calendar::ParameterValue(line.parameters, "VALUE", kStructureUnfolding);
+            const std::optional<std::string_view> type = calendar::ParameterValue(line.parameters, "VALUE",
+                                                                                  kStructureUnfolding);
             component.allDay = type && EqualIgnoringCase(*type, "DATE");
         }
         if (direct && known == Known::RecurrenceId)
             component.exception = true;
         if (direct && !component.summary.data() && known == Known::Summary) {
-            const char* end = value.data() ? value.data() + value.size() : line.parameters.data() + line.parameters.size();
+            const char* end = value.data() ? value.data() + value.size()
+                                           : line.parameters.data() + line.parameters.size();
             component.summary = Keep(line, std::string_view(line.parameters.data(), end - line.parameters.data()));
         }
-        if (const std::optional<std::string_view> tzid =
-                calendar::ParameterValue(line.parameters, "TZID", kStructureUnfolding))
+        if (const std::optional<std::string_view> tzid = calendar::ParameterValue(line.parameters, "TZID",
+                                                                                  kStructureUnfolding))
             NameZone(Keep(line, *tzid));
     }
 

@@ -25,13 +25,13 @@ inline constexpr std::uint32_t kNone = UINT32_MAX;
 // A component directly inside a calendar object (or outside any): VEVENT,
 // VTODO, VJOURNAL, VFREEBUSY or an X- component.
 struct Component {
-    Span span;                 // its BEGIN line through its END line
-    std::string_view uid;      // its UID; none when data() is null
-    std::string_view start;    // its DTSTART's value, as written; none when empty
+    Span span;               // its BEGIN line through its END line
+    std::string_view uid;    // its UID; none when data() is null
+    std::string_view start;  // its DTSTART's value, as written; none when empty
     // Its SUMMARY's parameters and the start of its value, as written (folded
     // lines joined): ";CHARSET=UTF-8:Standup"; none when data() is null.
     std::string_view summary;
-    std::uint32_t line = 0;    // the number of its BEGIN line
+    std::uint32_t line = 0;  // the number of its BEGIN line
     // The time zones it names in TZID parameters: zoneNames[firstZone, +zoneCount).
     std::uint32_t firstZone = 0;
     std::uint32_t zoneCount = 0;
@@ -50,10 +50,10 @@ struct TimeZone {
 // A calendar object, or the components that stand outside any (bare).
 struct CalendarObject {
     bool bare = false;
-    Span begin;                  // its BEGIN:VCALENDAR line
+    Span begin;                    // its BEGIN:VCALENDAR line
     std::vector<Span> properties;  // its own property lines, in input order
-    std::optional<Span> end;     // its END:VCALENDAR line; none at the end of the input
-    bool version2 = false;       // it says VERSION:2.0
+    std::optional<Span> end;       // its END:VCALENDAR line; none at the end of the input
+    bool version2 = false;         // it says VERSION:2.0
     // Its VTIMEZONEs by TZID: the first and the last of each (CalendarStructure::timeZones).
     std::unordered_map<std::string_view, std::pair<std::uint32_t, std::uint32_t>> zonesByTzid;
 };
@@ -71,9 +71,9 @@ struct CalendarStructure {
     // A deque: tens of thousands of components are never moved to grow.
     std::deque<Component> components;
     std::vector<TimeZone> timeZones;  // of every calendar object, in input order
-    std::vector<Entry> entries;  // in input order of their first components
+    std::vector<Entry> entries;       // in input order of their first components
     std::vector<std::string_view> zoneNames;
-    std::string_view lineEnd;    // the input's own: its first line end, else CR LF
+    std::string_view lineEnd;        // the input's own: its first line end, else CR LF
     std::string_view byteOrderMark;  // the input's UTF-8 one, which every file then begins with
     // Unfolded texts that views point into; stable as it grows.
     std::deque<std::string> unfolded;

@@ -36,7 +36,8 @@ public:
 ErrorInfo ReasonForNoFile(const ErrorInfo& creation, const std::optional<ErrorInfo>& folderCreation)
 {
     const auto is = [](const ErrorInfo& info, ErrorNumber number) { return info.number == static_cast<int>(number); };
-    if (is(creation, ErrorNumber::PathNotFound) && folderCreation && !is(*folderCreation, ErrorNumber::FileAlreadyExists))
+    if (is(creation, ErrorNumber::PathNotFound) && folderCreation &&
+        !is(*folderCreation, ErrorNumber::FileAlreadyExists))
         return *folderCreation;
     return creation;
 }

@@ -24,7 +24,7 @@ std::string DateOf(const Component& component)
     if (start.size() < 8 || !IsDigits(start.substr(0, 8)))
         return {};
     std::string date = std::string(start.substr(0, 4)) + "-" + std::string(start.substr(4, 2)) + "-" +
-                       std::string(start.substr(6, 2));
+        std::string(start.substr(6, 2));
     if (component.allDay || start.size() < 13 || start[8] != 'T' || !IsDigits(start.substr(9, 4)))
         return date;
     return date + " " + std::string(start.substr(9, 4));
@@ -43,8 +43,8 @@ std::string SummaryOf(const Component& component)
         calendar::AppendQuotedPrintableDecoded(bytes, written);
     else
         bytes = written;
-    const std::string value =
-        Utf8From(bytes, calendar::ParameterValue(parameters, "CHARSET", kStructureUnfolding).value_or(""));
+    const std::string value = Utf8From(
+        bytes, calendar::ParameterValue(parameters, "CHARSET", kStructureUnfolding).value_or(""));
     std::string text;
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (value[at] == '\\' && at + 1 < value.size()) {
@@ -83,10 +83,10 @@ std::string_view Trimmed(std::string_view name, std::string_view strays = ". ")
 std::size_t DeviceNameEnd(std::string_view name)
 {
     static constexpr std::array<std::string_view, 30> kDevices{
-        "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2", "COM3", "COM4",
-        "COM5", "COM6", "COM7", "COM8", "COM9",   "LPT1",    "LPT2", "LPT3", "LPT4", "LPT5",
-        "LPT6", "LPT7", "LPT8", "LPT9", "COM\xC2\xB9", "COM\xC2\xB2", "COM\xC2\xB3",
-        "LPT\xC2\xB9", "LPT\xC2\xB2", "LPT\xC2\xB3"};
+        "CON",         "PRN",         "AUX",         "NUL",         "CONIN$",      "CONOUT$",    "COM1", "COM2",
+        "COM3",        "COM4",        "COM5",        "COM6",        "COM7",        "COM8",       "COM9", "LPT1",
+        "LPT2",        "LPT3",        "LPT4",        "LPT5",        "LPT6",        "LPT7",       "LPT8", "LPT9",
+        "COM\xC2\xB9", "COM\xC2\xB2", "COM\xC2\xB3", "LPT\xC2\xB9", "LPT\xC2\xB2", "LPT\xC2\xB3"};
     std::string_view stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ')
         stem.remove_suffix(1);
@@ -100,8 +100,8 @@ std::string Safe(std::string_view text)
     std::string safe;
     ForEachCodePoint(text, [&safe](char32_t code, std::string_view bytes) {
         const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
-        const bool forbidden = code < 0x80 && std::string_view("/\\:*?\"<>|").find(static_cast<char>(code)) !=
-                                                  std::string_view::npos;
+        const bool forbidden = code < 0x80 &&
+            std::string_view("/\\:*?\"<>|").find(static_cast<char>(code)) != std::string_view::npos;
         if (control || forbidden)
             safe += '_';
         else

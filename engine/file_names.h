@@ -20,11 +20,10 @@ enum class FileNaming { Number, Uid, Date };
 // charset that is not UTF-8 is read as windows-1252), a character that
 // Windows or POSIX forbids becomes "_", leading and trailing dots and spaces
 // go, a name is cut to 100 bytes on a character boundary, and one that
-// Windows takes for a device ("nul.x") gets a "_" after the device's name. Names are unique the way Windows compares them (letter case
-// ignored throughout Unicode): a later file whose name is taken gets " (2)",
-// " (3)", ... before its extension. An entry without what its name is made
-// of is named as Number would name it. A name depends on nothing but the
-// input, the options and the names given before.
+// Windows takes for a device ("nul.x") gets a "_" after the device's name. Names are unique the way Windows compares
+// them (letter case ignored throughout Unicode): a later file whose name is taken gets " (2)", " (3)", ... before its
+// extension. An entry without what its name is made of is named as Number would name it. A name depends on nothing but
+// the input, the options and the names given before.
 class FileNamer {
 public:
     explicit FileNamer(FileNaming naming) : naming_(naming) {}
@@ -46,7 +45,7 @@ public:
 
 private:
     FileNaming naming_;
-    std::unordered_set<std::string> taken_;  // in upper case
+    std::unordered_set<std::string> taken_;     // in upper case
     std::unordered_set<std::string> reserved_;  // in upper case
     std::vector<Diversion> diversions_;
     // The next " (N)" to try for a name taken (in upper case).

@@ -20,7 +20,7 @@ struct KeptName {
 struct RunSummary {
     std::uint64_t entries = 0;
     int files = 0;
-    std::string folder;  // where they are
+    std::string folder;                      // where they are
     std::uint64_t earlierFilesReplaced = 0;  // of an earlier run's result there
     std::vector<KeptName> namesKept;
 };

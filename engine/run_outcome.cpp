@@ -21,7 +21,7 @@ std::string FailureLine(const RunOutcome::CaughtFailure& failure)
     if (failure.info.number == static_cast<int>(ErrorNumber::CalendarStructure))
         return failure.info.description;
     return std::string(ErrorPrefix(failure.stage)) + std::to_string(failure.info.number) + ":  " +
-           failure.info.description;
+        failure.info.description;
 }
 
 std::string_view RefusalText(RunOutcome::Refusal refusal)

@@ -59,7 +59,8 @@ std::string SizeText(std::uint64_t bytes, bool binary)
     if (bytes % unit == 0)
         std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes / unit), names[name]);
     else
-        std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / static_cast<double>(unit), names[name]);
+        std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / static_cast<double>(unit),
+                      names[name]);
     return text;
 }
 

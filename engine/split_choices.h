@@ -14,11 +14,11 @@ namespace orvelin {
 // standalone window's controls both come to this. A choice not made is none.
 struct SplitChoices {
     bool standalone = false;
-    bool toICalendar = false;  // standalone files of iCalendar 2.0
-    std::optional<std::string> perFile;   // entries a file: a whole number
-    std::optional<std::string> maxBytes;  // bytes a file: a size ("1MB", "500 KB")
-    std::optional<std::string> naming;    // a word of kNamingWords, in any letter case
-    std::optional<std::string> period;    // "year" or "month", in any letter case
+    bool toICalendar = false;                 // standalone files of iCalendar 2.0
+    std::optional<std::string> perFile;       // entries a file: a whole number
+    std::optional<std::string> maxBytes;      // bytes a file: a size ("1MB", "500 KB")
+    std::optional<std::string> naming;        // a word of kNamingWords, in any letter case
+    std::optional<std::string> period;        // "year" or "month", in any letter case
     std::optional<std::string> outputFolder;  // none: "VCS folder" beside the calendar
     bool dryRun = false;
 };

@@ -18,7 +18,6 @@ constexpr std::string_view kEndTag = "END:VEVENT";
 // A chunk runs through its end marker, and the next chunk starts right after it.
 constexpr Position kEndTagLength = kEndTag.size();
 
-
 // The number N of an event file's name, "N.vcs".
 std::optional<std::int32_t> EventFileNumber(std::string_view name)
 {
@@ -172,9 +171,8 @@ void SplitRun::SplitStandalone()
     WriteFilesAndClose([&](int& turn) {
         SetOutputFolder();
         const bool firstInFolder = ReadOutputFolder();
-        const StandalonePlan plan = PlanStandaloneFiles(*structure, text_,
-                                                        {options_.perFile, options_.maxBytes}, options_.period,
-                                                        ledger_.namer, state_.fileNumber);
+        const StandalonePlan plan = PlanStandaloneFiles(*structure, text_, {options_.perFile, options_.maxBytes},
+                                                        options_.period, ledger_.namer, state_.fileNumber);
         for (FileNamer::Diversion& diversion : ledger_.namer.TakeDiversions())
             outcome_.namesKept.push_back({std::move(diversion.wanted), std::move(diversion.given)});
         ledger_.nextNumber = state_.fileNumber + static_cast<std::int32_t>(plan.files.size());
@@ -313,8 +311,7 @@ void SplitRun::RunClosingStage()
         outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
         host_.showMessage(kNoEndEvent, kInfoTitle, MessageIcon::Information);
     }
-    const bool openFolder =
-        outcome_.filesWritten > 0 &&
+    const bool openFolder = outcome_.filesWritten > 0 &&
         host_.showSummary(EntriesGeneratedText(outcome_.entriesWritten),
                           {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder,
                            outcome_.earlierFilesReplaced, outcome_.namesKept}) &&

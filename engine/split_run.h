@@ -9,8 +9,8 @@
 
 #include <functional>
 #include <optional>
-#include <unordered_set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace orvelin {

@@ -11,8 +11,8 @@
 namespace orvelin {
 namespace {
 
-constexpr std::string_view kOwnHeader =
-    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Orvelin " ORVELIN_VERSION "//EN\r\n";
+constexpr std::string_view kOwnHeader = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Orvelin " ORVELIN_VERSION
+                                        "//EN\r\n";
 constexpr std::string_view kEndLine = "END:VCALENDAR";
 
 bool EndsInLineEnd(std::string_view text)
@@ -149,7 +149,7 @@ public:
         PlannedFile file{first, 1, 0, static_cast<std::uint32_t>(plan_.zones.size()), 0, 0, 0};
         fileMark_ = ++marks_;
         file.bytes = pieces.Header(kCountOnly) + pieces.End(kCountOnly) + *Try(pieces, head) +
-                     pieces.Components(head, kCountOnly);
+            pieces.Components(head, kCountOnly);
         Keep();
         for (std::uint32_t next = first + 1; next < plan_.order.size() && file.entries < limits_.entries; ++next) {
             const Entry& entry = structure_.entries[plan_.order[next]];
@@ -200,7 +200,8 @@ private:
                     continue;
                 stamps_[named.definition] = mark;
                 tried_.push_back(named);
-                for (std::uint32_t zone = named.firstZone; zone != kNone; zone = structure_.timeZones[zone].nextSameTzid)
+                for (std::uint32_t zone = named.firstZone; zone != kNone;
+                     zone = structure_.timeZones[zone].nextSameTzid)
                     bytes += pieces.Line(structure_.timeZones[zone].span, kCountOnly);
             }
         }

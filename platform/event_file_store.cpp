@@ -1,14 +1,14 @@
 #include "platform/event_file_store.h"
 
+#include "engine/letter_case.h"
 #include "platform/buffered_streams.h"
 #include "platform/folders.h"
-#include "engine/letter_case.h"
 
-#include <unordered_map>
-#include <unordered_set>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace orvelin::platform {
@@ -160,7 +160,7 @@ void EventFileStore::RemoveLeftovers(const std::string& where, const std::string
     const auto calendar = [](std::string_view file) {
         const std::string_view extension = file.substr(file.size() < 4 ? 0 : file.size() - 4);
         return EqualIgnoringCase(extension, ".vcs") || EqualIgnoringCase(extension, ".ics") ||
-               file == kResultRecordName;
+            file == kResultRecordName;
     };
     for (const std::string& entry : names) {
         if (!IsTemporaryName(entry, name))
@@ -254,8 +254,8 @@ void EventFileStore::Finish(EventFileStream& stream)
         return Stage(stream, folder, facts);
     }
     const InterruptionDeferred deferred(interruptions_);
-    if (const OsCode code =
-            stream.overwrite_ ? os_.MoveOver(stream.path_, target) : os_.MoveToNewName(stream.path_, target))
+    if (const OsCode code = stream.overwrite_ ? os_.MoveOver(stream.path_, target)
+                                              : os_.MoveToNewName(stream.path_, target))
         Fail(stream, code);
     inProgress_ = nullptr;
     stream.done_ = true;
@@ -287,8 +287,9 @@ void EventFileStore::Discard(EventFileStream& stream) noexcept
     FileIdentity ours;
     FileIdentity named;
     const bool open = stream.file_ != kNoFile;
-    if (!stream.path_.empty() && (!open || (os_.IdentityOf(stream.file_, ours) == 0 &&
-                                            os_.IdentityAt(stream.path_, named) == 0 && ours == named)))
+    if (!stream.path_.empty() &&
+        (!open ||
+         (os_.IdentityOf(stream.file_, ours) == 0 && os_.IdentityAt(stream.path_, named) == 0 && ours == named)))
         os_.Remove(stream.path_);
     if (open)
         os_.Close(std::exchange(stream.file_, kNoFile), false);

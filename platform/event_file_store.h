@@ -98,24 +98,24 @@ private:
         std::vector<bool> overwrite_;
     };
     struct Folder {
-        std::string path;     // ends in a separator
-        bool durable = true;  // not kept in memory: flushes matter
-        std::string staging;  // our own folder for its files; empty until the first file
-        bool stagingBeside = false;  // beside the folder: it may take the folder's place
-        std::string lockPath;         // in staging, held while staging is ours
-        NativeFile lock = kNoFile;    // none where the file system has no locks
-        StagedFiles staged;           // complete files in staging, in order
-        std::size_t placed = 0;       // staged[0, placed) are in place
-        OsCode lost = 0;              // staged files went away with their folder
-        bool swept = false;           // leftovers of earlier runs looked for
+        std::string path;                      // ends in a separator
+        bool durable = true;                   // not kept in memory: flushes matter
+        std::string staging;                   // our own folder for its files; empty until the first file
+        bool stagingBeside = false;            // beside the folder: it may take the folder's place
+        std::string lockPath;                  // in staging, held while staging is ours
+        NativeFile lock = kNoFile;             // none where the file system has no locks
+        StagedFiles staged;                    // complete files in staging, in order
+        std::size_t placed = 0;                // staged[0, placed) are in place
+        OsCode lost = 0;                       // staged files went away with their folder
+        bool swept = false;                    // leftovers of earlier runs looked for
         std::optional<EarlierResult> earlier;  // read once
-        bool recorded = false;  // the files are a result, recorded with them
-        bool continuing = false;  // they join the earlier result instead of replacing it
-        bool earlierIsAll = false;  // the folder holds nothing but the earlier result
-        std::string record;     // the record's text: the earlier result's lines, then the run's
-        std::size_t ownLines = 0;  // where the run's lines start
-        std::string replaced;   // where the earlier result went when the new one took its place
-        FileIdentity stagingIdentity;  // of a staging folder beside, which may take the folder's place
+        bool recorded = false;                 // the files are a result, recorded with them
+        bool continuing = false;               // they join the earlier result instead of replacing it
+        bool earlierIsAll = false;             // the folder holds nothing but the earlier result
+        std::string record;                    // the record's text: the earlier result's lines, then the run's
+        std::size_t ownLines = 0;              // where the run's lines start
+        std::string replaced;                  // where the earlier result went when the new one took its place
+        FileIdentity stagingIdentity;          // of a staging folder beside, which may take the folder's place
     };
 
     std::size_t FolderIndexOf(const std::string& path);

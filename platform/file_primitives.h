@@ -114,7 +114,8 @@ public:
     virtual OsCode UnchangedFor(const std::string& folder, std::chrono::seconds& age) = 0;
     // Removes the files in folder whose names are removable, then folder if
     // that left it empty; never through a link, folder's own included.
-    virtual OsCode RemoveFolderOf(const std::string& folder, const std::function<bool(std::string_view)>& removable) = 0;
+    virtual OsCode RemoveFolderOf(const std::string& folder,
+                                  const std::function<bool(std::string_view)>& removable) = 0;
 
     // What path names, not following a link.
     virtual OsCode InspectAt(const std::string& path, FileFacts& facts) noexcept = 0;

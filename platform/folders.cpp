@@ -26,5 +26,4 @@ void MakeFolder(const std::string& folder)
     MakeOneFolder(folder);
 }
 
-
 }  // namespace orvelin::platform

@@ -1,7 +1,7 @@
 #include "platform/local_file_system.h"
 
-#include "platform/buffered_streams.h"
 #include "engine/unicode_text.h"
+#include "platform/buffered_streams.h"
 #include "platform/folders.h"
 #include "platform/transcoder.h"
 
@@ -153,8 +153,8 @@ std::string LocalFileSystem::EnterFolder(const std::string& folder)
 std::string LocalFileSystem::FullPath(const std::string& path)
 {
     std::error_code error;
-    const std::filesystem::path full =
-        std::filesystem::absolute(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+    const std::filesystem::path full = std::filesystem::absolute(
+        std::filesystem::path(std::u8string(path.begin(), path.end())), error);
     const std::u8string text = full.u8string();
     return error ? path : std::string(text.begin(), text.end());
 }
@@ -222,8 +222,8 @@ std::string LocalFileSystem::FolderKey(const std::string& folder)
     std::string resolved;
     FileIdentity identity;
     std::string key = os_->ResolvedPath(existing, resolved) == 0 && os_->IdentityAt(resolved, identity) == 0
-                          ? std::to_string(identity.volume) + ":" + std::to_string(identity.file)
-                          : existing;
+        ? std::to_string(identity.volume) + ":" + std::to_string(identity.file)
+        : existing;
     std::vector<std::string> names;
     for (auto name = below.rbegin(); name != below.rend(); ++name) {
         if (*name == "..") {

@@ -52,5 +52,4 @@ private:
     EventFileStore store_;
 };
 
-
 }  // namespace orvelin::platform

@@ -141,8 +141,7 @@ EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder)
     }
     FileIdentity identity;
     result.ownFolderOnly = result.others.empty() && record.ownFolder &&
-                           os.IdentityAt(folder.substr(0, folder.size() - 1), identity) == 0 &&
-                           identity == *record.ownFolder;
+        os.IdentityAt(folder.substr(0, folder.size() - 1), identity) == 0 && identity == *record.ownFolder;
     return result;
 }
 

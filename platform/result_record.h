@@ -34,7 +34,8 @@ struct EarlierResult {
 };
 
 // The record's first line, which says what the file is to anyone who opens it.
-inline constexpr std::string_view kRecordHeader = "# The files Orvelin wrote here: size, modification time (ns), name\n";
+inline constexpr std::string_view kRecordHeader =
+    "# The files Orvelin wrote here: size, modification time (ns), name\n";
 
 // The line that says the folder holding the record is the one a run made,
 // written into buffer; allocates nothing.

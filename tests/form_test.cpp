@@ -7,9 +7,9 @@
 #include "tests/support/calendars.h"
 #include "tests/support/event_file.h"
 #include "tests/support/hooked_file_system.h"
-#include "tests/support/recording_launcher.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/memory_settings.h"
+#include "tests/support/recording_launcher.h"
 #include "ui/form/form1.h"
 #include "ui/form/standalone_form.h"
 
@@ -78,7 +78,11 @@ public:
     }
     void ShowEntries(std::uint64_t, std::uint64_t, std::string_view words) override { entries.emplace_back(words); }
     // As the Win32 window does, the end of a run enables every choice.
-    void SetRunning(bool running) override { runningShown.push_back(running); namesEnabled |= !running; }
+    void SetRunning(bool running) override
+    {
+        runningShown.push_back(running);
+        namesEnabled |= !running;
+    }
     void ShowInstructions(std::string_view text) override { instructions = text; }
     void EnableNames(bool enabled) override { namesEnabled = enabled; }
 
@@ -103,7 +107,7 @@ public:
 };
 
 const std::string kThreeEntries = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
-                                  "\r\nEND:VCALENDAR\r\n";
+    "\r\nEND:VCALENDAR\r\n";
 
 // The calendars' folder on the disk in memory.
 struct MemoryFolder {
@@ -158,7 +162,8 @@ TEST_F(FormBehaviour, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
     EXPECT_EQ(toolkit.dialogs[0].filter, "VCalendar|*.vcs");
     EXPECT_EQ(toolkit.dialogs[0].title, "Browse and select the VCalendar file");
     EXPECT_EQ(toolkit.dialogs[0].flags, 0x1000);
-    const Box summary{"3 Entries have been generated", "Orvelin", MessageIcon::Information, "Generating file ...... 3.vcs"};
+    const Box summary{"3 Entries have been generated", "Orvelin", MessageIcon::Information,
+                      "Generating file ...... 3.vcs"};
     EXPECT_EQ(toolkit.boxes, std::vector{summary});
     EXPECT_EQ(toolkit.ProgressLine(), "<hidden>");
     EXPECT_EQ(toolkit.progressCaption, "");
@@ -187,8 +192,9 @@ TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
         EXPECT_EQ(standalone.dialogs[0].filter, "Calendars|*.ics;*.vcs|iCalendar|*.ics|VCalendar|*.vcs|All files|*.*");
         EXPECT_EQ(standalone.entries, (std::vector<std::string>{"0 of 3 entries", "2 of 3 entries", "3 of 3 entries"}));
         // The rerun replaces the first run's result, but for the file changed since.
-        const std::string rerun = " They replaced the 1 file of the earlier split.\r\n\r\nKept 1.ics (not written "
-                                  "by Orvelin, or changed since): its entries went into 1 (2).ics.";
+        const std::string rerun =
+            " They replaced the 1 file of the earlier split.\r\n\r\nKept 1.ics (not written "
+            "by Orvelin, or changed since): its entries went into 1 (2).ics.";
         const Box summary{"3 entries went into 2 files in " + folder.path() + "VCS folder." + (yes ? rerun : "") +
                               "\r\n\r\nOpen the folder?",
                           "Orvelin", MessageIcon::Information, "<question>"};
@@ -223,10 +229,15 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)
         {{.files = Files::Size, .size = "2 MiB"}, FileLimits::kAnyNumber, 2097152, ""},
         {{.files = Files::Size, .size = "1 QB"}, 0, 0, "\"1 QB\" is not a size"},
         {{.files = Files::Month, .toICalendar = true}, FileLimits::kAnyNumber, 0, ""},
-        {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"}, 1, 0, folder / "import" + separator},
+        {{.naming = FileNaming::Uid, .ownFolder = true, .folder = folder / "import"},
+         1,
+         0,
+         folder / "import" + separator},
         {{.ownFolder = true, .folder = folder / "new"}, 1, 0, folder / "new" + separator},
         {{.ownFolder = true, .folder = folder / "new/deeper"}, 1, 0, folder / "new/deeper" + separator},
-        {{.ownFolder = true, .folder = folder / "export.ics/deeper"}, 0, 0,
+        {{.ownFolder = true, .folder = folder / "export.ics/deeper"},
+         0,
+         0,
          "The folder \"" + folder / "export.ics/deeper\" cannot be used"},
     };
     for (const auto& c : cases) {
@@ -272,8 +283,8 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
     disk->folders.insert(folder / "import/");
     const ui::StandaloneChoices chosen{Files::Size, "10", "1 MB", FileNaming::Date, true, false, folder / "import"};
     Put(folder / "notes.txt", "in the way");
-    const ui::StandaloneChoices refused{Files::Size, "0", "0 KB", FileNaming::Date, true, false,
-                                        folder / "notes.txt/deeper"};
+    const ui::StandaloneChoices refused{
+        Files::Size, "0", "0 KB", FileNaming::Date, true, false, folder / "notes.txt/deeper"};
     MemorySettings settings;
     for (const ui::StandaloneChoices& closed : {chosen, refused}) {
         FakeToolkit first;
@@ -284,7 +295,7 @@ TEST_F(FormBehaviour, TheStandaloneChoicesAreKeptAndAStaleFolderFallsBack)
     for (const std::string_view kept : {"now", "before", "gone"}) {
         if (kept == "before") {
             settings.values.erase("standalone/output");
-            settings.values.erase("standalone/ics");  // kept before it was offered: off
+            settings.values.erase("standalone/ics");      // kept before it was offered: off
             settings.values["standalone/size"] = "0 KB";  // refused, yet kept so
         }
         if (kept == "gone")
@@ -342,8 +353,8 @@ TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
     MemorySettings settings;
     ui::StandaloneForm standaloneForm(standalone, files, launcher, settings);
     standaloneForm.OpenFile(folder / "missing.ics");
-    const Box unreadable{"Orvelin cannot open \"" + folder / "missing.ics\".\r\n\r\nError 53:  File not found", "Orvelin",
-                         MessageIcon::Critical, "<hidden>"};
+    const Box unreadable{"Orvelin cannot open \"" + folder / "missing.ics\".\r\n\r\nError 53:  File not found",
+                         "Orvelin", MessageIcon::Critical, "<hidden>"};
     EXPECT_EQ(standalone.boxes, std::vector{unreadable});
     EXPECT_TRUE(standalone.endings.empty());
     EXPECT_TRUE(standalone.runningShown.empty());
@@ -352,13 +363,15 @@ TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
     Put(folder / name, kThreeEntries);
     standaloneForm.OpenFile(folder / name);
     EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"Planning \xE6\x97\xA5\xE7\xA8\x8B" +
-                                                    std::string(11, '_') + "..." + std::string(13, '_') + "final.ics\" with"))
+                                                    std::string(11, '_') + "..." + std::string(13, '_') +
+                                                    "final.ics\" with"))
         << standalone.instructions;
     EXPECT_EQ(Read(folder / "VCS folder/1.ics"), "<missing>");
     standalone.choices = {.files = ui::StandaloneChoices::Files::Entries, .entries = "2"};
     standaloneForm.Generate();
     EXPECT_TRUE(standalone.dialogs.empty());
-    EXPECT_EQ(Read(folder / "VCS folder/2.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(Read(folder / "VCS folder/2.ics"),
+              "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
 }
 
 TEST_F(FormBehaviour, ACancelledDialogDoesNothingOrRunsTheEarlierFileAgain)
@@ -420,15 +433,26 @@ TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
         Box box;
         std::vector<int> endings;
     } cases[] = {
-        {"an unreadable file", {.beforeOpen = denied},
-         false, {error + "Error 70:  Permission denied", "Orvelin Error", MessageIcon::Critical, "credit"}, {}},
+        {"an unreadable file",
+         {.beforeOpen = denied},
+         false,
+         {error + "Error 70:  Permission denied", "Orvelin Error", MessageIcon::Critical, "credit"},
+         {}},
         {"an input that vanished after the dialog",
          {.beforeOpen = [this] { disk->files.erase(folder / "export.vcs"); }},
-         false, {error + "Error 53:  File not found", "Orvelin Error", MessageIcon::Critical, "credit"}, {}},
-        {"an output folder that cannot be used", {}, true,
-         {error + "Find Error 76:  Path not found", "Orvelin Error", MessageIcon::Critical, "credit"}, {}},
-        {"a failure no procedure catches", {.afterExists = denied},
-         false, {"Run-time error '70':\r\n\r\nPermission denied", "Orvelin", MessageIcon::Critical, "credit"}, {1}},
+         false,
+         {error + "Error 53:  File not found", "Orvelin Error", MessageIcon::Critical, "credit"},
+         {}},
+        {"an output folder that cannot be used",
+         {},
+         true,
+         {error + "Find Error 76:  Path not found", "Orvelin Error", MessageIcon::Critical, "credit"},
+         {}},
+        {"a failure no procedure catches",
+         {.afterExists = denied},
+         false,
+         {"Run-time error '70':\r\n\r\nPermission denied", "Orvelin", MessageIcon::Critical, "credit"},
+         {1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -438,7 +462,8 @@ TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
             Put(folder / "VCS folder", "an ordinary file in the way");
         FakeToolkit shown;
         shown.progressVisible = true;
-        Form1 failing(shown, [&] { return std::make_unique<HookedFileSystem>(c.hooks, files()); }, launcher);
+        Form1 failing(
+            shown, [&] { return std::make_unique<HookedFileSystem>(c.hooks, files()); }, launcher);
         shown.answers.push_back(folder / "export.vcs");
         failing.Command1_Click();
         EXPECT_EQ(shown.boxes, std::vector<Box>{c.box});

@@ -44,7 +44,7 @@ public:
                 text += TimeZone();
             else if (tidy_ && (kind == 10 || Chance(80)))  // another calendar object, as phones export them
                 text += (std::exchange(open, true) ? "END:VCALENDAR" + LineEnd() : "") +
-                        (Chance(80) ? header : "BEGIN:VCALENDAR" + LineEnd()) + (Chance(50) ? TimeZone() : "");
+                    (Chance(80) ? header : "BEGIN:VCALENDAR" + LineEnd()) + (Chance(50) ? TimeZone() : "");
             else if (!tidy_ || Chance(20))
                 text += Marker(Between(0, 1) ? "END:VCALENDAR" : "BEGIN:VCALENDAR") + LineEnd();
         }
@@ -88,7 +88,8 @@ private:
 
     std::string Zone()
     {
-        return std::array{"Europe/Berlin", "America/New_York", "/global/zone", "Amsterdam, Berlin, Rome"}[Between(0, 3)];
+        return std::array{"Europe/Berlin", "America/New_York", "/global/zone",
+                          "Amsterdam, Berlin, Rome"}[Between(0, 3)];
     }
 
     // A property; some name a time zone or share a UID, some are folded, and
@@ -104,7 +105,7 @@ private:
             const std::string zone = Zone();
             const std::string starts[] = {"DTSTART;", "DTSTART; ", "X-A;QUOTED-PRINTABLE=\r\n;"};
             return starts[std::max(0, Variant(7) - 4)] + "TZID=" + (Chance(50) ? zone : '"' + zone + '"') + ":1" +
-                   LineEnd();
+                LineEnd();
         }
         case 2: return "DTEND;TZ" + LineEnd() + " ID=" + Zone() + ":1" + LineEnd();
         case 3: return "NOTE;ENCODING=QUOTED-PRINTABLE:a=" + LineEnd() + "END:VEVENT" + LineEnd();

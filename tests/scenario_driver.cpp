@@ -282,7 +282,8 @@ private:
     }
 
     void CheckRecord(const std::string& folder, const std::string& record,
-                     const std::map<std::string, std::string>& after, const std::map<std::string, std::string>& expected)
+                     const std::map<std::string, std::string>& after,
+                     const std::map<std::string, std::string>& expected)
     {
         std::set<std::pair<std::string, std::size_t>> listed;  // name, size
         std::istringstream lines(record);

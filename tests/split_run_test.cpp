@@ -58,8 +58,9 @@ TEST(SplitRun, ThreeEventsGiveThreeFilesASummaryTheFolderAndTheEnd)
 
     EXPECT_EQ(run.host.calls, Concat(WrittenFiles(3), Closing("3 Entries have been generated", true)));
     EXPECT_EQ(run.File(1), EventFile(kEventA));
-    EXPECT_EQ(run.File(1), "Begin:VCalendar\r\nVersion: 1.0\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
-                           "End:VCalendar\r\n");
+    EXPECT_EQ(run.File(1),
+              "Begin:VCalendar\r\nVersion: 1.0\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
+              "End:VCalendar\r\n");
     // Later chunks start right after the previous end marker.
     EXPECT_EQ(run.File(2), EventFile("\r\n" + kEventB));
     EXPECT_EQ(run.File(3), EventFile("\r\n" + kEventC));
@@ -192,7 +193,8 @@ TEST(OutputFolder, AFolderRemovedDuringARunIsMadeAgain)
         if (pump != 1)
             return;
         run.disk->folders.erase(MemoryRun::kOutputFolder);
-        std::erase_if(run.disk->files, [](const auto& file) { return file.first.starts_with(MemoryRun::kOutputFolder); });
+        std::erase_if(run.disk->files,
+                      [](const auto& file) { return file.first.starts_with(MemoryRun::kOutputFolder); });
     };
     EXPECT_TRUE(run.Run(Calendar({kEventA, kEventB})));
     EXPECT_EQ(run.host.messages(), std::vector{InfoBox("2 Entries have been generated")});
@@ -205,9 +207,10 @@ TEST(FailureRouting, AFailureInTheClosingStageIsShownAndTheWindowStays)
     MemoryRun run;
     run.host.onOpenFolderView = [](const std::string&) { throw Failure(ErrorNumber::PathNotFound); };
     EXPECT_FALSE(run.Run(Calendar({kEventA})));
-    EXPECT_EQ(run.host.calls, Concat(WrittenFiles(1), {InfoBox("1 Entries have been generated"), Progress(false, ""),
-                                                        OpenFolder(MemoryRun::kOutputFolder),
-                                                        ErrorBox("Find Error 76:  Path not found")}));
+    EXPECT_EQ(run.host.calls,
+              Concat(WrittenFiles(1),
+                     {InfoBox("1 Entries have been generated"), Progress(false, ""),
+                      OpenFolder(MemoryRun::kOutputFolder), ErrorBox("Find Error 76:  Path not found")}));
     EXPECT_NE(run.state.inputStream, nullptr) << "the remaining closing steps are skipped";
 }
 
@@ -248,8 +251,8 @@ TEST(FailureRouting, AFailedEventFileIsNeitherKeptNorCounted)
 {
     const std::vector<std::string> events{kEventA, kEventB, kEventC, kEventA, kEventB};
     const int writesPerFile = 6;
-    for (const auto& [operation, perFile] : {std::pair{Operation::Create, 1}, {Operation::Write, writesPerFile},
-                                             {Operation::Close, 1}}) {
+    for (const auto& [operation, perFile] :
+         {std::pair{Operation::Create, 1}, {Operation::Write, writesPerFile}, {Operation::Close, 1}}) {
         for (int k = 1; k <= 5 * perFile; ++k) {
             SCOPED_TRACE("operation " + std::to_string(static_cast<int>(operation)) + " k=" + std::to_string(k));
             MemoryRun run;
@@ -285,7 +288,8 @@ TEST(FailureRouting, TheCounterLimitStopsTheRunWithoutOverwriting)
     EXPECT_EQ(run.OutputFileCount(), static_cast<std::size_t>(kLastFileNumber));
     EXPECT_EQ(run.File(kLastFileNumber), EventFile("BEGIN:VEVENT\nN:32767\nEND:VEVENT"));
     const std::vector<HostCall> messages = run.host.messages();
-    EXPECT_EQ(messages, (std::vector{ErrorBox("Find Error 6:  Overflow"), InfoBox("32767 Entries have been generated")}));
+    EXPECT_EQ(messages,
+              (std::vector{ErrorBox("Find Error 6:  Overflow"), InfoBox("32767 Entries have been generated")}));
     EXPECT_EQ(run.host.calls.back(), End());
 }
 

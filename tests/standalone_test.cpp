@@ -48,7 +48,8 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
     const std::string other = Event("o");
     const std::string todo = Lines({"BEGIN:VTODO", "UID:t", "END:VTODO"});
     const std::string journal = Lines({"BEGIN:VJOURNAL", "END:VJOURNAL"});
-    const std::string folded = Lines({"BEGIN:VEVENT", "DTSTART;TZ", " ID=America/New_York:20260301T093000", "END:VEVENT"});
+    const std::string folded = Lines(
+        {"BEGIN:VEVENT", "DTSTART;TZ", " ID=America/New_York:20260301T093000", "END:VEVENT"});
     const std::string quoted = Event("q", {"DTSTART;TZID=\"America/New_York\":20260301T093000"});
     const std::string alarmed = Lines({"BEGIN:VEVENT", "BEGIN:VALARM", "TRIGGER;TZID=Europe/Berlin:20260301T090000",
                                        "UID:not the event's", "END:VALARM", "UID:m", "END:VEVENT"});
@@ -63,7 +64,8 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
          {{"1.ics", kHeader + kBerlin + inBerlin + kFooter}, {"2.ics", kHeader + undefined + kFooter}}},
         {"a series whose exceptions stand before and after the master",
          kHeader + exception + other + master + exception + kBerlin + kFooter,
-         {{"1.ics", kHeader + kBerlin + exception + master + exception + kFooter}, {"2.ics", kHeader + other + kFooter}}},
+         {{"1.ics", kHeader + kBerlin + exception + master + exception + kFooter},
+          {"2.ics", kHeader + other + kFooter}}},
         {"a VTODO, a VJOURNAL without UID, properties after the components",
          kHeader + todo + journal + journal + Lines({"X-WR-CALNAME:Work"}) + kFooter,
          {{"1.ics", kHeader + Lines({"X-WR-CALNAME:Work"}) + todo + kFooter},
@@ -77,14 +79,14 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
         {"two calendar objects: one UID, two entries, each with its own header",
          request + master + kFooter + "\r\n" + cancel + master + kFooter,
          {{"1.ics", request + master + kFooter}, {"2.ics", cancel + master + kFooter}}},
-        {"vCalendar 1.0 with TZ and DAYLIGHT",
-         vcal + other + kFooter,
-         {{"1.vcs", vcal + other + kFooter}}},
+        {"vCalendar 1.0 with TZ and DAYLIGHT", vcal + other + kFooter, {{"1.vcs", vcal + other + kFooter}}},
         {"LF only, and a calendar object that is never ended",
          Lines({"BEGIN:VCALENDAR", "VERSION:2.0", "BEGIN:VEVENT", "UID:l", "SUMMARY:LF", "END:VEVENT"}, "\n") +
              "BEGIN:VTODO\nEND:VTODO",
-         {{"1.ics", Lines({"BEGIN:VCALENDAR", "VERSION:2.0", "BEGIN:VEVENT", "UID:l", "SUMMARY:LF", "END:VEVENT",
-                           "END:VCALENDAR"}, "\n")},
+         {{"1.ics",
+           Lines(
+               {"BEGIN:VCALENDAR", "VERSION:2.0", "BEGIN:VEVENT", "UID:l", "SUMMARY:LF", "END:VEVENT", "END:VCALENDAR"},
+               "\n")},
           {"2.ics", Lines({"BEGIN:VCALENDAR", "VERSION:2.0", "BEGIN:VTODO", "END:VTODO", "END:VCALENDAR"}, "\n")}}},
         {"bare components, stray lines and lower case",
          "stray text\n" + Lines({"begin:vevent", "UID:x", "end:vevent"}, "\n") + "\n" + kBerlin + other,
@@ -98,8 +100,8 @@ TEST(Standalone, EachEntryBecomesAWholeCalendarByteForByte)
     for (int n = 300; n >= 1; --n) {
         const std::string uid = std::to_string(n) + "u";
         many.input += Event(uid, {"RECURRENCE-ID:20260302T090000Z"});
-        many.files[std::to_string(n) + ".ics"] =
-            kHeader + Event(uid, {"RRULE:FREQ=DAILY"}) + Event(uid, {"RECURRENCE-ID:20260302T090000Z"}) + kFooter;
+        many.files[std::to_string(n) + ".ics"] = kHeader + Event(uid, {"RRULE:FREQ=DAILY"}) +
+            Event(uid, {"RECURRENCE-ID:20260302T090000Z"}) + kFooter;
     }
     many.input += kFooter;
     cases.push_back(many);
@@ -164,18 +166,15 @@ TEST(Standalone, FilesSizedAndNamedAsAsked)
         {"--per-file 2: a series is one entry, whole in one file",
          {2},
          kHeader + kBerlin + a + master + b + exception + Event("c") + kFooter,
-         {{"1.ics", kHeader + kBerlin + a + master + exception + kFooter}, {"2.ics", kHeader + b + Event("c") + kFooter}},
+         {{"1.ics", kHeader + kBerlin + a + master + exception + kFooter},
+          {"2.ics", kHeader + b + Event("c") + kFooter}},
          {}},
         {"--per-file 5: a calendar object of another header starts a new file",
          {5},
          two + second + Event("c") + kFooter,
          {{"1.ics", two}, {"2.ics", second + Event("c") + kFooter}},
          {}},
-        {"--max-bytes exactly at a file's size",
-         {9, two.size()},
-         two,
-         {{"1.ics", two}},
-         {}},
+        {"--max-bytes exactly at a file's size", {9, two.size()}, two, {{"1.ics", two}}, {}},
         {"--max-bytes one byte under it",
          {9, two.size() - 1},
          two,
@@ -227,8 +226,11 @@ TEST(Standalone, FilesSizedAndNamedAsAsked)
     for (const SizedCase& c : cases) {
         SCOPED_TRACE(c.what);
         MemoryRun run;
-        run.options = {.standalone = true, .outputFolder = {}, .perFile = c.options.perFile,
-                       .maxBytes = c.options.maxBytes, .naming = c.options.naming};
+        run.options = {.standalone = true,
+                       .outputFolder = {},
+                       .perFile = c.options.perFile,
+                       .maxBytes = c.options.maxBytes,
+                       .naming = c.options.naming};
         EXPECT_TRUE(run.Run(c.input));
         EXPECT_EQ(run.OutputFiles(), c.files);
         std::vector<std::size_t> oversized;
@@ -246,9 +248,9 @@ TEST(Standalone, AnUnclearStructureIsReportedAndNothingWritten)
         {kHeader + Lines({"END:VEVENT"}) + kFooter, ErrorBox("line 4: END:VEVENT closes nothing")},
         {kHeader + Lines({"BEGIN:VEVENT", "END:VTODO"}) + kFooter,
          ErrorBox("line 5: END:VTODO where END:VEVENT of line 4 was expected")},
-        {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VALARM", "END:VALARM"}), ErrorBox("line 4: BEGIN:VEVENT is never ended")},
-        {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VCALENDAR"}),
-         ErrorBox("line 5: BEGIN:VCALENDAR inside BEGIN:VEVENT")},
+        {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VALARM", "END:VALARM"}),
+         ErrorBox("line 4: BEGIN:VEVENT is never ended")},
+        {kHeader + Lines({"BEGIN:VEVENT", "BEGIN:VCALENDAR"}), ErrorBox("line 5: BEGIN:VCALENDAR inside BEGIN:VEVENT")},
         // A soft line break whose QUOTED-PRINTABLE stands on a folded line takes BEGIN:VALARM into the note.
         {kHeader + Lines({"BEGIN:VEVENT", "NOTE;ENCODING=", " QUOTED-PRINTABLE:a=", "BEGIN:VALARM", "END:VALARM"}) +
              kFooter,

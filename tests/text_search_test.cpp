@@ -31,7 +31,10 @@ TEST(InStr, TextCompareIgnoresLetterCaseOnly)
 TEST(InStr, TextCompareAtTheEdgesOfItsCandidateScan)
 {
     const std::string nearMisses(100, 'B');
-    const std::string shifted = "@EGIN:VEVENT [EGIN:VEVENT `EGIN:VEVENT {EGIN:VEVENT \xC2" "EGIN:VEVENT \xE2" "EGIN:VEVENT";
+    const std::string shifted =
+        "@EGIN:VEVENT [EGIN:VEVENT `EGIN:VEVENT {EGIN:VEVENT \xC2"
+        "EGIN:VEVENT \xE2"
+        "EGIN:VEVENT";
     const struct {
         std::string text;
         Position start;

@@ -49,7 +49,11 @@ constexpr Sample kSamples[] = {
     {Charset::Gb18030, "\xD6\xD0\xCE\xC4", "\xE4\xB8\xAD\xE6\x96\x87"},
     {Charset::Big5, "\xA4\xA4\xA4\xE5", "\xE4\xB8\xAD\xE6\x96\x87"},
     {Charset::EucKr, "\xC7\xD1\xB1\xDB", "\xED\x95\x9C\xEA\xB8\x80"},
-    {Charset::Utf16, std::string_view("\xFF\xFE" "A\0\xE4\0", 6), "A\xC3\xA4"},
+    {Charset::Utf16,
+     std::string_view("\xFF\xFE"
+                      "A\0\xE4\0",
+                      6),
+     "A\xC3\xA4"},
     {Charset::Utf16, std::string_view("\xFE\xFF\0A\0\xE4", 6), "A\xC3\xA4"},
     {Charset::Utf16, std::string_view("\0A", 2), "A"},
 };
@@ -68,7 +72,10 @@ TEST(Transcoder, RefusesBytesThatAreNoTextOfTheCharset)
 {
     constexpr Sample kBroken[] = {{Charset::Utf8, "\xC3", ""},
                                   {Charset::ShiftJis, "\x93", ""},
-                                  {Charset::Utf16, "\xFF\xFE" "A", ""}};
+                                  {Charset::Utf16,
+                                   "\xFF\xFE"
+                                   "A",
+                                   ""}};
     for (const Sample& sample : kBroken) {
         std::string utf8 = "kept";
         EXPECT_FALSE(platform::OsTranscoder().AppendUtf8(utf8, sample.bytes, sample.charset));

@@ -98,10 +98,7 @@ public:
 
     OsCode RemoveFolder(const std::string& path) noexcept override { return Result(::rmdir(path.c_str()) == 0); }
 
-    bool MadeByThisProcess(const std::string& folder) noexcept override
-    {
-        return platform::MadeByThisProcess(folder);
-    }
+    bool MadeByThisProcess(const std::string& folder) noexcept override { return platform::MadeByThisProcess(folder); }
 
     OsCode CreateExclusive(const std::string& path, NativeFile& file) noexcept override
     {

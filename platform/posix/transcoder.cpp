@@ -45,8 +45,7 @@ const char* IconvName(Charset charset, std::string_view bytes)
     case Charset::Gb18030: return "GB18030";
     case Charset::Big5: return "CP950";
     case Charset::EucKr: return "CP949";
-    case Charset::Utf16:
-        return bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xFF\xFE") ? "UTF-16" : "UTF-16BE";
+    case Charset::Utf16: return bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xFF\xFE") ? "UTF-16" : "UTF-16BE";
     }
     return "";
 }
@@ -66,7 +65,7 @@ public:
         char* out = utf8.data() + start;
         std::size_t outLeft = utf8.size() - start;
         const bool read = ::iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
-                          ::iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+            ::iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
         ::iconv_close(converter);
         utf8.resize(read ? static_cast<std::size_t>(out - utf8.data()) : start);
         return read;

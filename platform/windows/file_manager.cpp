@@ -55,7 +55,8 @@ std::wstring FindProgram(const std::wstring& name)
 [[noreturn]] void FailToStart(const std::string& program, const std::string& reason)
 {
     throw Failure(ErrorNumber::FileManagerNotStarted,
-                  std::string(DescriptionOf(ErrorNumber::FileManagerNotStarted)) + " (" + program + ": " + reason + ")");
+                  std::string(DescriptionOf(ErrorNumber::FileManagerNotStarted)) + " (" + program + ": " + reason +
+                      ")");
 }
 
 std::wstring CommandLine(const std::vector<std::string>& command)

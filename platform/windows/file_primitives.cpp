@@ -68,7 +68,8 @@ OsCode WithOsPathAllocating(const std::string& path, Call&& call)
 std::int64_t NanosecondsOf(const FILETIME& time)
 {
     constexpr std::int64_t kFrom1601To1970 = 116444736000000000;
-    const std::int64_t steps = static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+    const std::int64_t steps = static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                                         time.dwLowDateTime);
     return (steps - kFrom1601To1970) * 100;
 }
 
@@ -123,8 +124,8 @@ OsCode ForEachEntryOfFolderItself(const wchar_t* osPath, Each&& each)
     if (!path.ends_with(L'\\'))
         path += L'\\';
     WIN32_FIND_DATAW entry{};
-    const HANDLE search =
-        ::FindFirstFileExW((path + L'*').c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search = ::FindFirstFileExW((path + L'*').c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                             nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return static_cast<OsCode>(::GetLastError());
     do {
@@ -167,10 +168,7 @@ public:
         return WithOsPath(path, [](const wchar_t* osPath) { return Result(::RemoveDirectoryW(osPath) != 0); });
     }
 
-    bool MadeByThisProcess(const std::string& folder) noexcept override
-    {
-        return platform::MadeByThisProcess(folder);
-    }
+    bool MadeByThisProcess(const std::string& folder) noexcept override { return platform::MadeByThisProcess(folder); }
 
     // An existing name, link or not, makes CREATE_NEW fail.
     OsCode CreateExclusive(const std::string& path, NativeFile& file) noexcept override
@@ -224,9 +222,8 @@ public:
     OsCode IdentityAt(const std::string& path, FileIdentity& identity) noexcept override
     {
         return WithOsPath(path, [&](const wchar_t* osPath) {
-            const HANDLE handle =
-                ::CreateFileW(osPath, 0, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            const HANDLE handle = ::CreateFileW(osPath, 0, kShareAll, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
             if (handle == INVALID_HANDLE_VALUE)
                 return static_cast<OsCode>(::GetLastError());
             const OsCode code = IdentityOfHandle(handle, identity);
@@ -240,10 +237,7 @@ public:
         return WithOsPath(path, [](const wchar_t* osPath) { return Result(::DeleteFileW(osPath) != 0); });
     }
 
-    OsCode MoveToNewName(const std::string& from, const std::string& to) noexcept override
-    {
-        return Move(from, to, 0);
-    }
+    OsCode MoveToNewName(const std::string& from, const std::string& to) noexcept override { return Move(from, to, 0); }
 
     // A folder cannot be replaced; a read-only file is protected from it, as
     // Windows has it; a file another program holds without sharing cannot be
@@ -258,8 +252,8 @@ public:
                 return ERROR_DIRECTORY_NOT_SUPPORTED;
             if (attributes & FILE_ATTRIBUTE_READONLY)
                 return ERROR_ACCESS_DENIED;
-            const HANDLE handle =
-                ::CreateFileW(osPath, DELETE, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            const HANDLE handle = ::CreateFileW(osPath, DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
             if (handle == INVALID_HANDLE_VALUE)
                 return static_cast<OsCode>(::GetLastError());
             ::CloseHandle(handle);
@@ -349,8 +343,8 @@ public:
             // A device ("NUL", "CON") is no file, and opening one may block or fail for its own reasons.
             if (std::wstring_view(osPath).starts_with(LR"(\\.\)"))
                 return static_cast<OsCode>(ERROR_BAD_FILE_TYPE);
-            const HANDLE handle =
-                ::CreateFileW(osPath, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = ::CreateFileW(osPath, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr);
             file = NativeOf(handle);
             return Result(handle != INVALID_HANDLE_VALUE);
         });
@@ -362,8 +356,8 @@ public:
         LARGE_INTEGER size{};
         FILETIME written{};
         facts.ordinary = ::GetFileType(HandleOf(file)) == FILE_TYPE_DISK;
-        if (facts.ordinary && (!::GetFileSizeEx(HandleOf(file), &size) ||
-                               !::GetFileTime(HandleOf(file), nullptr, nullptr, &written)))
+        if (facts.ordinary &&
+            (!::GetFileSizeEx(HandleOf(file), &size) || !::GetFileTime(HandleOf(file), nullptr, nullptr, &written)))
             return static_cast<OsCode>(::GetLastError());
         facts.size = static_cast<std::uint64_t>(size.QuadPart);
         facts.modified = facts.ordinary ? NanosecondsOf(written) : 0;
@@ -405,7 +399,7 @@ public:
             pattern += L'*';
             WIN32_FIND_DATAW entry{};
             const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                                    nullptr, 0);
+                                                     nullptr, 0);
             if (search == INVALID_HANDLE_VALUE)
                 return static_cast<OsCode>(::GetLastError());
             do {

@@ -20,7 +20,7 @@ std::string FirstFileIn(const std::string& folder)
     pattern += L'*';
     WIN32_FIND_DATAW entry{};
     const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                            FIND_FIRST_EX_LARGE_FETCH);
+                                             FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE)
         return {};
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

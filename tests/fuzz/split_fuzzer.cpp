@@ -11,9 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    for (const std::string& difference : {orvelin::testing::CompareEngineWithModel(input),
-                                          orvelin::testing::CompareStandaloneWithModel(input),
-                                          orvelin::testing::CompareStandaloneWithModel(input, {4, 400})}) {
+    for (const std::string& difference :
+         {orvelin::testing::CompareEngineWithModel(input), orvelin::testing::CompareStandaloneWithModel(input),
+          orvelin::testing::CompareStandaloneWithModel(input, {4, 400})}) {
         if (!difference.empty()) {
             std::fprintf(stderr, "engine and model differ: %s\n", difference.c_str());
             std::abort();

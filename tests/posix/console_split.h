@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tests/support/event_file.h"
 #include "tests/posix/process.h"
+#include "tests/support/event_file.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

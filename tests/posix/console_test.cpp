@@ -137,15 +137,17 @@ TEST_F(ConsoleSplit, OnATerminalTheProgressCaptionUpdatesOneLine)
     ::close(terminal);
 
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(shown, "Generating file ...... 1.vcs\r\x1b[KGenerating file ...... 2.vcs\r\x1b[K"
-                     "Generating file ...... 3.vcs\r\x1b[K3 Entries have been generated\r\n");
+    EXPECT_EQ(shown,
+              "Generating file ...... 1.vcs\r\x1b[KGenerating file ...... 2.vcs\r\x1b[K"
+              "Generating file ...... 3.vcs\r\x1b[K3 Entries have been generated\r\n");
 }
 
 TEST_F(ConsoleSplit, Options)
 {
     const std::string tryHelp = "Try 'orvelin-split --help' for more information.\n";
-    const std::string version = "orvelin-split (Orvelin) 1.00\nCopyright (c) 2026 the Orvelin authors.\n"
-                                "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
+    const std::string version =
+        "orvelin-split (Orvelin) 1.00\nCopyright (c) 2026 the Orvelin authors.\n"
+        "MIT License: you may use, change and redistribute it; see the LICENSE file.\n";
     const struct {
         std::vector<std::string> arguments;
         int exitStatus;
@@ -165,15 +167,32 @@ TEST_F(ConsoleSplit, Options)
         // Options may follow FILEs, and long ones be abbreviated or given with "=".
         {{"cal.ics", "--stand", "-oout"}, 0, "1 Entries have been generated\n", ""},
         {{"--standalone", "--output=out", "cal.ics"}, 0, "1 Entries have been generated\n", ""},
-        {{"--standalone", "bad.ics"}, 2, "", "orvelin-split: bad.ics: line 3: END:VTODO where END:VEVENT of line 2 was expected\n"},
+        {{"--standalone", "bad.ics"},
+         2,
+         "",
+         "orvelin-split: bad.ics: line 3: END:VTODO where END:VEVENT of line 2 was expected\n"},
         {{"--standalone", "empty.ics"}, 1, "", "orvelin-split: empty.ics: Not a valid VCalendar (.vcs) file format\n"},
         {{"-o", "cal.ics/deeper", "cal.ics"}, 2, "", "orvelin-split: cal.ics: Find Error 76:  Path not found\n"},
-        {{"--standalone", "--per-file", "0", "x.vcs"}, 2, "", "orvelin-split: invalid value '0' for --per-file\n" + tryHelp},
-        {{"--standalone", "--max-bytes=1Q", "x.vcs"}, 2, "", "orvelin-split: invalid value '1Q' for --max-bytes\n" + tryHelp},
-        {{"--standalone", "--names", "colour", "x.vcs"}, 2, "", "orvelin-split: invalid value 'colour' for --names\n" + tryHelp},
-        {{"--per-file=2", "x.vcs"}, 2, "", "orvelin-split: --per-file, --max-bytes, --names and --by go with --standalone or --to-ics\n" + tryHelp},
+        {{"--standalone", "--per-file", "0", "x.vcs"},
+         2,
+         "",
+         "orvelin-split: invalid value '0' for --per-file\n" + tryHelp},
+        {{"--standalone", "--max-bytes=1Q", "x.vcs"},
+         2,
+         "",
+         "orvelin-split: invalid value '1Q' for --max-bytes\n" + tryHelp},
+        {{"--standalone", "--names", "colour", "x.vcs"},
+         2,
+         "",
+         "orvelin-split: invalid value 'colour' for --names\n" + tryHelp},
+        {{"--per-file=2", "x.vcs"},
+         2,
+         "",
+         "orvelin-split: --per-file, --max-bytes, --names and --by go with --standalone or --to-ics\n" + tryHelp},
         // An entry alone over the limit: written all the same, with a warning.
-        {{"--standalone", "--max-bytes=100", "cal.ics"}, 0, "1 Entries have been generated\n",
+        {{"--standalone", "--max-bytes=100", "cal.ics"},
+         0,
+         "1 Entries have been generated\n",
          "orvelin-split: cal.ics: entry at line 3: 114 bytes, over the limit of 100 bytes\n"},
     };
     WriteBytes(folder / "-dash.vcs", kThreeEvents);
@@ -188,7 +207,8 @@ TEST_F(ConsoleSplit, Options)
         EXPECT_EQ(result.err, c.err) << shown;
     }
     EXPECT_NE(Split({"--help"}).out.find("\n 2  anything else"), std::string::npos) << "the exit statuses are told";
-    EXPECT_EQ(ReadBytes(folder / "out/1.vcs"), "BEGIN:VCALENDAR\r\nVERSION:1.0\r\n" + kEvent1 + "\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(ReadBytes(folder / "out/1.vcs"),
+              "BEGIN:VCALENDAR\r\nVERSION:1.0\r\n" + kEvent1 + "\r\nEND:VCALENDAR\r\n");
 }
 
 // A dry run fails where the run would fail for its folder, in the same words
@@ -198,8 +218,9 @@ TEST_F(ConsoleSplit, ADryRunFailsWhereTheRunWouldForItsFolder)
     namespace fs = std::filesystem;
     WriteBytes(folder / "cal.ics", kThreeEvents);
     fs::create_directory(folder / "locked");
-    fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                           fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(folder / "locked",
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec |
+                        fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(folder.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
     // The superuser may write anywhere: the runs are made as nobody then.
     std::vector<std::string> command;

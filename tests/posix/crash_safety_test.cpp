@@ -46,7 +46,7 @@ Generated Calendar(int count, const std::string& tag)
     Generated generated{"BEGIN:VCALENDAR\r\n", {}};
     for (int n = 1; n <= count; ++n) {
         const std::string event = "BEGIN:VEVENT\r\nSUMMARY:" + tag + std::to_string(n) +
-                                  "\r\nDESCRIPTION:" + std::string(200 + n % 97, 'd') + "\r\nEND:VEVENT";
+            "\r\nDESCRIPTION:" + std::string(200 + n % 97, 'd') + "\r\nEND:VEVENT";
         generated.calendar += event + "\r\n";
         generated.files.push_back(EventFile(n == 1 ? event : "\r\n" + event));
     }
@@ -94,7 +94,8 @@ protected:
             const std::string bytes = ReadBytes(entry.path());
             bool known = false;
             for (const Generated* run : allowed)
-                known |= number >= 1 && number <= static_cast<int>(run->files.size()) && bytes == run->files[number - 1];
+                known |= number >= 1 && number <= static_cast<int>(run->files.size()) &&
+                    bytes == run->files[number - 1];
             EXPECT_TRUE(known) << name << " is not a complete event file (" << bytes.size() << " bytes)";
         }
     }
@@ -107,7 +108,8 @@ TEST_F(CrashSafety, ANameThatExistsIsReplacedAndWhatItPointsAtStaysUntouched)
         std::function<void(const std::string& output)> prepare;
     };
     const std::vector<Case> cases{
-        {"a link to a file outside", [&](const std::string& o) { fs::create_symlink(folder / "victim.txt", o + "1.vcs"); }},
+        {"a link to a file outside",
+         [&](const std::string& o) { fs::create_symlink(folder / "victim.txt", o + "1.vcs"); }},
         {"a link to the input", [&](const std::string& o) { fs::create_symlink("../cal.vcs", o + "2.vcs"); }},
         {"a hard link", [&](const std::string& o) { fs::create_hard_link(folder / "victim.txt", o + "1.vcs"); }},
         {"a dangling link", [&](const std::string& o) { fs::create_symlink(folder / "nowhere", o + "1.vcs"); }},
@@ -120,7 +122,8 @@ TEST_F(CrashSafety, ANameThatExistsIsReplacedAndWhatItPointsAtStaysUntouched)
         WriteBytes(folder / "victim.txt", "PRECIOUS");
         WriteBytes(folder / "cal.vcs", kCalendar);
         c.prepare(OutputFolder() + "/");
-        const ProcessResult result = RunProcess({"/usr/bin/timeout", "20", ORVELIN_SPLIT_PATH, "cal.vcs"}, folder.path());
+        const ProcessResult result = RunProcess({"/usr/bin/timeout", "20", ORVELIN_SPLIT_PATH, "cal.vcs"},
+                                                folder.path());
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(ReadBytes(folder / "victim.txt"), "PRECIOUS");
         EXPECT_EQ(ReadBytes(folder / "cal.vcs"), kCalendar);
@@ -141,8 +144,8 @@ TEST_F(CrashSafety, AFailedReplacementLeavesTheOldFileAndTheLinkTarget)
     fs::create_symlink(folder / "victim.txt", OutputFolder() + "/1.vcs");
     WriteBytes(OutputFolder() + "/2.vcs", "an earlier complete file");
     WriteBytes(folder / "cal.vcs", kCalendar);
-    const ProcessResult result =
-        RunProcess({"/usr/bin/prlimit", "--fsize=40", ORVELIN_SPLIT_PATH, "cal.vcs"}, folder.path());
+    const ProcessResult result = RunProcess({"/usr/bin/prlimit", "--fsize=40", ORVELIN_SPLIT_PATH, "cal.vcs"},
+                                            folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(ReadBytes(folder / "victim.txt"), "PRECIOUS");
     EXPECT_TRUE(fs::is_symlink(OutputFolder() + "/1.vcs"));
@@ -281,7 +284,7 @@ std::string Entries(int count, const std::string& tag)
     std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
     for (int n = 1; n <= count; ++n)
         calendar += "BEGIN:VEVENT\r\nUID:" + tag + std::to_string(n) + "\r\nSUMMARY:" + std::string(150, 's') +
-                    "\r\nEND:VEVENT\r\n";
+            "\r\nEND:VEVENT\r\n";
     return calendar + "END:VCALENDAR\r\n";
 }
 
@@ -314,12 +317,14 @@ TEST_F(CrashSafety, AnInterruptedRerunIsReplacedWholeByTheNextRun)
     for (int attempt = 0; attempt < 4; ++attempt) {
         SCOPED_TRACE("try " + std::to_string(attempt));
         fs::remove_all(folder / "out");
-        ASSERT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "old.ics"}, folder.path()).exitStatus, 0);
+        ASSERT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "old.ics"}, folder.path()).exitStatus,
+                  0);
         StartedProcess rerun({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "new.ics"}, folder.path());
         ::usleep(std::uniform_int_distribution<useconds_t>(2'000, 40'000)(random));
         ::kill(rerun.pid(), SIGINT);
         interrupted += rerun.Wait().exitStatus == 128 + SIGINT ? 1 : 0;
-        const ProcessResult last = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "last.ics"}, folder.path());
+        const ProcessResult last = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "last.ics"},
+                                              folder.path());
         EXPECT_EQ(last.exitStatus, 0) << last.err;
         EXPECT_EQ(last.out.find("kept"), std::string::npos) << last.out;
         ExpectOnlyTheResultOf(folder / "out", 10, "last");
@@ -346,7 +351,8 @@ TEST_F(CrashSafety, TwoStandaloneRunsAtOnceLeaveWholeFilesTheNextRunKeepsOrRepla
                     << result.err;
             }
         }
-        const ProcessResult last = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "last.ics"}, folder.path());
+        const ProcessResult last = RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "last.ics"},
+                                              folder.path());
         EXPECT_EQ(last.exitStatus, 0) << last.err;
         std::multiset<std::string> lastEntries;
         for (const auto& entry : fs::directory_iterator(folder / "out")) {

@@ -53,7 +53,8 @@ int InChild(const std::function<int()>& body)
 // orvelin-split run on files with prepare() done in the child first (a
 // working folder no path can name, a stdout that cannot be written); stderr
 // goes to errPath.
-int SplitPrepared(const std::function<void()>& prepare, const std::vector<std::string>& files, const std::string& errPath)
+int SplitPrepared(const std::function<void()>& prepare, const std::vector<std::string>& files,
+                  const std::string& errPath)
 {
     return InChild([&] {
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -96,8 +97,8 @@ TEST_F(HostileInput, AnInputTooLargeForMemoryIsReported)
     // A sparse gibibyte, read by a process allowed half of that.
     WriteBytes(folder / "huge.vcs", "");
     std::filesystem::resize_file(folder / "huge.vcs", 1 << 30);
-    const ProcessResult result =
-        RunProcess({"/usr/bin/prlimit", "--as=536870912", ORVELIN_SPLIT_PATH, "huge.vcs"}, folder.path());
+    const ProcessResult result = RunProcess({"/usr/bin/prlimit", "--as=536870912", ORVELIN_SPLIT_PATH, "huge.vcs"},
+                                            folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.err, Problem("huge.vcs", "Error 7:  Out of memory"));
 }
@@ -107,8 +108,8 @@ TEST_F(HostileInput, TheFileSizeLimitReachedPartWayThroughAFile)
     const std::string big = "BEGIN:VEVENT\r\nDESCRIPTION:" + std::string(20000, 'x') + "\r\nEND:VEVENT";
     WriteBytes(folder / "export.vcs", kEvent1 + "\r\n" + kEvent2 + "\r\n" + big + "\r\n" + kEvent1 + "\r\n");
     // Files may grow to 8 KiB: the third event does not fit.
-    const ProcessResult result =
-        RunProcess({"/usr/bin/prlimit", "--fsize=8192", ORVELIN_SPLIT_PATH, "export.vcs"}, folder.path());
+    const ProcessResult result = RunProcess({"/usr/bin/prlimit", "--fsize=8192", ORVELIN_SPLIT_PATH, "export.vcs"},
+                                            folder.path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, "2 Entries have been generated\n");
     EXPECT_EQ(result.err, Problem("export.vcs", "Find Error 1003:  File too large for the file-size limit"));
@@ -136,8 +137,8 @@ TEST_F(HostileInput, AReadOnlyOutputFolder)
     WriteBytes(folder / "VCS folder/1.vcs", "an earlier complete file");
     ASSERT_EQ(::chmod((folder / "VCS folder/1.vcs").c_str(), 0666), 0);
     ASSERT_EQ(::chmod((folder / "VCS folder").c_str(), 0555), 0);
-    const ProcessResult limited =
-        RunProcess(AsOrdinaryUser({"/usr/bin/prlimit", "--fsize=40", ORVELIN_SPLIT_PATH, "export.vcs"}), folder.path());
+    const ProcessResult limited = RunProcess(
+        AsOrdinaryUser({"/usr/bin/prlimit", "--fsize=40", ORVELIN_SPLIT_PATH, "export.vcs"}), folder.path());
     EXPECT_EQ(limited.exitStatus, 2);
     EXPECT_EQ(Output("1.vcs"), "an earlier complete file");
 }
@@ -156,9 +157,11 @@ TEST_F(HostileInput, FailuresNameTheirReason)
     WriteBytes(folder / "unreadable.vcs", kCalendar);
     ASSERT_EQ(::chmod((folder / "unreadable.vcs").c_str(), 0), 0);
 
-    const ProcessResult noFolder = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "readonly/export.vcs"}), folder.path());
+    const ProcessResult noFolder = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, "readonly/export.vcs"}),
+                                              folder.path());
     EXPECT_EQ(noFolder.exitStatus, 2);
-    EXPECT_EQ(noFolder.err, Problem("readonly/export.vcs", "Find Error 70:  Permission denied")) << "the folder could not be made";
+    EXPECT_EQ(noFolder.err, Problem("readonly/export.vcs", "Find Error 70:  Permission denied"))
+        << "the folder could not be made";
     for (const std::string unreadable : {"locked/export.vcs", "unreadable.vcs"}) {
         const ProcessResult locked = RunProcess(AsOrdinaryUser({ORVELIN_SPLIT_PATH, unreadable}), folder.path());
         EXPECT_EQ(locked.exitStatus, 2);
@@ -167,8 +170,11 @@ TEST_F(HostileInput, FailuresNameTheirReason)
 
     // The OS's codes, mapped once for every service.
     const std::vector<std::pair<int, std::string>> reasons{
-        {EROFS, "70 Permission denied (Read-only file system)"}, {EFBIG, "1003 File too large for the file-size limit"},
-        {ENOSPC, "61 Disk full"}, {ENAMETOOLONG, "52 Bad file name or number"}, {ENOTDIR, "76 Path not found"},
+        {EROFS, "70 Permission denied (Read-only file system)"},
+        {EFBIG, "1003 File too large for the file-size limit"},
+        {ENOSPC, "61 Disk full"},
+        {ENAMETOOLONG, "52 Bad file name or number"},
+        {ENOTDIR, "76 Path not found"},
         {ELOOP, "75 Path/File access error (Too many levels of symbolic links)"}};
     for (const auto& [code, expected] : reasons) {
         const ErrorInfo info = platform::FailureFromOsError(code).info();
@@ -205,10 +211,10 @@ TEST_F(HostileInput, RelativeFilesInAFolderTooDeepToName)
     const int found = InChild([&] {
         enterDeepFolder();
         return ReadBytes("VCS folder/3.vcs") == EventFile(kEvent3) &&
-                       ReadBytes("VCS folder/2.vcs") == EventFile("\r\n" + kEvent2) &&
-                       ReadBytes("VCS folder/VCS folder/1.vcs") == "<missing>"
-                   ? 0
-                   : 1;
+                ReadBytes("VCS folder/2.vcs") == EventFile("\r\n" + kEvent2) &&
+                ReadBytes("VCS folder/VCS folder/1.vcs") == "<missing>"
+            ? 0
+            : 1;
     });
     EXPECT_EQ(found, 0) << "2.vcs was looked for in the first file's output folder";
     std::filesystem::remove_all(folder / segment);
@@ -220,11 +226,23 @@ TEST_F(HostileInput, OutputThatCannotBeWritten)
     const std::string err = folder / "err";
     WriteBytes(folder / "cal.vcs", kCalendar);
     const auto inFolder = [&] { ::chdir(folder.path().c_str()); };
-    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO); }, {"cal.vcs"}, err), 2);
+    EXPECT_EQ(SplitPrepared(
+                  [&] {
+                      inFolder();
+                      ::dup2(::open("/dev/full", O_WRONLY), STDOUT_FILENO);
+                  },
+                  {"cal.vcs"}, err),
+              2);
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     ::close(pipeEnds[0]);
-    EXPECT_EQ(SplitPrepared([&] { inFolder(); ::dup2(pipeEnds[1], STDOUT_FILENO); }, {"cal.vcs"}, err), 2)
+    EXPECT_EQ(SplitPrepared(
+                  [&] {
+                      inFolder();
+                      ::dup2(pipeEnds[1], STDOUT_FILENO);
+                  },
+                  {"cal.vcs"}, err),
+              2)
         << "a closed pipe fails the run without killing it";
     ::close(pipeEnds[1]);
     EXPECT_EQ(Output("2.vcs"), EventFile("\r\n" + kEvent2)) << "the files are complete all the same";
@@ -261,9 +279,9 @@ TEST_F(HostileInput, TheFileManagerGetsTheFolderAsOneArgumentAndNothingElseRuns)
     std::filesystem::create_directory(parent);
     WriteBytes(parent + "/export.vcs", kCalendar);
     const std::string record = folder / "recorded-args";
-    const ProcessResult result =
-        Split({"--open", parent + "/export.vcs"},
-              {"PATH=" + std::string(ORVELIN_FAKE_BIN) + ":/usr/bin:/bin", "ORVELIN_RECORDED_ARGS=" + record});
+    const ProcessResult result = Split(
+        {"--open", parent + "/export.vcs"},
+        {"PATH=" + std::string(ORVELIN_FAKE_BIN) + ":/usr/bin:/bin", "ORVELIN_RECORDED_ARGS=" + record});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The file manager is started without waiting for it.
     for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)

@@ -123,9 +123,10 @@ public:
     {
         const int socket = Connect(port_);
         const std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
-                                    "Authorization: Basic b3J2ZWxpbjo=\r\nContent-Type: text/calendar; charset=utf-8\r\n" +
-                                    "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-        if (socket < 0 || ::send(socket, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()))
+            "Authorization: Basic b3J2ZWxpbjo=\r\nContent-Type: text/calendar; charset=utf-8\r\n" +
+            "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        if (socket < 0 ||
+            ::send(socket, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()))
             return -1;
         char answer[64] = {};
         const ssize_t got = ::recv(socket, answer, sizeof answer - 1, MSG_WAITALL);
@@ -167,15 +168,15 @@ TEST(PhoneBackup, EveryFileIsStoredByACalendarServerAndReadByIcalJsAndLibicalAsT
 
     if (!std::filesystem::exists(ORVELIN_NODE))
         GTEST_SKIP() << "node is not installed: ical.js did not read the files";
-    std::vector<std::string> command{ORVELIN_NODE, std::string(ORVELIN_SOURCE_DIR) + "/tests/posix/read_with_ical_js.mjs",
-                                     ORVELIN_ICAL_JS};
+    std::vector<std::string> command{
+        ORVELIN_NODE, std::string(ORVELIN_SOURCE_DIR) + "/tests/posix/read_with_ical_js.mjs", ORVELIN_ICAL_JS};
     command.insert(command.end(), files.begin(), files.end());
     const ProcessResult read = RunProcess(command, folder.path());
     ASSERT_EQ(read.exitStatus, 0) << read.err;
     std::vector<std::string> byIcalJs;
     std::istringstream lines(read.out);
-    for (std::string start, summary, rule; std::getline(lines, start, '\t') && std::getline(lines, summary, '\t') &&
-                                           std::getline(lines, rule);)
+    for (std::string start, summary, rule;
+         std::getline(lines, start, '\t') && std::getline(lines, summary, '\t') && std::getline(lines, rule);)
         byIcalJs.push_back(Meaning(start, summary, rule));
     EXPECT_EQ(byIcalJs, kMeant);
 }

@@ -20,16 +20,14 @@ struct ProcessResult {
 // take precedence over the inherited environment.
 // stderrTo, stdoutTo: descriptors to hand the program instead of capturing its streams.
 ProcessResult RunProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                         const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1,
-                         int stdoutTo = -1);
+                         const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1, int stdoutTo = -1);
 
 // A program started the same way and not yet waited for; one still running
 // when this is destroyed is killed.
 class StartedProcess {
 public:
     StartedProcess(const std::vector<std::string>& command, const std::string& workingDirectory,
-                   const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1,
-                         int stdoutTo = -1);
+                   const std::vector<std::string>& extraEnvironment = {}, int stderrTo = -1, int stdoutTo = -1);
     ~StartedProcess();
     StartedProcess(const StartedProcess&) = delete;
     StartedProcess& operator=(const StartedProcess&) = delete;
@@ -44,6 +42,5 @@ private:
     TempFolder capture_;
     int pid_ = -1;
 };
-
 
 }  // namespace orvelin::testing

@@ -18,14 +18,13 @@ namespace {
 TEST(Programs, WithoutADisplayMakeRunSplitsTheExampleAndSaysHowToStartTheWindow)
 {
     TempFolder folder;
-    const ProcessResult result =
-        RunProcess({"/bin/sh", ORVELIN_SOURCE_DIR "/app/run-without-display.sh", ORVELIN_SPLIT_PATH,
-                    ORVELIN_SOURCE_DIR "/docs/example.vcs"},
-                   folder.path(), {"TMPDIR=" + folder.path(), "DISPLAY=", "WAYLAND_DISPLAY="});
+    const ProcessResult result = RunProcess({"/bin/sh", ORVELIN_SOURCE_DIR "/app/run-without-display.sh",
+                                             ORVELIN_SPLIT_PATH, ORVELIN_SOURCE_DIR "/docs/example.vcs"},
+                                            folder.path(), {"TMPDIR=" + folder.path(), "DISPLAY=", "WAYLAND_DISPLAY="});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    for (const std::string shown : {"2 Entries have been generated\n", "  1.vcs\n  2.vcs\n",
-                                    "  Begin:VCalendar\n  Version: 1.0\n  BEGIN:VEVENT\n  SUMMARY:Standup\n",
-                                    "build/bin/orvelin"})
+    for (const std::string shown :
+         {"2 Entries have been generated\n", "  1.vcs\n  2.vcs\n",
+          "  Begin:VCalendar\n  Version: 1.0\n  BEGIN:VEVENT\n  SUMMARY:Standup\n", "build/bin/orvelin"})
         EXPECT_NE(result.out.find(shown), std::string::npos) << shown << " in:\n" << result.out;
 }
 
@@ -99,9 +98,9 @@ TEST(Programs, TheWindowStartsAndEndsOnCancel)
     VirtualDisplay display(folder);
     ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
     StartedProcess window({ORVELIN_WINDOW_PATH}, folder.path(), display.environment);
-    EXPECT_EQ(display.Xdotool({"search", "--sync", "--name", "Orvelin Version 1.0", "windowfocus", "--sync", "key",
-                               "alt+c"}),
-              0);
+    EXPECT_EQ(
+        display.Xdotool({"search", "--sync", "--name", "Orvelin Version 1.0", "windowfocus", "--sync", "key", "alt+c"}),
+        0);
     if (!window.EndedWithin(std::chrono::seconds(10)))
         ::kill(window.pid(), SIGKILL);
     const ProcessResult ended = window.Wait();
@@ -129,7 +128,8 @@ TEST(Programs, EitherWindowSplitsACalendarHandedOver)
         SCOPED_TRACE(c.arguments.front());
         TempFolder folder;
         WriteBytes(folder / "export.vcs",
-                   "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:b\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+                   "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:b\r\nEND:"
+                   "VEVENT\r\nEND:VCALENDAR\r\n");
         std::vector<std::string> command{ORVELIN_WINDOW_PATH};
         command.insert(command.end(), c.arguments.begin(), c.arguments.end());
         std::vector<std::string> environment = display.environment;
@@ -138,12 +138,14 @@ TEST(Programs, EitherWindowSplitsACalendarHandedOver)
         // Enter pressed while Qt still settles a window just mapped may go
         // unseen: pressed again until the summary box shows.
         for (int tries = 0; c.window && tries < 5; ++tries) {
-            display.Xdotool({"search", "--sync", "--onlyvisible", "--name", c.window, "windowfocus", "--sync", "key", "Return"});
+            display.Xdotool(
+                {"search", "--sync", "--onlyvisible", "--name", c.window, "windowfocus", "--sync", "key", "Return"});
             if (display.Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Orvelin$"}, 4) == 0)
                 break;
         }
         // The box goes with the key, before xdotool is through with it: its status tells nothing.
-        display.Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Orvelin$", "windowfocus", "--sync", "key", c.answer});
+        display.Xdotool(
+            {"search", "--sync", "--onlyvisible", "--name", "^Orvelin$", "windowfocus", "--sync", "key", c.answer});
         if (!window.EndedWithin(std::chrono::seconds(20)))
             ::kill(window.pid(), SIGKILL);
         const ProcessResult ended = window.Wait();
@@ -167,8 +169,8 @@ TEST(Programs, OneCancelAfterTypingThePathEndsARun)
         VirtualDisplay display(folder);
         ASSERT_FALSE(display.environment.empty()) << "Xvfb did not start";
         StartedProcess window({ORVELIN_WINDOW_PATH}, folder.path(), display.environment);
-        ASSERT_EQ(display.Xdotool({"search", "--sync", "--name", "Orvelin Version 1.0", "windowfocus", "--sync", "key",
-                                   "alt+g"}),
+        ASSERT_EQ(display.Xdotool(
+                      {"search", "--sync", "--name", "Orvelin Version 1.0", "windowfocus", "--sync", "key", "alt+g"}),
                   0);
         ASSERT_EQ(display.Xdotool({"search", "--sync", "--name", "Browse and select the VCalendar file", "windowfocus",
                                    "--sync", "type", "--delay", "5", folder / "export.vcs"}),
@@ -180,8 +182,8 @@ TEST(Programs, OneCancelAfterTypingThePathEndsARun)
         if (byKey)
             display.Xdotool({"key", "alt+c"});
         else  // Cancel, by its place in the window
-            display.Xdotool({"search", "--name", "Orvelin Version 1.0", "mousemove", "--window", "%1", "176", "84",
-                             "click", "1"});
+            display.Xdotool(
+                {"search", "--name", "Orvelin Version 1.0", "mousemove", "--window", "%1", "176", "84", "click", "1"});
         const bool endedAtOnce = window.EndedWithin(std::chrono::seconds(1));
         EXPECT_TRUE(endedAtOnce) << "one action ends the run";
         if (!endedAtOnce)

@@ -19,11 +19,11 @@
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QMimeData>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -74,7 +74,9 @@ protected:
     std::function<void(int)>& beforeCreate = hooks.beforeCreate;
     std::function<void()>& afterExists = hooks.afterExists;
     RecordingLauncher launcher;
-    Form1Window form{[this] { return std::make_unique<HookedFileSystem>(hooks, std::make_unique<platform::LocalFileSystem>()); }, launcher};
+    Form1Window form{
+        [this] { return std::make_unique<HookedFileSystem>(hooks, std::make_unique<platform::LocalFileSystem>()); },
+        launcher};
     QSignalSpy ends{&form, &Form1Window::programEnding};
     std::vector<ShownBox> boxes;
     std::vector<QString> captionsAtBoxes;
@@ -86,7 +88,7 @@ TEST_F(Window, StartsWithTheDesignedLayout)
     EXPECT_EQ(form.windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
     EXPECT_EQ(form.size(), QSize(594, 117));
     const std::vector<std::pair<QWidget*, QRect>> layout{
-        {form.Label1, {0, 0, 593, 49}},    {form.Label2, {8, 8, 577, 41}},     {form.Frame1, {8, 56, 577, 49}},
+        {form.Label1, {0, 0, 593, 49}},    {form.Label2, {8, 8, 577, 41}},    {form.Frame1, {8, 56, 577, 49}},
         {form.Command1, {16, 16, 97, 25}}, {form.Label3, {256, 20, 201, 17}}, {form.Command2, {128, 16, 97, 25}}};
     for (const auto& [control, geometry] : layout) {
         EXPECT_EQ(control->geometry(), geometry) << control->objectName().toStdString();
@@ -171,15 +173,16 @@ TEST_F(Window, AWholeRunWritesTheFilesReportsOpensTheFolderAndEnds)
     // The window has closed; the label's own state still tells.
     EXPECT_FALSE(form.Label3->isVisibleTo(form.Frame1));
     EXPECT_EQ(form.Label3->text(), "");
-    EXPECT_EQ(launcher.started,
-              std::vector{std::filesystem::canonical(folder / "VCS folder").string()});
+    EXPECT_EQ(launcher.started, std::vector{std::filesystem::canonical(folder / "VCS folder").string()});
     ASSERT_EQ(ends.size(), 1);
     EXPECT_EQ(ends[0][0].toInt(), 0);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(Output(1), "Begin:VCalendar\r\nVersion: 1.0\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
-                         "End:VCalendar\r\n");
-    EXPECT_EQ(Output(3), "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
-                         "End:VCalendar\r\n");
+    EXPECT_EQ(Output(1),
+              "Begin:VCalendar\r\nVersion: 1.0\r\nBEGIN:VEVENT\r\nSUMMARY:A\r\nEND:VEVENT\r\n"
+              "End:VCalendar\r\n");
+    EXPECT_EQ(Output(3),
+              "Begin:VCalendar\r\nVersion: 1.0\r\n\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\n"
+              "End:VCalendar\r\n");
 }
 
 // Enough events that the run outlasts several screen frames, so that clicks
@@ -316,7 +319,9 @@ TEST_F(Window, CancelOrClosingDuringARunEndsItBetweenTwoFiles)
         SCOPED_TRACE(byFrame ? "closed by its frame" : "Cancel clicked");
         TempFolder other;
         WriteBytes(other / "export.vcs", ManyEvents(kManyEvents));
-        Form1Window running([this] { return std::make_unique<HookedFileSystem>(hooks, std::make_unique<platform::LocalFileSystem>()); }, launcher);
+        Form1Window running(
+            [this] { return std::make_unique<HookedFileSystem>(hooks, std::make_unique<platform::LocalFileSystem>()); },
+            launcher);
         QSignalSpy runningEnds(&running, &Form1Window::programEnding);
         running.show();
         int lastCreate = 0;
@@ -380,7 +385,8 @@ TEST_F(Window, ACalendarDroppedOnEitherWindowIsSplit)
     EXPECT_EQ(standaloneEnds.size(), 1);
     EXPECT_EQ(ReadBytes(folder / "VCS folder/3.vcs"),
               "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:C\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    EXPECT_EQ(boxes.back().text.toStdString(), "3 entries went into 3 files in " + folder.path() + "VCS folder.\n\nOpen the folder?");
+    EXPECT_EQ(boxes.back().text.toStdString(),
+              "3 entries went into 3 files in " + folder.path() + "VCS folder.\n\nOpen the folder?");
 }
 
 // Every choice of the standalone window has its access key; names take no
@@ -391,13 +397,20 @@ TEST(StandaloneWindowControls, EachHasItsAccessKey)
     MemorySettings settings;
     StandaloneWindow window([] { return std::make_unique<platform::LocalFileSystem>(); }, launcher, settings);
     const std::vector<std::pair<QAbstractButton*, const char*>> keyed{
-        {window.oneEntry, "&One entry per file"}, {window.entries, "&Up to"},
-        {window.oneMegabyte, "Up to &1 MB per file, as many services take"}, {window.size, "Up to a si&ze of"},
-        {window.byYear, "One file per &year: 2024.ics, ..."}, {window.byMonth, "One file per &month: 2024-03.ics, ..."},
+        {window.oneEntry, "&One entry per file"},
+        {window.entries, "&Up to"},
+        {window.oneMegabyte, "Up to &1 MB per file, as many services take"},
+        {window.size, "Up to a si&ze of"},
+        {window.byYear, "One file per &year: 2024.ics, ..."},
+        {window.byMonth, "One file per &month: 2024-03.ics, ..."},
         {window.toICalendar, "&Write iCalendar 2.0 (.ics) files"},
-        {window.byNumber, "&Numbers: 1.ics, 2.ics, ..."}, {window.byDate, "&Date and summary:\n2026-03-01 0930 Standup.ics"},
-        {window.byUid, "U&ID of the entry"}, {window.beside, "\"&VCS folder\" beside the calendar"},
-        {window.ownFolder, "&This folder:"}, {window.browse, "&Browse..."}, {window.generate, "&Generate"},
+        {window.byNumber, "&Numbers: 1.ics, 2.ics, ..."},
+        {window.byDate, "&Date and summary:\n2026-03-01 0930 Standup.ics"},
+        {window.byUid, "U&ID of the entry"},
+        {window.beside, "\"&VCS folder\" beside the calendar"},
+        {window.ownFolder, "&This folder:"},
+        {window.browse, "&Browse..."},
+        {window.generate, "&Generate"},
         {window.cancel, "&Cancel"}};
     QString keys;
     for (const auto& [control, text] : keyed) {

@@ -114,7 +114,7 @@ std::vector<std::string> FakeDisk::HiddenNames() const
 bool FakeDisk::AllDurable() const
 {
     return unflushedNames_.empty() &&
-           std::all_of(names_.begin(), names_.end(), [this](const auto& name) { return files_.at(name.second).durable; });
+        std::all_of(names_.begin(), names_.end(), [this](const auto& name) { return files_.at(name.second).durable; });
 }
 
 template <typename Effect>
@@ -137,8 +137,7 @@ OsCode FakeDisk::Step(const char* name, Effect&& effect)
         return 0;
     const int call = ++calls_[name];
     const auto planned = failures_.find(name);
-    const OsCode code =
-        planned != failures_.end() && planned->second.first == call ? planned->second.second : effect();
+    const OsCode code = planned != failures_.end() && planned->second.first == call ? planned->second.second : effect();
     hook(true);
     return code;
 }
@@ -284,9 +283,7 @@ OsCode FakeDisk::IdentityAt(const std::string& path, FileIdentity& identity) noe
 
 OsCode FakeDisk::Remove(const std::string& path) noexcept
 {
-    return Step("Remove", [&]() -> OsCode {
-        return names_.erase(path) == 1 ? 0 : OsCodes::kNotFound;
-    });
+    return Step("Remove", [&]() -> OsCode { return names_.erase(path) == 1 ? 0 : OsCodes::kNotFound; });
 }
 
 OsCode FakeDisk::MoveToNewName(const std::string& from, const std::string& to) noexcept
@@ -409,7 +406,7 @@ OsCode FakeDisk::ListFolder(const std::string& folder, std::string_view prefix, 
         const auto directlyIn = [&](const std::string& path) {
             const std::string bare = path.ends_with('/') ? path.substr(0, path.size() - 1) : path;
             return bare.size() > folder.size() && bare.starts_with(folder) && FolderOf(bare) == folder &&
-                   std::string_view(bare).substr(folder.size()).starts_with(prefix);
+                std::string_view(bare).substr(folder.size()).starts_with(prefix);
         };
         for (const auto& [path, file] : names_) {
             if (directlyIn(path))

@@ -75,10 +75,10 @@ public:
     std::vector<std::string> violations;
     std::set<std::string> readOnly;  // folders (ending in "/") where nothing may be made
     std::set<std::string> markedHidden;
-    bool exchanges = true;  // whether ExchangeFolders works
-    bool madeHere = false;  // MadeByThisProcess's answer
-    bool inMemory = false;  // IsInMemory's answer
-    std::map<std::string, platform::NativeFile> locks;  // held, through which file (another run's: kNoFile)
+    bool exchanges = true;                                     // whether ExchangeFolders works
+    bool madeHere = false;                                     // MadeByThisProcess's answer
+    bool inMemory = false;                                     // IsInMemory's answer
+    std::map<std::string, platform::NativeFile> locks;         // held, through which file (another run's: kNoFile)
     std::map<std::string, std::chrono::seconds> unchangedFor;  // not listed: changed just now
 
     platform::OsCode MakeFolderExclusive(const std::string& path) noexcept override;

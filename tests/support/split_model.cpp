@@ -41,8 +41,7 @@ ModelSplit SplitByModel(std::string_view input)
         model.outcome = ModelSplit::Outcome::InvalidStart;
         return model;
     }
-    for (std::size_t end; (end = input.find(kEnd, position)) != std::string_view::npos;
-         position = end + kEnd.size()) {
+    for (std::size_t end; (end = input.find(kEnd, position)) != std::string_view::npos; position = end + kEnd.size()) {
         if (model.chunks.size() == kMaxFiles) {
             model.overflow = true;
             break;
@@ -71,8 +70,9 @@ std::string CompareEngineWithModel(const std::string& input)
         expectEnd = false;
         break;
     case ModelSplit::Outcome::NoEndMarker:
-        expected = {InfoBox("No entries have been generated since the selected .vcs file does not contain an end "
-                            "event.")};
+        expected = {
+            InfoBox("No entries have been generated since the selected .vcs file does not contain an end "
+                    "event.")};
         break;
     case ModelSplit::Outcome::Files:
         if (model.overflow)
@@ -86,7 +86,7 @@ std::string CompareEngineWithModel(const std::string& input)
         return ended ? "the engine ended the program" : "the engine did not end the program";
     if (run.OutputFileCount() != model.chunks.size())
         return "the engine wrote " + std::to_string(run.OutputFileCount()) + " files, the model " +
-               std::to_string(model.chunks.size());
+            std::to_string(model.chunks.size());
     std::string laidEndToEnd;
     for (std::size_t i = 0; i < model.chunks.size(); ++i) {
         if (run.File(static_cast<int>(i) + 1) != EventFile(std::string(model.chunks[i])))

@@ -107,7 +107,7 @@ private:
         const auto [name, parameters] = Head(text);
         const std::string_view value = text.substr(std::min(name.size() + parameters.size() + 1, text.size()));
         return !enclosing.empty() && Upper(name) == "END" && parameters.size() + name.size() < text.size() &&
-               Upper(TrimStrays(value)) == enclosing;
+            Upper(TrimStrays(value)) == enclosing;
     }
 
     std::string_view input_;
@@ -139,7 +139,8 @@ Parts Split(std::string_view text)
         const std::size_t equals = parameter.find('=');
         if (parts.tzid || Upper(parameter.substr(0, equals)) != "TZID")
             continue;
-        const std::string_view value = equals == std::string_view::npos ? std::string_view() : parameter.substr(equals + 1);
+        const std::string_view value = equals == std::string_view::npos ? std::string_view()
+                                                                        : parameter.substr(equals + 1);
         parts.tzid = value.starts_with('"') ? value.substr(1, value.find('"', 1) - 1) : value;
     }
     return parts;
@@ -197,7 +198,7 @@ ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, 
     }
     std::vector<Calendar> calendars;
     std::vector<std::pair<std::size_t, std::vector<std::size_t>>> entries;  // calendar, its items
-    int open = -1;          // the calendar object open now
+    int open = -1;                                                          // the calendar object open now
     int bare = -1;
     std::vector<std::pair<std::string, std::size_t>> stack;  // open components: name, line
     std::size_t target = 0;
@@ -216,7 +217,12 @@ ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, 
         } else if (parts.name == "BEGIN") {
             if (stack.empty()) {
                 if (open < 0 && bare < 0) {
-                    calendars.push_back({true, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Orvelin 1.00//EN\r\n", "", {}, {}, {}});
+                    calendars.push_back({true,
+                                         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvelin//Orvelin 1.00//EN\r\n",
+                                         "",
+                                         {},
+                                         {},
+                                         {}});
                     bare = static_cast<int>(calendars.size()) - 1;
                 }
                 target = static_cast<std::size_t>(open >= 0 ? open : bare);
@@ -278,7 +284,8 @@ ModelStandalone WithoutByteOrderMark(std::string_view input, FileLimits limits, 
         std::map<std::size_t, std::string> zones;  // in input order
         for (const std::size_t entry : group) {
             const Calendar& own = calendars[entries[entry].first];
-            if (std::tie(own.bare, own.header, own.properties) != std::tie(calendar.bare, calendar.header, calendar.properties))
+            if (std::tie(own.bare, own.header, own.properties) !=
+                std::tie(calendar.bare, calendar.header, calendar.properties))
                 return std::nullopt;
             for (const std::size_t at : entries[entry].second) {
                 for (const std::string& tzid : own.items[at].zones) {
@@ -355,7 +362,7 @@ std::string CompareStandaloneWithModel(const std::string& input, FileLimits limi
     }
     if (files != model.files)
         return "the files differ: " + std::to_string(files.size()) + " written, " + std::to_string(model.files.size()) +
-               " by the model";
+            " by the model";
     return "";
 }
 

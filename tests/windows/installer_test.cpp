@@ -90,8 +90,8 @@ struct OtherProgramOnVcs {
     OtherProgramOnVcs()
     {
         ::RegSetKeyValueW(HKEY_CURRENT_USER, (kClasses + L".vcs").c_str(), nullptr, REG_SZ, L"Other.Calendar", 30);
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, (kClasses + L".vcs\\OpenWithProgids").c_str(), L"Other.Calendar",
-                          REG_SZ, L"", 2);
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, (kClasses + L".vcs\\OpenWithProgids").c_str(), L"Other.Calendar", REG_SZ,
+                          L"", 2);
     }
     ~OtherProgramOnVcs()
     {
@@ -191,7 +191,8 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     for (const wchar_t* extension : kExtensions)
         EXPECT_EQ(Value(kClasses + extension + L"\\OpenWithProgids", kProgIds[1]), L"") << extension;
     EXPECT_EQ(Value(kClasses + L".vcs\\OpenWithProgids", kProgIds[0]), L"");
-    EXPECT_EQ(Value(kClasses + L".ics\\OpenWithProgids", kProgIds[0]), std::nullopt) << "the plain window writes vCalendar";
+    EXPECT_EQ(Value(kClasses + L".ics\\OpenWithProgids", kProgIds[0]), std::nullopt)
+        << "the plain window writes vCalendar";
     EXPECT_EQ(Value(kClasses + L".vcs", L""), L"Other.Calendar");
     EXPECT_EQ(Value(kClasses + L".ics", L""), std::nullopt);
 
@@ -202,15 +203,17 @@ TEST(WindowsInstaller, InstallsForTheUserAndUninstallsWithoutATrace)
     EXPECT_EQ(ReadBytes(folder / "VCS folder/1.vcs"), EventFile(event));
 
     // The files Windows removes when it next starts: none but the uninstaller's copy.
-    const wchar_t* const pending[] = {L"System\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations"};
+    const wchar_t* const pending[] = {L"System\\CurrentControlSet\\Control\\Session Manager",
+                                      L"PendingFileRenameOperations"};
     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pending[0], pending[1]);
     ASSERT_EQ(Uninstall(), 0);
     EXPECT_TRUE(Gone(installed));
     const fs::path copy = fs::temp_directory_path() / "orvelin-uninstall.exe";
     EXPECT_TRUE(Eventually([&] {
         return !fs::exists(copy) ||
-               Value(pending[0], pending[1], HKEY_LOCAL_MACHINE).value_or(L"").ends_with(copy.filename().wstring());
-    })) << "the uninstaller's copy stays in " << copy;
+            Value(pending[0], pending[1], HKEY_LOCAL_MACHINE).value_or(L"").ends_with(copy.filename().wstring());
+    })) << "the uninstaller's copy stays in "
+        << copy;
     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pending[0], pending[1]);
     std::error_code ignored;
     fs::remove(copy, ignored);

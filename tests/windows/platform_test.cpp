@@ -89,7 +89,8 @@ TEST(WindowsFiles, ExistingNamesAreReplacedNeverWrittenThrough)
 
     WriteBytes(folder / "2.vcs", "read-only");
     ::SetFileAttributesW(Wide(folder / "2.vcs").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(FailureText([&] { WriteFile(files, folder / "2.vcs", "event two"); }).substr(0, 20), "70 Permission denied");
+    EXPECT_EQ(FailureText([&] { WriteFile(files, folder / "2.vcs", "event two"); }).substr(0, 20),
+              "70 Permission denied");
     EXPECT_EQ(ReadBytes(folder / "2.vcs"), "read-only");
     EXPECT_EQ(files.OpenTextFile(folder / "2.vcs", IOMode::ForReading)->ReadAll().view(), "read-only");
 

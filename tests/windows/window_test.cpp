@@ -124,7 +124,7 @@ protected:
         Close();
         const std::wstring path = Wide(ORVELIN_FAKE_BIN) + L";" + Environment(L"PATH");
         std::wstring environment = L"PATH=" + path + L'\0' + L"ORVELIN_RECORDED_COMMAND_LINE=" +
-                                   Wide(folder / "explorer-command-line") + L'\0' + L"WINEDEBUG=-all" + L'\0' + L'\0';
+            Wide(folder / "explorer-command-line") + L'\0' + L"WINEDEBUG=-all" + L'\0' + L'\0';
         std::wstring line = L"\"" + Wide(ORVELIN_WINDOW_PATH) + L"\"";
         for (const std::string& argument : arguments)
             line += L" \"" + Wide(argument) + L"\"";
@@ -356,7 +356,8 @@ std::string ManyEvents(int count)
 
 std::string ManyEventsFile(int number)
 {
-    return EventFile((number == 1 ? "" : "\r\n") + ("BEGIN:VEVENT\r\nSUMMARY:" + std::to_string(number) + "\r\nEND:VEVENT"));
+    return EventFile((number == 1 ? "" : "\r\n") +
+                     ("BEGIN:VEVENT\r\nSUMMARY:" + std::to_string(number) + "\r\nEND:VEVENT"));
 }
 
 constexpr int kManyEvents = 20000;
@@ -398,7 +399,7 @@ TEST_F(WindowProgram, GenerateClickedDuringARunIsIgnored)
 }
 
 const std::string kCalendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventA + "\r\n" + kEventB + "\r\n" + kEventC +
-                              "\r\nEND:VCALENDAR\r\n";
+    "\r\nEND:VCALENDAR\r\n";
 constexpr wchar_t kSettingsKey[] = L"Software\\Orvelin";
 
 // The standalone window's choices as a first start finds them, and after the test.
@@ -485,7 +486,8 @@ TEST_F(WindowProgram, ACalendarHandedOverIsSplitAtOnceOrOnGenerate)
     EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEventC));
 
     Start({"--standalone", folder / "cal.ics"}, L"OrvelinStandalone", L"Orvelin Version 1.0 - Whole calendars");
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(kInstructionsLabel)).starts_with(L"Click \"Generate\" to split \"cal"); }));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return TextOf(Control(kInstructionsLabel)).starts_with(L"Click \"Generate\" to split \"cal"); }));
     EXPECT_EQ(Output("1.ics"), "<missing>") << "nothing written before Generate";
     Click(kGenerate);
     EXPECT_TRUE(AnswerBox(L"Orvelin", IDNO).starts_with(L"3 entries went into 2 files in "));
@@ -520,16 +522,28 @@ TEST(StandaloneWindowLook, EveryControlHasItsAccessKeyAndTabFollowsTheLayout)
     ::GetClientRect(form, &client);
     EXPECT_EQ(client.right, 594);
 
-    const std::pair<int, const wchar_t*> captions[] = {
-        {kOneEntry, L"&One entry per file"}, {kEntries, L"&Up to"}, {kEntryCount, L"10"},
-        {kOneMegabyte, L"Up to &1 MB per file, as many services take"}, {kSize, L"Up to a si&ze of"},
-        {kSizeText, L"500 KB"}, {kByYear, L"One file per &year: 2024.ics, ..."},
-        {kByMonth, L"One file per &month: 2024-03.ics, ..."}, {kToICalendar, L"&Write iCalendar 2.0 (.ics) files"},
-        {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
-        {kByDate, L"&Date and summary:\n2026-03-01 0930 Standup.ics"}, {kByUid, L"U&ID of the entry"},
-        {kBeside, L"\"&VCS folder\" beside the calendar"}, {kOwnFolder, L"&This folder:"}, {kFolder, L""},
-        {kBrowse, L"&Browse..."}, {kGenerate, L"&Generate"}, {kCancel, L"&Cancel"}, {kFilesGroup, L"Files"},
-        {kNamesGroup, L"Names"}, {kOutputGroup, L"Output folder"}, {kProgressLine, L"Orvelin 1.0 - MIT licence"}};
+    const std::pair<int, const wchar_t*> captions[] = {{kOneEntry, L"&One entry per file"},
+                                                       {kEntries, L"&Up to"},
+                                                       {kEntryCount, L"10"},
+                                                       {kOneMegabyte, L"Up to &1 MB per file, as many services take"},
+                                                       {kSize, L"Up to a si&ze of"},
+                                                       {kSizeText, L"500 KB"},
+                                                       {kByYear, L"One file per &year: 2024.ics, ..."},
+                                                       {kByMonth, L"One file per &month: 2024-03.ics, ..."},
+                                                       {kToICalendar, L"&Write iCalendar 2.0 (.ics) files"},
+                                                       {kByNumber, L"&Numbers: 1.ics, 2.ics, ..."},
+                                                       {kByDate, L"&Date and summary:\n2026-03-01 0930 Standup.ics"},
+                                                       {kByUid, L"U&ID of the entry"},
+                                                       {kBeside, L"\"&VCS folder\" beside the calendar"},
+                                                       {kOwnFolder, L"&This folder:"},
+                                                       {kFolder, L""},
+                                                       {kBrowse, L"&Browse..."},
+                                                       {kGenerate, L"&Generate"},
+                                                       {kCancel, L"&Cancel"},
+                                                       {kFilesGroup, L"Files"},
+                                                       {kNamesGroup, L"Names"},
+                                                       {kOutputGroup, L"Output folder"},
+                                                       {kProgressLine, L"Orvelin 1.0 - MIT licence"}};
     for (const auto& [id, caption] : captions) {
         EXPECT_EQ(TextOf(Control(id)), caption) << id;
         EXPECT_TRUE(::IsWindowVisible(Control(id))) << id;

@@ -75,7 +75,7 @@ constexpr std::string_view kBeside = "beside";
 std::string Shortened(const std::string& name)
 {
     constexpr std::size_t kKept = 22;  // characters at either end
-    std::vector<std::size_t> starts;  // of the UTF-8 characters
+    std::vector<std::size_t> starts;   // of the UTF-8 characters
     for (std::size_t at = 0; at < name.size(); ++at) {
         if ((static_cast<unsigned char>(name[at]) & 0xC0) != 0x80)
             starts.push_back(at);
@@ -184,7 +184,7 @@ std::optional<SplitOptions> StandaloneForm::Options()
 bool StandaloneForm::FolderUsable(const std::string& folder) const
 {
     return !folder.empty() &&
-           !CatchFailure([&] { createFileSystem_()->CheckCanWriteInto(WithFinalSeparator(folder)); });
+        !CatchFailure([&] { createFileSystem_()->CheckCanWriteInto(WithFinalSeparator(folder)); });
 }
 
 void StandaloneForm::Keep(const StandaloneChoices& choices)
@@ -260,9 +260,9 @@ void StandaloneForm::ShowHanded(bool handed)
 
 std::string StandaloneForm::Instructions() const
 {
-    const std::string choose =
-        handed_ ? "Click \"Generate\" to split \"" + Shortened(dialog.fileTitle()) + "\" with the choices below. "
-                : std::string(kStandaloneChoose);
+    const std::string choose = handed_
+        ? "Click \"Generate\" to split \"" + Shortened(dialog.fileTitle()) + "\" with the choices below. "
+        : std::string(kStandaloneChoose);
     return choose + std::string(kStandaloneEntries);
 }
 
@@ -286,17 +286,17 @@ std::string SummaryText(const RunSummary& summary)
     if (folder.size() > 1 && (folder.ends_with('/') || folder.ends_with('\\')))
         folder.pop_back();
     std::string text = Counted(summary.entries, "entry", "entries") + " went into " +
-                       Counted(static_cast<std::uint64_t>(summary.files), "file", "files") + " in " + folder + ".";
+        Counted(static_cast<std::uint64_t>(summary.files), "file", "files") + " in " + folder + ".";
     if (summary.earlierFilesReplaced > 0)
-        text += " They replaced the " + Counted(summary.earlierFilesReplaced, "file", "files") + " of the earlier split.";
+        text += " They replaced the " + Counted(summary.earlierFilesReplaced, "file", "files") +
+            " of the earlier split.";
     for (std::size_t at = 0; at < summary.namesKept.size() && at < kNamesShown; ++at) {
         text += "\r\n\r\nKept " + summary.namesKept[at].kept +
-                " (not written by Orvelin, or changed since): its entries went into " + summary.namesKept[at].instead +
-                ".";
+            " (not written by Orvelin, or changed since): its entries went into " + summary.namesKept[at].instead + ".";
     }
     if (summary.namesKept.size() > kNamesShown)
         text += "\r\n\r\n" + Counted(summary.namesKept.size() - kNamesShown, "more file was", "more files were") +
-                " kept so.";
+            " kept so.";
     return text + "\r\n\r\nOpen the folder?";
 }
 

@@ -45,11 +45,11 @@ public:
 struct StandaloneChoices {
     enum class Files { OneEntry, Entries, OneMegabyte, Size, Year, Month };
     Files files = Files::OneEntry;
-    std::string entries = "10";  // as typed: up to so many entries a file
+    std::string entries = "10";   // as typed: up to so many entries a file
     std::string size = "500 KB";  // as typed: up to so large a file
     FileNaming naming = FileNaming::Number;
     bool toICalendar = false;  // the entries of a vCalendar 1.0 calendar written as iCalendar 2.0 (.ics)
-    bool ownFolder = false;  // the files go into folder, not "VCS folder" beside the calendar
+    bool ownFolder = false;    // the files go into folder, not "VCS folder" beside the calendar
     std::string folder{};
 
     bool operator==(const StandaloneChoices&) const = default;

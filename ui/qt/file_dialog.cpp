@@ -56,7 +56,8 @@ std::optional<std::string> FileDialog::ShowOpen(QWidget* owner, const DialogSett
     return Chosen(owner, dialog);
 }
 
-std::optional<std::string> FileDialog::ShowFolder(QWidget* owner, const QString& title, const std::string& initialFolder)
+std::optional<std::string> FileDialog::ShowFolder(QWidget* owner, const QString& title,
+                                                  const std::string& initialFolder)
 {
     if (auto answer = std::exchange(NextAnswer(), std::nullopt))
         return InFileSystemEncoding(*answer);

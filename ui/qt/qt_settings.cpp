@@ -4,7 +4,10 @@
 
 namespace orvelin::ui::qt {
 
-QtSettings::QtSettings() : settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Orvelin"), QStringLiteral("Orvelin")) {}
+QtSettings::QtSettings()
+    : settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Orvelin"), QStringLiteral("Orvelin"))
+{
+}
 
 std::optional<std::string> QtSettings::Read(std::string_view key)
 {

@@ -143,8 +143,8 @@ StandaloneWindow::StandaloneWindow(FileSystemFactory createFileSystem, platform:
     layout->addWidget(progressLine);
 
     // Tab follows the layout: the choices top to bottom, then the buttons.
-    QWidget* order[] = {oneEntry, entries, entryCount, oneMegabyte, size, sizeText, byYear, byMonth, toICalendar,
-                        byNumber, byDate, byUid, beside, ownFolder, folder, browse, generate, cancel};
+    QWidget* order[] = {oneEntry, entries, entryCount, oneMegabyte, size,      sizeText, byYear, byMonth,  toICalendar,
+                        byNumber, byDate,  byUid,      beside,      ownFolder, folder,   browse, generate, cancel};
     for (std::size_t at = 1; at < std::size(order); ++at)
         setTabOrder(order[at - 1], order[at]);
     for (QPushButton* button : {generate, cancel, browse})
@@ -167,12 +167,12 @@ StandaloneChoices StandaloneWindow::Choices()
 {
     StandaloneChoices choices;
     using Files = StandaloneChoices::Files;
-    choices.files = entries->isChecked()       ? Files::Entries
-                    : oneMegabyte->isChecked() ? Files::OneMegabyte
-                    : size->isChecked()        ? Files::Size
-                    : byYear->isChecked()      ? Files::Year
-                    : byMonth->isChecked()     ? Files::Month
-                                               : Files::OneEntry;
+    choices.files = entries->isChecked() ? Files::Entries
+        : oneMegabyte->isChecked()       ? Files::OneMegabyte
+        : size->isChecked()              ? Files::Size
+        : byYear->isChecked()            ? Files::Year
+        : byMonth->isChecked()           ? Files::Month
+                                         : Files::OneEntry;
     choices.entries = entryCount->text().trimmed().toStdString();
     choices.size = sizeText->text().trimmed().toStdString();
     choices.naming = byDate->isChecked() ? FileNaming::Date : byUid->isChecked() ? FileNaming::Uid : FileNaming::Number;

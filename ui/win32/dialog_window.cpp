@@ -239,12 +239,8 @@ LRESULT CALLBACK DialogWindow::WindowProcedure(HWND window, UINT message, WPARAM
 LRESULT DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        CreateControls();
-        return 0;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
+    case WM_CREATE: CreateControls(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_NEXTDLGCTL: {
         // Where the dialog manager moves the focus: to a control, or on in Tab order.
         const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
@@ -253,8 +249,7 @@ LRESULT DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetFocus(next);
         return 0;
     }
-    case DM_GETDEFID:
-        return design_.defaultButton ? MAKELRESULT(design_.defaultButton, DC_HASDEFID) : 0;
+    case DM_GETDEFID: return design_.defaultButton ? MAKELRESULT(design_.defaultButton, DC_HASDEFID) : 0;
     case WM_CTLCOLORSTATIC: {
         // The band with the instructions on it. The window colour and its
         // text colour are a matched pair: white and black in the standard
@@ -282,25 +277,18 @@ LRESULT DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == WA_INACTIVE && ::IsChild(window_, ::GetFocus()))
             focus_ = ::GetFocus();
         return 0;
-    case WM_SETFOCUS:
-        ::SetFocus(focus_ && ::IsWindow(focus_) ? focus_ : Control(design_.firstFocus));
-        return 0;
+    case WM_SETFOCUS: ::SetFocus(focus_ && ::IsWindow(focus_) ? focus_ : Control(design_.firstFocus)); return 0;
     case WM_DROPFILES:
         if (const std::optional<std::string> file = FirstDropped(reinterpret_cast<HDROP>(wParam)))
             OpenFile(*file);
         return 0;
-    case kOpenHandedFile:
-        OpenFile(std::exchange(handedFile_, {}));
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
+    case kOpenHandedFile: OpenFile(std::exchange(handedFile_, {})); return 0;
+    case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
         window_ = nullptr;
         ::PostQuitMessage(exitStatus_);
         return 0;
-    default:
-        break;
+    default: break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
@@ -313,7 +301,8 @@ void DialogWindow::SetText(int id, std::string_view text) const
 std::string DialogWindow::Text(int id) const
 {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(Control(id))), L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size() + 1))));
+    text.resize(
+        static_cast<std::size_t>(::GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size() + 1))));
     return platform::Narrow(text);
 }
 

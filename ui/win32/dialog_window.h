@@ -33,7 +33,7 @@ struct ControlDesign {
 // has the focus (0: none), and the progress line.
 struct WindowDesign {
     const wchar_t* windowClass;
-    std::string_view caption;  // UTF-8
+    std::string_view caption;       // UTF-8
     int clientWidth, clientHeight;  // at 96 dots per inch
     std::span<const ControlDesign> controls;
     int firstFocus;

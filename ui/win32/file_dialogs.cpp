@@ -46,8 +46,9 @@ std::optional<std::string> PickFolder(HWND owner, std::string_view title, const 
         return std::nullopt;
     dialog->SetTitle(platform::Widen(title).c_str());
     Held<IShellItem> start;
-    if (!initialFolder.empty() && SUCCEEDED(::SHCreateItemFromParsingName(platform::Widen(initialFolder).c_str(),
-                                                                          nullptr, IID_PPV_ARGS(&start.object))))
+    if (!initialFolder.empty() &&
+        SUCCEEDED(::SHCreateItemFromParsingName(platform::Widen(initialFolder).c_str(), nullptr,
+                                                IID_PPV_ARGS(&start.object))))
         dialog->SetFolder(start.object);
     Held<IShellItem> result;
     wchar_t* path = nullptr;

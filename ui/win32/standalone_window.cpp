@@ -38,8 +38,8 @@ constexpr ControlDesign kControls[] = {
 
     {kNamesGroup, L"BUTTON", BS_GROUPBOX, "Names", kBehind, 316, 72, 270, 196},
     {kByNumber, L"BUTTON", kRadio | WS_GROUP, "&Numbers: 1.ics, 2.ics, ...", kDialogFont, 328, 92, 250, 20},
-    {kByDate, L"BUTTON", kRadio | BS_MULTILINE | BS_TOP, "&Date and summary:\n2026-03-01 0930 Standup.ics",
-     kDialogFont, 328, 116, 250, 34},
+    {kByDate, L"BUTTON", kRadio | BS_MULTILINE | BS_TOP, "&Date and summary:\n2026-03-01 0930 Standup.ics", kDialogFont,
+     328, 116, 250, 34},
     {kByUid, L"BUTTON", kRadio, "U&ID of the entry", kDialogFont, 328, 154, 250, 20},
 
     {kOutputGroup, L"BUTTON", BS_GROUPBOX, "Output folder", kBehind, 8, 276, 578, 76},
