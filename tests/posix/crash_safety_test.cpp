@@ -173,6 +173,7 @@ TEST_F(CrashSafety, AnInterruptionAtAnyMomentLeavesOnlyCompleteFiles)
                 WriteBytes(OutputFolder() + "/" + std::to_string(k + 1) + ".vcs", earlier.files[k]);
         }
         StartedProcess split({ORVELIN_SPLIT_PATH, "cal.vcs"}, folder.path());
+        ASSERT_TRUE(split.CatchesWithin(signal, std::chrono::seconds(20)));
         ::usleep(std::uniform_int_distribution<useconds_t>(2'000, 60'000)(random));
         ::kill(split.pid(), signal);
         const ProcessResult result = split.Wait();
@@ -320,6 +321,7 @@ TEST_F(CrashSafety, AnInterruptedRerunIsReplacedWholeByTheNextRun)
         ASSERT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "old.ics"}, folder.path()).exitStatus,
                   0);
         StartedProcess rerun({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "new.ics"}, folder.path());
+        ASSERT_TRUE(rerun.CatchesWithin(SIGINT, std::chrono::seconds(20)));
         ::usleep(std::uniform_int_distribution<useconds_t>(2'000, 40'000)(random));
         ::kill(rerun.pid(), SIGINT);
         interrupted += rerun.Wait().exitStatus == 128 + SIGINT ? 1 : 0;

@@ -78,6 +78,20 @@ bool StartedProcess::EndedWithin(std::chrono::milliseconds timeout) const
     return false;
 }
 
+bool StartedProcess::CatchesWithin(int signal, std::chrono::milliseconds timeout) const
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    const std::string status = "/proc/" + std::to_string(pid_) + "/status";
+    do {
+        const std::string text = ReadBytes(status);
+        const std::size_t at = text.find("SigCgt:\t");
+        if (at != std::string::npos && (std::stoull(text.substr(at + 8, 16), nullptr, 16) >> (signal - 1) & 1) != 0)
+            return true;
+        ::usleep(1'000);
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+}
+
 ProcessResult StartedProcess::Wait()
 {
     int status = 0;

@@ -35,6 +35,9 @@ public:
     int pid() const { return pid_; }
     // Whether it ended within timeout (it is not waited for).
     bool EndedWithin(std::chrono::milliseconds timeout) const;
+    // Whether, within timeout, it came to catch the signal (its handlers set:
+    // the moment from which an interruption is its own to report).
+    bool CatchesWithin(int signal, std::chrono::milliseconds timeout) const;
     // Waits for its end; the exit status is 128 + the signal's number when a signal ended it.
     ProcessResult Wait();
 
