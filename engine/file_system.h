@@ -90,7 +90,9 @@ public:
     virtual const calendar::Transcoder& Charsets() = 0;
 
     // What folder (ending in a separator) holds; nothing when it is missing.
-    virtual FolderContents ReadFolder(const std::string& folder) = 0;
+    // The names kept (the files being split) are among the others, never
+    // removed, whatever a record says of them.
+    virtual FolderContents ReadFolder(const std::string& folder, const std::vector<std::string>& kept) = 0;
     // The files written into folder from now on are a standalone run's
     // result, recorded with them at Commit. Unless continuing, the result
     // replaces the earlier one there: its files that were not written again

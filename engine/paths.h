@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/unicode_text.h"
+
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,12 @@ inline constexpr bool kCaseInsensitiveNames = true;
 #else
 inline constexpr bool kCaseInsensitiveNames = false;
 #endif
+
+// A name as this OS tells names apart: on Windows, letter case aside.
+inline std::string NameAsTheOsCompares(std::string_view name)
+{
+    return kCaseInsensitiveNames ? UpperCaseForNames(name) : std::string(name);
+}
 
 // Where the last name in path starts.
 inline std::size_t NameStart(std::string_view path)

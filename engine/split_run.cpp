@@ -27,12 +27,6 @@ std::optional<std::int32_t> EventFileNumber(std::string_view name)
     return std::stoi(std::string(name.substr(0, digits)));
 }
 
-// A name as this OS tells names apart: on Windows, letter case aside.
-std::string NameAsTheOsCompares(std::string_view name)
-{
-    return kCaseInsensitiveNames ? UpperCaseForNames(name) : std::string(name);
-}
-
 // Whether a calendar's lines before its first event say VERSION:2.0.
 bool SaysVersion2(std::string_view header)
 {
@@ -135,13 +129,18 @@ void SplitRun::WriteFilesAndClose(Loop&& loop)
     Guard(RunOutcome::Stage::Closing, [this] { RunClosingStage(); });
 }
 
-template <typename PlannedAs>
-void SplitRun::RefuseToReplaceInputs(PlannedAs&& plannedAs)
+std::vector<std::string> SplitRun::InputNamesInOutputFolder()
 {
     std::vector<std::string> inputs = options_.inputs;
     inputs.push_back(state_.sourcePath);
     SetOutputFolder();
-    for (const std::string& name : state_.fileSystem->NamesOf(inputs, state_.outputFolder)) {
+    return state_.fileSystem->NamesOf(inputs, state_.outputFolder);
+}
+
+template <typename PlannedAs>
+void SplitRun::RefuseToReplaceInputs(PlannedAs&& plannedAs)
+{
+    for (const std::string& name : InputNamesInOutputFolder()) {
         const std::optional<std::string> planned = plannedAs(name);
         if (planned && state_.fileSystem->SameFile(state_.outputFolder + *planned, state_.outputFolder + name))
             throw Failure(ErrorNumber::WouldReplaceInput, *planned + " would replace a file being split");
@@ -225,7 +224,7 @@ bool SplitRun::ReadOutputFolder()
 {
     if (ledger_.before)
         return false;
-    ledger_.before = state_.fileSystem->ReadFolder(state_.outputFolder);
+    ledger_.before = state_.fileSystem->ReadFolder(state_.outputFolder, InputNamesInOutputFolder());
     ledger_.namer.Reserve(ledger_.before->others);
     for (const std::string& name : ledger_.before->earlierResult)
         ledger_.replaceable.insert(NameAsTheOsCompares(name));
@@ -258,7 +257,7 @@ void SplitRun::StopReplacing()
 
 void SplitRun::CountLaterFiles()
 {
-    const FolderContents contents = state_.fileSystem->ReadFolder(state_.outputFolder);
+    const FolderContents contents = state_.fileSystem->ReadFolder(state_.outputFolder, {});
     for (const std::vector<std::string>* names : {&contents.earlierResult, &contents.others}) {
         for (const std::string& name : *names) {
             const std::optional<std::int32_t> number = EventFileNumber(name);

@@ -110,6 +110,8 @@ private:
     void CountLaterFiles();
     // The calendar read for a standalone split: as it is, or as iCalendar 2.0.
     CalendarStructure ReadForStandalone(CalendarStructure input);
+    // The names in the output folder under which the run's inputs are found.
+    std::vector<std::string> InputNamesInOutputFolder();
     // Fails when a file the run writes would replace one of its inputs;
     // plannedAs(name) gives the name of the run's file that name in the output
     // folder may be, if any.

@@ -505,12 +505,23 @@ void EventFileStore::JoinRecordOnDisk(Folder& folder)
     folder.ownLines += added.size();
 }
 
-const EarlierResult& EventFileStore::EarlierResultIn(const std::string& path)
+const EarlierResult& EventFileStore::EarlierResultIn(const std::string& path, const std::vector<std::string>& kept)
 {
     Folder& folder = folders_[FolderIndexOf(path)];
     if (!folder.earlier)
         folder.earlier = ReadEarlierResult(os_, path);
-    return *folder.earlier;
+    std::unordered_set<std::string> keptNames;
+    for (const std::string& name : kept)
+        keptNames.insert(NameAsTheOsCompares(name));
+    EarlierResult& earlier = *folder.earlier;
+    std::erase_if(earlier.files, [&](const RecordedFile& file) {
+        if (!keptNames.contains(NameAsTheOsCompares(file.name)))
+            return false;
+        earlier.others.push_back(file.name);
+        earlier.ownFolderOnly = false;
+        return true;
+    });
+    return earlier;
 }
 
 void EventFileStore::RecordResultIn(const std::string& path, bool continuing)

@@ -56,8 +56,9 @@ public:
     // See FileSystem::Commit.
     void Commit();
 
-    // What folder holds of an earlier result, read once.
-    const EarlierResult& EarlierResultIn(const std::string& folder);
+    // What folder holds of an earlier result, read once; the names kept are
+    // among its others (see FileSystem::ReadFolder).
+    const EarlierResult& EarlierResultIn(const std::string& folder, const std::vector<std::string>& kept = {});
     // See FileSystem::RecordResultIn.
     void RecordResultIn(const std::string& folder, bool continuing);
 

@@ -171,9 +171,9 @@ const calendar::Transcoder& LocalFileSystem::Charsets()
     return OsTranscoder();
 }
 
-FolderContents LocalFileSystem::ReadFolder(const std::string& folder)
+FolderContents LocalFileSystem::ReadFolder(const std::string& folder, const std::vector<std::string>& kept)
 {
-    const EarlierResult& earlier = store_.EarlierResultIn(folder);
+    const EarlierResult& earlier = store_.EarlierResultIn(folder, kept);
     FolderContents contents;
     for (const RecordedFile& file : earlier.files)
         contents.earlierResult.push_back(file.name);
@@ -230,7 +230,7 @@ std::string LocalFileSystem::FolderKey(const std::string& folder)
             if (!names.empty())
                 names.pop_back();
         } else if (*name != ".") {
-            names.push_back(kCaseInsensitiveNames ? UpperCaseForNames(*name) : *name);
+            names.push_back(NameAsTheOsCompares(*name));
         }
     }
     for (const std::string& name : names)

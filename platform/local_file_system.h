@@ -35,7 +35,7 @@ public:
     std::string FullPath(const std::string& path) override;
     std::int64_t ModifiedAt(const std::string& path) override;
     const calendar::Transcoder& Charsets() override;
-    FolderContents ReadFolder(const std::string& folder) override;
+    FolderContents ReadFolder(const std::string& folder, const std::vector<std::string>& kept) override;
     void RecordResultIn(const std::string& folder, bool continuing) override;
     void CheckCanWriteInto(const std::string& folder) override;
     // The folder's nearest existing ancestor, by its identity once every

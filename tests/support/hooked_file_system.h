@@ -49,7 +49,10 @@ public:
         return files_->NamesOf(files, folder);
     }
     bool SameFile(const std::string& a, const std::string& b) override { return files_->SameFile(a, b); }
-    FolderContents ReadFolder(const std::string& folder) override { return files_->ReadFolder(folder); }
+    FolderContents ReadFolder(const std::string& folder, const std::vector<std::string>& kept) override
+    {
+        return files_->ReadFolder(folder, kept);
+    }
     void RecordResultIn(const std::string& folder, bool continuing) override
     {
         files_->RecordResultIn(folder, continuing);

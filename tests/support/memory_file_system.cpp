@@ -112,16 +112,18 @@ std::unique_ptr<OutputTextStream> MemoryFileSystem::CreateTextFile(const std::st
     return std::make_unique<MemoryOutput>(*disk_, path, results_.contains(FolderOf(path)) ? &written_ : nullptr);
 }
 
-FolderContents MemoryFileSystem::ReadFolder(const std::string& folder)
+FolderContents MemoryFileSystem::ReadFolder(const std::string& folder, const std::vector<std::string>& kept)
 {
     FolderContents contents;
     for (auto file = disk_->files.lower_bound(folder); file != disk_->files.end() && file->first.starts_with(folder);
          ++file) {
         if (FolderOf(file->first) != folder)
             continue;
+        const std::string name = file->first.substr(folder.size());
         const auto result = disk_->results.find(file->first);
-        (result != disk_->results.end() && result->second == file->second ? contents.earlierResult : contents.others)
-            .push_back(file->first.substr(folder.size()));
+        const bool ours = result != disk_->results.end() && result->second == file->second &&
+            std::find(kept.begin(), kept.end(), name) == kept.end();
+        (ours ? contents.earlierResult : contents.others).push_back(name);
     }
     return contents;
 }
@@ -129,7 +131,7 @@ FolderContents MemoryFileSystem::ReadFolder(const std::string& folder)
 void MemoryFileSystem::RecordResultIn(const std::string& folder, bool continuing)
 {
     if (!results_.contains(folder))
-        results_[folder].second = ReadFolder(folder).earlierResult;
+        results_[folder].second = ReadFolder(folder, {}).earlierResult;
     results_[folder].first = continuing;
 }
 

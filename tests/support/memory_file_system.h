@@ -45,7 +45,7 @@ public:
     // No links on this disk: a file is found under its own name only.
     std::vector<std::string> NamesOf(const std::vector<std::string>& files, const std::string& folder) override;
     bool SameFile(const std::string& a, const std::string& b) override { return a == b && disk_->files.contains(a); }
-    FolderContents ReadFolder(const std::string& folder) override;
+    FolderContents ReadFolder(const std::string& folder, const std::vector<std::string>& kept) override;
     void RecordResultIn(const std::string& folder, bool continuing) override;
     // Fails where a file stands in the way.
     void CheckCanWriteInto(const std::string& folder) override;
