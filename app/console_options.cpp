@@ -100,15 +100,21 @@ int Print(const char* text)
     return std::fflush(stdout) == 0 ? kFilesWritten : kFailed;
 }
 
-// What getopt_long found wrong with argument, where it stopped.
+// What getopt_long found wrong where it stopped: a short option (in a
+// group of them, argument is not where it stopped), or the long option
+// argument, unknown, ambiguous or given a value it does not take.
 std::string Wrong(const std::string& argument, int shortOption)
 {
-    if (!argument.starts_with("--"))
-        return "invalid option '-" + std::string(1, static_cast<char>(shortOption)) + "'";
-    const std::string name = argument.substr(2, argument.find('=') - 2);
+    const std::string name = argument.starts_with("--") ? argument.substr(2, argument.find('=') - 2) : "";
     int matches = 0;
-    for (const option* known = kLongOptions; known->name; ++known)
-        matches += std::string_view(known->name).starts_with(name) ? 1 : 0;
+    bool longOne = shortOption == 0;
+    for (const option* known = kLongOptions; known->name; ++known) {
+        const bool named = !name.empty() && std::string_view(known->name).starts_with(name);
+        matches += named ? 1 : 0;
+        longOne = longOne || (named && known->val == shortOption);
+    }
+    if (!longOne)
+        return "invalid option '-" + std::string(1, static_cast<char>(shortOption)) + "'";
     if (matches > 1)
         return "option '--" + name + "' is ambiguous";
     return "unrecognized option '" + argument + "'";
