@@ -10,10 +10,13 @@ namespace {
 
 constexpr std::size_t kLongestLine = 75;
 
-// The bytes that need more than themselves in a value of each kind.
+// The bytes that need more than themselves in a value of each kind: those
+// named, and the control characters, which are left out.
 constexpr std::array<bool, 256> SpecialBytes(std::string_view bytes)
 {
     std::array<bool, 256> special{};
+    for (int c = 0; c < 256; ++c)
+        special[c] = IsControl(static_cast<unsigned char>(c));
     for (const char c : bytes)
         special[static_cast<unsigned char>(c)] = true;
     return special;
@@ -34,8 +37,10 @@ void AppendEscaped(std::string& out, std::string_view text, const std::array<boo
         while (run < text.size() && !special[static_cast<unsigned char>(text[run])])
             ++run;
         out.append(text, at, run - at);
-        if (run < text.size())
-            run = escape(out, text, run);
+        if (run < text.size()) {
+            const char c = text[run];
+            run = c != '\r' && c != '\n' && IsControl(static_cast<unsigned char>(c)) ? run + 1 : escape(out, text, run);
+        }
         at = run;
     }
 }

@@ -36,6 +36,13 @@ private:
 // line breaks (CR LF, LF or CR) escaped.
 void AppendText(std::string& out, std::string_view text);
 
+// A control character, which no iCalendar 2.0 value may hold (a tab aside):
+// the writers leave such bytes out.
+constexpr bool IsControl(unsigned char c)
+{
+    return (c < 0x20 && c != '\t') || c == 0x7F;
+}
+
 // Appends text as it is but for its line breaks, which become "\n": a value
 // copied from another program keeps its own escapes.
 void AppendAsWritten(std::string& out, std::string_view text);

@@ -1,6 +1,7 @@
 #include "calendar/text_value.h"
 
 #include "calendar/content_line.h"
+#include "calendar/ical_writer.h"
 #include "engine/unicode_text.h"
 
 #include <cstring>
@@ -57,8 +58,8 @@ void AppendVcalendarText(std::string& out, std::string_view text, TextShape shap
     std::size_t at = 0;
     while (at < size) {
         std::size_t run = at;
-        while (run < size && bytes[run] != '\\' && bytes[run] != ';' && bytes[run] != ',' && bytes[run] != '\r' &&
-               bytes[run] != '\n')
+        while (run < size && bytes[run] != '\\' && bytes[run] != ';' && bytes[run] != ',' &&
+               !IsControl(static_cast<unsigned char>(bytes[run])))
             ++run;
         out.append(bytes + at, run - at);
         if (run == size)
@@ -79,6 +80,8 @@ void AppendVcalendarText(std::string& out, std::string_view text, TextShape shap
             out += shape == TextShape::List ? "," : "\\;";
         } else if (c == ',') {
             out += "\\,";
+        } else if (c != '\r' && c != '\n') {
+            continue;  // a control character
         } else {
             out += "\\n";
             at += c == '\r' && next == '\n' ? 1 : 0;
