@@ -1,5 +1,7 @@
 #include "platform/result_record.h"
 
+#include "platform/os_error.h"
+
 #include <algorithm>
 #include <charconv>
 #include <optional>
@@ -115,8 +117,14 @@ EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder)
 {
     EarlierResult result;
     std::vector<std::string> names;
-    if (os.ListFolder(folder, "", names) != 0)
-        return result;
+    // A folder that is there but cannot be read may hold anything: nothing
+    // is written into it blind.
+    if (const OsCode code = os.ListFolder(folder, "", names); code != 0) {
+        const OsErrorKind kind = KindOfOsError(code);
+        if (kind == OsErrorKind::NotFound || kind == OsErrorKind::PathNotFound)
+            return result;
+        throw FailureFromOsError(code);
+    }
     if (std::find(names.begin(), names.end(), kResultRecordName) != names.end())
         result.record = RecordIn(os, folder);
     const Record record = ParseRecord(result.record);

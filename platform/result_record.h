@@ -46,8 +46,8 @@ std::vector<RecordedFile> RecordedFiles(std::string_view text);
 void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts);
 
 // Reads folder (ending in a separator): its names, its record and the facts
-// of the files the record lists. A folder that is missing or cannot be read
-// holds nothing.
+// of the files the record lists. A folder that is missing holds nothing;
+// one that cannot be read fails.
 EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder);
 
 // The text of the record in folder now (another run may have written it

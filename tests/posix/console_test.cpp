@@ -212,32 +212,38 @@ TEST_F(ConsoleSplit, Options)
 }
 
 // A dry run fails where the run would fail for its folder, in the same words
-// and with the same status.
+// and with the same status; neither writes anything. A folder that cannot be
+// read may hold anything: nothing is written into it blind.
 TEST_F(ConsoleSplit, ADryRunFailsWhereTheRunWouldForItsFolder)
 {
     namespace fs = std::filesystem;
+    using enum fs::perms;
     WriteBytes(folder / "cal.ics", kThreeEvents);
     fs::create_directory(folder / "locked");
-    fs::permissions(folder / "locked",
-                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec |
-                        fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(folder.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(folder / "locked", owner_read | owner_exec | group_read | group_exec | others_read | others_exec);
+    fs::create_directory(folder / "blind");
+    fs::permissions(folder / "blind", owner_write | owner_exec | group_write | group_exec | others_write | others_exec);
+    fs::permissions(folder.path(), others_read | others_exec, fs::perm_options::add);
     // The superuser may write anywhere: the runs are made as nobody then.
     std::vector<std::string> command;
     if (::geteuid() == 0)
         command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     command.push_back(ORVELIN_SPLIT_PATH);
-    for (const bool dryRun : {true, false}) {
-        SCOPED_TRACE(dryRun ? "dry run" : "run");
-        std::vector<std::string> arguments = command;
-        if (dryRun)
-            arguments.push_back("-n");
-        arguments.insert(arguments.end(), {"--standalone", "-o", "locked/out", "cal.ics"});
-        const ProcessResult result = RunProcess(arguments, folder.path());
-        EXPECT_EQ(result.exitStatus, 2);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "orvelin-split: cal.ics: Find Error 70:  Permission denied\n");
+    for (const char* output : {"locked/out", "blind"}) {
+        for (const bool dryRun : {true, false}) {
+            SCOPED_TRACE(std::string(output) + (dryRun ? ", dry run" : ", run"));
+            std::vector<std::string> arguments = command;
+            if (dryRun)
+                arguments.push_back("-n");
+            arguments.insert(arguments.end(), {"--standalone", "-o", output, "cal.ics"});
+            const ProcessResult result = RunProcess(arguments, folder.path());
+            EXPECT_EQ(result.exitStatus, 2);
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(result.err, "orvelin-split: cal.ics: Find Error 70:  Permission denied\n");
+        }
     }
+    fs::permissions(folder / "blind", owner_read, fs::perm_options::add);
+    EXPECT_TRUE(fs::is_empty(folder / "blind"));
 }
 
 }  // namespace
