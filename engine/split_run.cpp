@@ -27,6 +27,36 @@ std::optional<std::int32_t> EventFileNumber(std::string_view name)
     return std::stoi(std::string(name.substr(0, digits)));
 }
 
+// Names in the order a reader expects: "2.ics" before "10.ics".
+bool NumbersInOrder(std::string_view a, std::string_view b)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            const std::size_t aEnd = std::find_if_not(a.begin() + i, a.end(), isDigit) - a.begin();
+            const std::size_t bEnd = std::find_if_not(b.begin() + j, b.end(), isDigit) - b.begin();
+            const std::string_view x = a.substr(i, aEnd - i);
+            const std::string_view y = b.substr(j, bEnd - j);
+            const std::size_t xStart = std::min(x.find_first_not_of('0'), x.size());
+            const std::size_t yStart = std::min(y.find_first_not_of('0'), y.size());
+            if (x.size() - xStart != y.size() - yStart)
+                return x.size() - xStart < y.size() - yStart;
+            if (const int order = x.substr(xStart).compare(y.substr(yStart)); order != 0)
+                return order < 0;
+            i = aEnd;
+            j = bEnd;
+        } else if (a[i] != b[j]) {
+            return a[i] < b[j];
+        } else {
+            ++i;
+            ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+
 // Whether a calendar's lines before its first event say VERSION:2.0.
 bool SaysVersion2(std::string_view header)
 {
@@ -245,6 +275,7 @@ void SplitRun::KeepResult(const StandalonePlan& plan, bool replacing)
             if (!written.contains(name))
                 outcome_.wouldRemove.push_back(name);
         }
+        std::sort(outcome_.wouldRemove.begin(), outcome_.wouldRemove.end(), NumbersInOrder);
     }
 }
 
