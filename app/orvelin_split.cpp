@@ -192,11 +192,8 @@ int Split(const std::string& file, const std::string& path, const console::Optio
         output.Out(stdout,
                    prefix + "kept " + name.kept +
                        " (not written by Orvelin, or changed since): its entries went into " + name.instead);
-    for (const calendar::ConversionNote& note : outcome.notes) {
-        output.Problem(file,
-                       "line " + std::to_string(note.line) + (note.entry.empty() ? "" : " (" + note.entry + ")") +
-                           ": " + note.message);
-    }
+    for (const calendar::ConversionNote& note : outcome.notes)
+        output.Problem(file, NoteLine(note));
     if (outcome.iCalendar2 && FilesWritten(outcome))
         output.Problem(file,
                        "an iCalendar 2.0 calendar: its event files lack its time zones and header lines; "

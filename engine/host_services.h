@@ -23,6 +23,7 @@ struct RunSummary {
     std::string folder;                      // where they are
     std::uint64_t earlierFilesReplaced = 0;  // of an earlier run's result there
     std::vector<KeptName> namesKept;
+    std::vector<std::string> notes;  // of the conversion to iCalendar 2.0
 };
 
 // Everything the engine needs from the window and the platform. The file-system

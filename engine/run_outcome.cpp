@@ -29,6 +29,12 @@ std::string_view RefusalText(RunOutcome::Refusal refusal)
     return refusal == RunOutcome::Refusal::NoEndMarker ? kNoEndEvent : kNotACalendar;
 }
 
+std::string NoteLine(const calendar::ConversionNote& note)
+{
+    return "line " + std::to_string(note.line) + (note.entry.empty() ? "" : " (" + note.entry + ")") + ": " +
+        note.message;
+}
+
 std::string EntriesGeneratedText(std::uint64_t entries)
 {
     return std::to_string(entries) + " Entries have been generated";

@@ -69,5 +69,7 @@ std::string FailureLine(const RunOutcome::CaughtFailure& failure);
 std::string_view RefusalText(RunOutcome::Refusal refusal);
 // The summary of a run that wrote files: "3 Entries have been generated".
 std::string EntriesGeneratedText(std::uint64_t entries);
+// A note of the conversion to iCalendar 2.0: "line 12 (UID): message".
+std::string NoteLine(const calendar::ConversionNote& note);
 
 }  // namespace orvelin

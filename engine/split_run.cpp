@@ -341,10 +341,13 @@ void SplitRun::RunClosingStage()
         outcome_.refusal = RunOutcome::Refusal::NoEndMarker;
         host_.showMessage(kNoEndEvent, kInfoTitle, MessageIcon::Information);
     }
+    std::vector<std::string> notes;
+    for (const calendar::ConversionNote& note : outcome_.notes)
+        notes.push_back(NoteLine(note));
     const bool openFolder = outcome_.filesWritten > 0 &&
         host_.showSummary(EntriesGeneratedText(outcome_.entriesWritten),
                           {outcome_.entriesWritten, outcome_.filesWritten, state_.outputFolder,
-                           outcome_.earlierFilesReplaced, outcome_.namesKept}) &&
+                           outcome_.earlierFilesReplaced, outcome_.namesKept, std::move(notes)}) &&
         !options_.dryRun;
     host_.setProgress(false, "");
     if (openFolder)

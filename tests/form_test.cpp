@@ -208,6 +208,30 @@ TEST_F(FormBehaviour, AStandaloneRunShowsItsEntriesAndOffersTheFolder)
               "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + kEventC + "\r\nEND:VCALENDAR\r\n");
 }
 
+// Written as iCalendar 2.0, the summary tells the conversion's notes, the
+// first few of them.
+TEST_F(FormBehaviour, AConversionsNotesAreInItsSummary)
+{
+    std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:1.0\r\n";
+    for (const char* uid : {"a", "b", "c", "d"})
+        calendar += std::string("BEGIN:VEVENT\r\nUID:") + uid + "\r\nDTSTART:20270101T090000\r\nRRULE:D4\r\nEND:VEVENT\r\n";
+    Put(folder / "phone.vcs", calendar + "END:VCALENDAR\r\n");
+    FakeToolkit standalone;
+    MemorySettings settings;
+    ui::StandaloneForm form(standalone, files, launcher, settings);
+    form.Load();
+    standalone.choices.toICalendar = true;
+    standalone.answers.push_back(folder / "phone.vcs");
+    form.Generate();
+    ASSERT_EQ(standalone.boxes.size(), 1u);
+    const std::string note = ": RRULE has neither a count nor an end date: it means two times (COUNT=2)";
+    EXPECT_NE(standalone.boxes[0].text.find("\r\n\r\nWritten as iCalendar 2.0 with 4 notes:\r\nline 6 (a)" + note +
+                                            "\r\nline 11 (b)" + note + "\r\nline 16 (c)" + note +
+                                            "\r\nand 1 more.\r\n\r\nOpen the folder?"),
+              std::string::npos)
+        << standalone.boxes[0].text;
+}
+
 // Each choice stands for the console's option; one that stands for none
 // says why in a box, and nothing runs.
 TEST_F(FormBehaviour, TheStandaloneChoicesAreTheConsolesOptions)

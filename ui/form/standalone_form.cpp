@@ -297,6 +297,12 @@ std::string SummaryText(const RunSummary& summary)
     if (summary.namesKept.size() > kNamesShown)
         text += "\r\n\r\n" + Counted(summary.namesKept.size() - kNamesShown, "more file was", "more files were") +
             " kept so.";
+    if (!summary.notes.empty())
+        text += "\r\n\r\nWritten as iCalendar 2.0 with " + Counted(summary.notes.size(), "note", "notes") + ":";
+    for (std::size_t at = 0; at < summary.notes.size() && at < kNamesShown; ++at)
+        text += "\r\n" + summary.notes[at];
+    if (summary.notes.size() > kNamesShown)
+        text += "\r\nand " + std::to_string(summary.notes.size() - kNamesShown) + " more.";
     return text + "\r\n\r\nOpen the folder?";
 }
 
