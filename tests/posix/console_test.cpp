@@ -31,6 +31,33 @@ TEST_F(ConsoleSplit, ThreeEventsAreWrittenByteForByte)
     EXPECT_EQ(Output("4.vcs"), "<missing>");
 }
 
+// Between the program and the C library, every other read and write fails
+// with EINTR, as a signal that comes first makes it: each is made again, and
+// the files are flushed to the disk before the run reports them.
+TEST_F(ConsoleSplit, InterruptedCallsAreMadeAgainAndTheFilesAreFlushed)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    const std::string log = folder / "flushes";
+    const std::vector<std::string> between{"LD_PRELOAD=" ORVELIN_INTERRUPTING_CALLS, "ORVELIN_SYNC_LOG=" + log,
+                                           "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    ASSERT_EQ(Split({"--standalone", "-o", "reference", "export.vcs"}).exitStatus, 0);
+    for (const bool standalone : {false, true}) {
+        SCOPED_TRACE(standalone ? "--standalone" : "plain");
+        std::filesystem::remove(log);
+        const ProcessResult result = Split(standalone
+                                               ? std::vector<std::string>{"--standalone", "-o", "whole", "export.vcs"}
+                                               : std::vector<std::string>{"export.vcs"},
+                                           between);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_NE(ReadBytes(log), "<missing>") << "nothing was flushed";
+    }
+    EXPECT_EQ(Output("3.vcs"), EventFile("\r\n" + kEvent3));
+    for (const char* name : {"1.vcs", "2.vcs", "3.vcs"})
+        EXPECT_EQ(ReadBytes(folder / ("whole/" + std::string(name))),
+                  ReadBytes(folder / ("reference/" + std::string(name))))
+            << name;
+}
+
 TEST_F(ConsoleSplit, LfOnlyInputAndARelativePath)
 {
     WriteBytes(folder / "lf.vcs", "BEGIN:VEVENT\nA\nEND:VEVENT\nBEGIN:VEVENT\nB\nEND:VEVENT\n");
