@@ -74,6 +74,32 @@ protected:
     std::shared_ptr<FakeDisk> disk;
 };
 
+// A calendar read in short reads, or one that grew or shrank after its size
+// was taken, is read whole as it is when read: nothing cut, nothing extra.
+TEST_F(EventFiles, ACalendarIsReadWholeAsItIsWhenRead)
+{
+    const std::string small(100, 's');
+    std::string large;
+    for (int line = 0; line < 5000; ++line)
+        large += "line " + std::to_string(line) + "\r\n";
+    const struct {
+        const char* what;
+        std::string sized;
+        std::optional<std::string> read;
+        std::size_t mostPerRead;
+    } cases[] = {
+        {"short reads", large, std::nullopt, 7}, {"grown", small, large, SIZE_MAX}, {"shrunk", large, small, SIZE_MAX}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset(kStarts[0]);
+        disk->Put("/in.vcs", c.sized);
+        disk->mostPerRead = c.mostPerRead;
+        disk->nextReadFinds = c.read;
+        platform::LocalFileSystem files(disk, interruptions);
+        EXPECT_EQ(files.OpenTextFile("/in.vcs", IOMode::ForReading)->ReadAll().view(), c.read.value_or(c.sized));
+    }
+}
+
 // Files wait in their run's own folder until it commits; where nothing needs
 // flushing, one that replaces another goes in place at once.
 TEST_F(EventFiles, AppearWholeAndAreOnStableStorageOnceCommitted)

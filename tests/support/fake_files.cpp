@@ -1,6 +1,7 @@
 #include "tests/support/fake_files.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 #if defined(_WIN32)
@@ -382,9 +383,11 @@ OsCode FakeDisk::Inspect(NativeFile file, platform::FileFacts& facts) noexcept
 
 OsCode FakeDisk::ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept
 {
-    const std::string& bytes = files_.at(open_.at(file)).bytes;
+    std::string& bytes = files_.at(open_.at(file)).bytes;
+    if (nextReadFinds)
+        bytes = *std::exchange(nextReadFinds, std::nullopt);
     std::size_t& at = readAt_[file];
-    got = std::min(size, bytes.size() - at);
+    got = std::min({size, mostPerRead, bytes.size() - at});
     std::memcpy(buffer, bytes.data() + at, got);
     at += got;
     return 0;

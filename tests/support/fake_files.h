@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,9 +76,13 @@ public:
     std::vector<std::string> violations;
     std::set<std::string> readOnly;  // folders (ending in "/") where nothing may be made
     std::set<std::string> markedHidden;
-    bool exchanges = true;                                     // whether ExchangeFolders works
-    bool madeHere = false;                                     // MadeByThisProcess's answer
-    bool inMemory = false;                                     // IsInMemory's answer
+    bool exchanges = true;               // whether ExchangeFolders works
+    bool madeHere = false;               // MadeByThisProcess's answer
+    bool inMemory = false;               // IsInMemory's answer
+    std::size_t mostPerRead = SIZE_MAX;  // the most bytes one ReadSome gives
+    // What the file read next holds from its first read on (it changed
+    // after its size was taken).
+    std::optional<std::string> nextReadFinds;
     std::map<std::string, platform::NativeFile> locks;         // held, through which file (another run's: kNoFile)
     std::map<std::string, std::chrono::seconds> unchangedFor;  // not listed: changed just now
 
