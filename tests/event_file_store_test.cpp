@@ -4,6 +4,7 @@
 
 #include "engine/failure.h"
 #include "platform/local_file_system.h"
+#include "platform/result_record.h"
 #include "tests/support/fake_files.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,51 @@ protected:
     FakeInterruptions interruptions;
     std::shared_ptr<FakeDisk> disk;
 };
+
+// A record claims a file for the earlier result only where the folder still
+// holds it as written (an ordinary file of its size and time), and the
+// folder as the one its run made only where it is that folder, told by
+// numbers that are numbers to their end.
+TEST(ResultRecord, ClaimsOnlyWhatIsAsWritten)
+{
+    FakeInterruptions interruptions;
+    const platform::FileFacts a{true, 4, 1};  // "/out/a.ics" as Put makes it, the disk's first tick
+    std::string asWritten;
+    platform::AppendRecordLine(asWritten, "a.ics", a);
+    std::string resized;
+    platform::AppendRecordLine(resized, "a.ics", {true, a.size + 1, a.modified});
+    std::string aFolder;
+    platform::AppendRecordLine(aFolder, "sub", {true, 0, 0});
+    char buffer[64];
+    const std::string own(platform::OwnFolderLine({2, std::hash<std::string>{}("/out")}, buffer));
+    const std::string copied(platform::OwnFolderLine({2, 7}, buffer));
+    const struct {
+        const char* what;
+        std::string record;
+        std::vector<std::string> claimed;
+        bool ownFolderOnly;
+    } cases[] = {
+        {"as written, in the folder its run made", own + asWritten, {"a.ics"}, true},
+        {"copied with its folder", copied + asWritten, {"a.ics"}, false},
+        {"the folder's number followed by more", own.substr(0, own.size() - 1) + "x\n" + asWritten, {"a.ics"}, false},
+        {"resized at the same time", own + resized, {}, false},
+        {"a folder where a file was", aFolder, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeDisk disk(interruptions);
+        disk.Put("/out/a.ics", "aaaa");
+        disk.Put(std::string("/out/") + std::string(platform::kResultRecordName), c.record);
+        if (c.record == aFolder)
+            disk.folders.insert("/out/sub/");
+        const platform::EarlierResult earlier = platform::ReadEarlierResult(disk, "/out/");
+        std::vector<std::string> claimed;
+        for (const platform::RecordedFile& file : earlier.files)
+            claimed.push_back(file.name);
+        EXPECT_EQ(claimed, c.claimed);
+        EXPECT_EQ(earlier.ownFolderOnly, c.ownFolderOnly);
+    }
+}
 
 // A calendar read in short reads, or one that grew or shrank after its size
 // was taken, is read whole as it is when read: nothing cut, nothing extra.
