@@ -166,6 +166,9 @@ std::optional<int> ParseArguments(const std::vector<std::string>& arguments, Opt
         case 'n': choices.dryRun = true; break;
         case 'o': choices.outputFolder = optarg; break;
         case ':': {
+            // Some getopt_long say so of a value given to an option that takes none.
+            if (argument.starts_with("--") && argument.find('=') != std::string::npos)
+                return UsageError(Wrong(argument, optopt));
             std::string message = "option '";
             message += argument.starts_with("--") ? argument : std::string{'-', static_cast<char>(optopt)};
             message += "' requires an argument";
