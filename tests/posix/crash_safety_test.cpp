@@ -187,6 +187,8 @@ TEST_F(CrashSafety, AnInterruptionAtAnyMomentLeavesOnlyCompleteFiles)
         }
         if (fs::exists(OutputFolder()))
             ExpectOnlyCompleteFiles({&earlier, &current});
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "left behind: " << entry.path();
     }
     EXPECT_GE(namedExits, kTries / 2) << "too few interruptions landed during a run";
 }
