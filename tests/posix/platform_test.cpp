@@ -150,6 +150,7 @@ TEST(LocalFileSystem, CreatingInAMissingOrNonFolderFails)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "nothing is left behind";
 }
 
+// Links count as what they lead to.
 TEST(Folders, FirstFileInSkipsHiddenFilesAndFolders)
 {
     TempFolder folder;
@@ -157,9 +158,10 @@ TEST(Folders, FirstFileInSkipsHiddenFilesAndFolders)
     EXPECT_EQ(platform::FirstFileIn(folder / "missing/"), "");
     WriteBytes(folder / ".hidden", "");
     ASSERT_EQ(::mkdir((folder / "sub").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("sub", (folder / "to-sub").c_str()), 0);
     EXPECT_EQ(platform::FirstFileIn(folder.path()), "");
-    WriteBytes(folder / "1.vcs", "");
-    EXPECT_EQ(platform::FirstFileIn(folder.path()), "1.vcs");
+    ASSERT_EQ(::symlink(".hidden", (folder / "to-file").c_str()), 0);
+    EXPECT_EQ(platform::FirstFileIn(folder.path()), "to-file");
 }
 
 TEST(Folders, MakeFolderFailsWhenItExistsOrCannotBeMade)
