@@ -58,6 +58,20 @@ TEST_F(ConsoleSplit, InterruptedCallsAreMadeAgainAndTheFilesAreFlushed)
             << name;
 }
 
+// A calendar handed over through a link to a file of the earlier result is
+// being split there all the same: the rerun replacing that result keeps it.
+TEST_F(ConsoleSplit, ARerunKeepsTheCalendarALinkLeadsTo)
+{
+    WriteBytes(folder / "export.vcs", kThreeEvents);
+    ASSERT_EQ(Split({"--standalone", "-o", "out", "export.vcs"}).exitStatus, 0);
+    const std::string second = ReadBytes(folder / "out/2.vcs");
+    ASSERT_EQ(::symlink("out/2.vcs", (folder / "link.vcs").c_str()), 0);
+    const ProcessResult rerun = Split({"--standalone", "-o", "out", "link.vcs"});
+    EXPECT_EQ(rerun.exitStatus, 0) << rerun.err;
+    EXPECT_EQ(ReadBytes(folder / "out/2.vcs"), second);
+    EXPECT_EQ(ReadBytes(folder / "out/3.vcs"), "<missing>") << "the rest of the earlier result is replaced";
+}
+
 TEST_F(ConsoleSplit, LfOnlyInputAndARelativePath)
 {
     WriteBytes(folder / "lf.vcs", "BEGIN:VEVENT\nA\nEND:VEVENT\nBEGIN:VEVENT\nB\nEND:VEVENT\n");
