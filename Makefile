@@ -129,6 +129,7 @@ coverage: deps
 	@$(MAKE) --no-print-directory install-packages WANTED="$(COVERAGE_PACKAGES)"
 	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage -DORVELIN_WERROR=ON
 	cmake --build $(COVERAGE_DIR) -j $(JOBS)
+	$(call install-ical-js,$(COVERAGE_DIR))
 	@# Counts start empty and writable by all: runs made as nobody add theirs too.
 	find $(COVERAGE_DIR) -name '*.gcno' ! -path '*/CompilerId*' -exec sh -c 'f=$${1%.gcno}.gcda; : > "$$f"; chmod 666 "$$f"' - {} \;
 	@# libgcov's complaints (a run under a file-size limit cannot write its counts)
