@@ -127,7 +127,7 @@ GCOVR := gcovr --root . --exclude-throw-branches --exclude-unreachable-branches 
          --exclude-directories '$(COVERAGE_DIR)/CMakeFiles/'
 coverage: deps
 	@$(MAKE) --no-print-directory install-packages WANTED="$(COVERAGE_PACKAGES)"
-	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage -DORVELIN_WERROR=ON
+	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -DORVELIN_COVERAGE" -DORVELIN_WERROR=ON
 	cmake --build $(COVERAGE_DIR) -j $(JOBS)
 	$(call install-ical-js,$(COVERAGE_DIR))
 	@# Counts start empty and writable by all: runs made as nobody add theirs too.
