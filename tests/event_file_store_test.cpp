@@ -146,6 +146,28 @@ TEST_F(EventFiles, ACalendarIsReadWholeAsItIsWhenRead)
     }
 }
 
+// A calendar that cannot be read, or whose closing fails, says why.
+TEST_F(EventFiles, ACalendarThatCannotBeReadSaysWhy)
+{
+    for (const std::string failing : {"Inspect", "ReadSome", "Close"}) {
+        SCOPED_TRACE(failing);
+        Reset(kStarts[0]);
+        disk->Put("/in.vcs", "BEGIN:VEVENT");
+        platform::LocalFileSystem files(disk, interruptions);
+        const std::unique_ptr<InputTextStream> in = files.OpenTextFile("/in.vcs", IOMode::ForReading);
+        disk->inspectFails = failing == "Inspect" ? OsCodes::kIoError : 0;
+        disk->readFails = failing == "ReadSome" ? OsCodes::kIoError : 0;
+        if (failing == "Close")
+            disk->FailAt("Close", 1, OsCodes::kIoError);
+        const std::optional<ErrorInfo> failure = CatchFailure([&] {
+            in->ReadAll();
+            in->Close();
+        });
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->number, 57) << failure->description;
+    }
+}
+
 // Files wait in their run's own folder until it commits; where nothing needs
 // flushing, one that replaces another goes in place at once.
 TEST_F(EventFiles, AppearWholeAndAreOnStableStorageOnceCommitted)

@@ -1,8 +1,8 @@
 #include "tests/support/fake_files.h"
 
 #include <algorithm>
-#include <utility>
 #include <cstring>
+#include <utility>
 
 #if defined(_WIN32)
 #include "platform/windows/error_codes.h"
@@ -376,6 +376,8 @@ OsCode FakeDisk::OpenForReading(const std::string& path, NativeFile& file) noexc
 
 OsCode FakeDisk::Inspect(NativeFile file, platform::FileFacts& facts) noexcept
 {
+    if (inspectFails != 0)
+        return inspectFails;
     const File& opened = files_.at(open_.at(file));
     facts = {true, opened.bytes.size(), opened.modified};
     return 0;
@@ -383,6 +385,8 @@ OsCode FakeDisk::Inspect(NativeFile file, platform::FileFacts& facts) noexcept
 
 OsCode FakeDisk::ReadSome(NativeFile file, char* buffer, std::size_t size, std::size_t& got) noexcept
 {
+    if (readFails != 0)
+        return readFails;
     std::string& bytes = files_.at(open_.at(file)).bytes;
     if (nextReadFinds)
         bytes = *std::exchange(nextReadFinds, std::nullopt);

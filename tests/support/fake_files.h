@@ -80,6 +80,8 @@ public:
     bool madeHere = false;               // MadeByThisProcess's answer
     bool inMemory = false;               // IsInMemory's answer
     std::size_t mostPerRead = SIZE_MAX;  // the most bytes one ReadSome gives
+    platform::OsCode readFails = 0;      // what every ReadSome fails with
+    platform::OsCode inspectFails = 0;   // what every Inspect fails with
     // What the file read next holds from its first read on (it changed
     // after its size was taken).
     std::optional<std::string> nextReadFinds;
