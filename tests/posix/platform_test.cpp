@@ -51,6 +51,8 @@ TEST(LocalFileSystem, OnlyOrdinaryFilesExistAndOpen)
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     EXPECT_FALSE(files.FileExists(folder.path()));
     EXPECT_FALSE(files.FileExists(folder / "missing.vcs"));
+    WriteBytes(folder / "file", "");
+    EXPECT_FALSE(files.FileExists(folder / "file/in-a-file.vcs"));
     // A FIFO without a writer and an endless device fail at once.
     for (const std::string& path : {folder / "fifo", std::string("/dev/zero")}) {
         EXPECT_TRUE(files.FileExists(path));
