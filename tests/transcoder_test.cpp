@@ -71,6 +71,7 @@ TEST(Transcoder, ReadsEveryCharsetAlike)
 TEST(Transcoder, RefusesBytesThatAreNoTextOfTheCharset)
 {
     constexpr Sample kBroken[] = {{Charset::Utf8, "\xC3", ""},
+                                  {Charset::Utf8, "ok\xC3", ""},
                                   {Charset::ShiftJis, "\x93", ""},
                                   {Charset::Utf16,
                                    "\xFF\xFE"
@@ -87,6 +88,7 @@ TEST(Transcoder, KnowsCharsetsByTheirCommonNames)
 {
     EXPECT_EQ(calendar::CharsetNamed("iso_8859-1"), Charset::Iso8859_1);
     EXPECT_EQ(calendar::CharsetNamed("Latin1"), Charset::Iso8859_1);
+    EXPECT_EQ(calendar::CharsetNamed("latin-2"), Charset::Iso8859_2);
     EXPECT_EQ(calendar::CharsetNamed("cp1251"), Charset::Windows1251);
     EXPECT_EQ(calendar::CharsetNamed("x-sjis"), Charset::ShiftJis);
     EXPECT_EQ(calendar::CharsetNamed("Shift_JIS"), Charset::ShiftJis);
