@@ -1,6 +1,7 @@
 #include "engine/file_names.h"
 
 #include "calendar/content_line.h"
+#include "engine/paths.h"
 #include "engine/unicode_text.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ std::string FileNamer::NameAfter(std::string_view stem, std::string_view extensi
     const bool reserved = reserved_.contains(upper);
     int& again = nextAgain_.try_emplace(std::move(upper), 2).first->second;
     for (;; ++again) {
-        std::string candidate = std::string(stem) + " (" + std::to_string(again) + ")" + std::string(extension);
+        std::string candidate = NameAgain(stem, again, extension);
         if (taken_.insert(UpperCaseForNames(candidate)).second) {
             ++again;
             if (reserved)

@@ -29,6 +29,12 @@ inline std::string NameAsTheOsCompares(std::string_view name)
     return kCaseInsensitiveNames ? UpperCaseForNames(name) : std::string(name);
 }
 
+// The name a file takes when its own is taken: "stem (again)extension".
+inline std::string NameAgain(std::string_view stem, int again, std::string_view extension)
+{
+    return std::string(stem) + " (" + std::to_string(again) + ")" + std::string(extension);
+}
+
 // Where the last name in path starts.
 inline std::size_t NameStart(std::string_view path)
 {

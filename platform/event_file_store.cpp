@@ -14,7 +14,8 @@
 namespace orvelin::platform {
 namespace {
 
-// How many names a staging folder tries before it gives up.
+// How many names a staging folder, or a file going back into its folder,
+// tries before it gives up.
 constexpr int kTemporaryNameTries = 100;
 
 // The file a run holds locked in its staging folder for as long as the
@@ -451,7 +452,7 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
             if (name == kResultRecordName || asWritten(path, name))
                 os_.Remove(path);
             else
-                os_.MoveToNewName(path, folder.path + name);
+                MoveBack(folder, name);
         }
         os_.RemoveFolder(folder.replaced);
         folder.replaced.clear();
@@ -465,6 +466,21 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
         }
     }
     folder.continuing = true;
+}
+
+// A file of the earlier result that changed while the run ran goes back into
+// the folder: under its own name, or when the new result has taken that,
+// under the next that is free (left where it is, it would go with the
+// staging folders of runs long gone).
+void EventFileStore::MoveBack(const Folder& folder, const std::string& name)
+{
+    const std::string from = folder.replaced + name;
+    const std::size_t dot = name.rfind('.');
+    const std::string_view stem = std::string_view(name).substr(0, dot);
+    const std::string_view extension = dot == std::string::npos ? "" : std::string_view(name).substr(dot);
+    OsCode code = os_.MoveToNewName(from, folder.path + name);
+    for (int again = 2; code != 0 && Taken(code) && again < kTemporaryNameTries; ++again)
+        code = os_.MoveToNewName(from, folder.path + NameAgain(stem, again, extension));
 }
 
 // Another run into the folder may have put its result there since this one

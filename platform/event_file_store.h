@@ -135,6 +135,7 @@ private:
     void LetGoOfLock(Folder& folder) noexcept;
     OsCode CommitFolder(Folder& folder);
     void RemoveEarlierResult(Folder& folder);
+    void MoveBack(const Folder& folder, const std::string& name);
     void JoinRecordOnDisk(Folder& folder);
     bool TakesWholePlace(const Folder& folder) const;
 

@@ -376,6 +376,42 @@ TEST_F(EventFiles, AFolderFilledMeanwhileIsKept)
     ExpectNothingLeftOrBroken();
 }
 
+// A file of the earlier result changed while a rerun ran goes back into the
+// folder once the new result has taken its place: under its own name, or
+// the next free one when the new result has that; the rest goes.
+TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
+{
+    const struct {
+        int changed;
+        const char* keptAs;
+    } cases[] = {{1, "/out/1 (2).vcs"}, {2, "/out/2.vcs"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keptAs);
+        Reset(kStarts[2]);
+        char buffer[64];
+        std::string record(platform::OwnFolderLine({2, std::hash<std::string>{}("/out")}, buffer));
+        for (int number = 1; number <= 3; ++number) {
+            platform::FileFacts facts;
+            disk->InspectAt(Name(number), facts);
+            platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
+        }
+        disk->Put("/out/" + std::string(platform::kResultRecordName), record);
+        disk->aroundStep = [&](int, const std::string& step, bool done) {
+            if (step == "ExchangeFolders" && !done)
+                disk->Put(Name(c.changed), "edited");
+        };
+        platform::LocalFileSystem files(disk, interruptions);
+        files.ReadFolder("/out/", {});
+        files.RecordResultIn("/out/", false);
+        WriteAll(files, {"new"});
+        files.Commit();
+        EXPECT_EQ(disk->At(Name(1)), "new");
+        EXPECT_EQ(disk->At(c.keptAs), "edited");
+        EXPECT_EQ(disk->At(Name(3)), "<missing>");
+        EXPECT_EQ(disk->HiddenNames(), std::vector<std::string>{"/out/" + std::string(platform::kResultRecordName)});
+    }
+}
+
 // A path longer than PATH_MAX is fine on Windows: its file still goes in
 // place, at a commit and when an interruption puts it there.
 TEST_F(EventFiles, LongPathsGoInPlace)
