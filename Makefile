@@ -153,6 +153,7 @@ coverage: deps
 mutants: deps
 	@$(MAKE) --no-print-directory install-packages WANTED="$(MUTANTS_PACKAGES) \
 	    $(if $(filter windows,$(MUTANTS_OS)),$(WINDOWS_PACKAGES))"
+	$(call install-ical-js,build-mutants/linux)
 	JOBS=$(JOBS) python3 tests/mutation_run.py
 
 clean:
