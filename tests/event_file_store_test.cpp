@@ -89,6 +89,8 @@ TEST(ResultRecord, ClaimsOnlyWhatIsAsWritten)
     platform::AppendRecordLine(asWritten, "a.ics", a);
     std::string resized;
     platform::AppendRecordLine(resized, "a.ics", {true, a.size + 1, a.modified});
+    std::string touched;
+    platform::AppendRecordLine(touched, "a.ics", {true, a.size, a.modified + 1});
     std::string aFolder;
     platform::AppendRecordLine(aFolder, "sub", {true, 0, 0});
     char buffer[64];
@@ -99,11 +101,18 @@ TEST(ResultRecord, ClaimsOnlyWhatIsAsWritten)
         std::string record;
         std::vector<std::string> claimed;
         bool ownFolderOnly;
+        bool usersFileBeside = false;
     } cases[] = {
         {"as written, in the folder its run made", own + asWritten, {"a.ics"}, true},
         {"copied with its folder", copied + asWritten, {"a.ics"}, false},
         {"the folder's number followed by more", own.substr(0, own.size() - 1) + "x\n" + asWritten, {"a.ics"}, false},
         {"resized at the same time", own + resized, {}, false},
+        {"touched, of the same size", own + touched, {}, false},
+        {"listed before and after a run that stopped half-way", own + resized + asWritten, {"a.ics"}, true},
+        {"among lines that are no record's", own + "x 1 a.ics\n4 x a.ics\n4\n4 1\n" + asWritten, {"a.ics"}, true},
+        {"with a folder line cut short", "folder 2\n" + asWritten, {"a.ics"}, false},
+        {"with no folder line", asWritten, {"a.ics"}, false},
+        {"beside a file of the user's", own + asWritten, {"a.ics"}, false, true},
         {"a folder where a file was", aFolder, {}, false},
     };
     for (const auto& c : cases) {
@@ -113,6 +122,8 @@ TEST(ResultRecord, ClaimsOnlyWhatIsAsWritten)
         disk.Put(std::string("/out/") + std::string(platform::kResultRecordName), c.record);
         if (c.record == aFolder)
             disk.folders.insert("/out/sub/");
+        if (c.usersFileBeside)
+            disk.Put("/out/b.ics", "mine");
         const platform::EarlierResult earlier = platform::ReadEarlierResult(disk, "/out/");
         std::vector<std::string> claimed;
         for (const platform::RecordedFile& file : earlier.files)
