@@ -7,8 +7,9 @@
 namespace orvelin::platform {
 
 // A folder whose parent is missing is made after its parent, as "mkdir -p"
-// makes them; when something that is no folder is in the way, the folder's
-// own failure is told.
+// makes them; a parent there by then will do (another run made it meanwhile,
+// or its name is "." or ".."). When something that is no folder is in the
+// way, the folder's own failure is told.
 void MakeFolder(const std::string& folder)
 {
     const std::optional<ErrorInfo> failure = CatchFailure([&] { MakeOneFolder(folder); });
@@ -18,10 +19,12 @@ void MakeFolder(const std::string& folder)
     const std::size_t nameStart = NameStart(bare);
     if (failure->number != static_cast<int>(ErrorNumber::PathNotFound) || nameStart == 0 || nameStart == bare.size())
         throw Failure(*failure);
-    const std::optional<ErrorInfo> parentFailure = CatchFailure([&] { MakeFolder(bare.substr(0, nameStart)); });
-    if (parentFailure && parentFailure->number == static_cast<int>(ErrorNumber::FileAlreadyExists))
+    const std::string parent = bare.substr(0, nameStart);
+    const std::optional<ErrorInfo> parentFailure = CatchFailure([&] { MakeFolder(parent); });
+    const bool there = parentFailure && parentFailure->number == static_cast<int>(ErrorNumber::FileAlreadyExists);
+    if (there && !IsFolder(parent))
         throw Failure(*failure);
-    if (parentFailure)
+    if (parentFailure && !there)
         throw Failure(*parentFailure);
     MakeOneFolder(folder);
 }
