@@ -3,6 +3,7 @@
 #include "engine/failure.h"
 #include "platform/file_manager.h"
 #include "platform/folders.h"
+#include "platform/interruption.h"
 #include "platform/local_file_system.h"
 #include "platform/posix/move_to_new_name.h"
 #include "tests/support/recording_launcher.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace orvelin::testing {
@@ -292,6 +294,39 @@ TEST(FileManager, StartsDetachedFromOurStreams)
     EXPECT_EQ(::read(pipeEnds[0], &byte, 1), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     ::close(pipeEnds[0]);
+}
+
+// A signal in a step nested in another ends the program once the outer
+// step is done, not before.
+TEST(Interruption, ASignalInNestedStepsWaitsForTheOuterOne)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
+        platform::EndCleanlyOnInterruption("nested");
+        platform::Interruptions& interruptions = platform::ProcessInterruptions();
+        interruptions.Defer();
+        interruptions.Defer();
+        ::raise(SIGTERM);
+        interruptions.Resume();
+        (void)!::write(ends[1], "inner ", 6);
+        interruptions.Resume();
+        (void)!::write(ends[1], "outer", 5);
+        ::_exit(0);
+    }
+    ::close(ends[1]);
+    std::string said;
+    char buffer[16];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(got));
+    ::close(ends[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(said, "inner ");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
 }
 
 }  // namespace
