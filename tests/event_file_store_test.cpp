@@ -423,6 +423,33 @@ TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
     }
 }
 
+// Another run that put its result into the folder meanwhile keeps it listed,
+// and this run's file of the same name replaces that run's.
+TEST_F(EventFiles, AResultPutThereMeanwhileIsJoined)
+{
+    Reset(kStarts[1]);
+    platform::LocalFileSystem files(disk, interruptions);
+    files.ReadFolder("/out/", {});
+    files.RecordResultIn("/out/", false);
+    auto stream = files.CreateTextFile(Name(1), false);
+    stream->Write("ours");
+    stream->Close();
+    disk->Put(Name(1), "theirs");
+    disk->Put("/out/2.vcs", "theirs too");
+    std::string record;
+    for (const int number : {1, 2}) {
+        platform::FileFacts facts;
+        disk->InspectAt(Name(number), facts);
+        platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
+    }
+    disk->Put("/out/" + std::string(platform::kResultRecordName), record);
+    files.Commit();
+    EXPECT_EQ(disk->At(Name(1)), "ours");
+    EXPECT_EQ(disk->At(Name(2)), "theirs too");
+    const std::string now = disk->At("/out/" + std::string(platform::kResultRecordName));
+    EXPECT_NE(now.find(" 2.vcs\n"), std::string::npos) << now;
+}
+
 // A path longer than PATH_MAX is fine on Windows: its file still goes in
 // place, at a commit and when an interruption puts it there.
 TEST_F(EventFiles, LongPathsGoInPlace)
