@@ -10,6 +10,7 @@
 #include "tests/support/memory_file_system.h"
 #include "tests/support/memory_settings.h"
 #include "tests/support/recording_launcher.h"
+#include "ui/form/command_line.h"
 #include "ui/form/form1.h"
 #include "ui/form/standalone_form.h"
 
@@ -497,4 +498,34 @@ TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
 }
 
 }  // namespace
+// The window takes --standalone and one FILE ("-" too, and after "--" one
+// that starts with a dash); anything more is a usage error.
+TEST(WindowArguments, TheStandaloneChoiceAndOneFile)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        std::optional<int> status;
+        std::string file;
+        bool standalone;
+    } cases[] = {
+        {{"orvelin", "--standalone", "a.ics"}, std::nullopt, "a.ics", true},
+        {{"orvelin", "-"}, std::nullopt, "-", false},
+        {{"orvelin", "--", "-a.vcs"}, std::nullopt, "-a.vcs", false},
+        {{"orvelin", "a.ics", "b.ics"}, 2, "a.ics", false},
+        {{"orvelin", "-x"}, 2, "", false},
+        {{"orvelin", "-h"}, 0, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        ui::WindowArguments parsed;
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(ui::ParseWindowArguments(c.arguments, parsed), c.status);
+        const std::string said = ::testing::internal::GetCapturedStdout() + ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.empty(), !c.status.has_value()) << said;
+        EXPECT_EQ(parsed.file, c.file);
+        EXPECT_EQ(parsed.standalone, c.standalone);
+    }
+}
+
 }  // namespace orvelin::testing
