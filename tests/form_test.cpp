@@ -365,13 +365,18 @@ TEST_F(FormBehaviour, NamesAreDisabledWhileAPeriodIsChosen)
 // without the dialog.
 TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
 {
-    Put(folder / "export.vcs", kThreeEvents);
+    // Where a backslash is no separator, it is part of the name.
+    const std::string handed = kPathSeparators == "/" ? "export\\1.vcs" : "export.vcs";
+    Put(folder / handed, kThreeEvents);
     Put(folder / "other.vcs", kThreeEvents);
+    form.OpenFile(folder / "missing.vcs");
+    EXPECT_EQ(toolkit.boxes.size(), 1u) << "a box names the missing calendar";
+    EXPECT_TRUE(toolkit.runningShown.empty());
     toolkit.onPump = [&] { form.OpenFile(folder / "other.vcs"); };
-    form.OpenFile(folder / "export.vcs");
-    EXPECT_EQ(form.CommonDialog1.fileTitle(), "export.vcs");
+    form.OpenFile(folder / handed);
+    EXPECT_EQ(form.CommonDialog1.fileTitle(), handed);
     EXPECT_EQ(Output(3), EventFile("\r\n" + kEventC));
-    EXPECT_EQ(toolkit.boxes.size(), 1u) << "the drop during the run started nothing";
+    EXPECT_EQ(toolkit.boxes.size(), 2u) << "the drop during the run started nothing";
     EXPECT_TRUE(toolkit.dialogs.empty());
 
     FakeToolkit standalone;

@@ -1,5 +1,7 @@
 #include "ui/form/common_dialog.h"
 
+#include "engine/paths.h"
+
 namespace orvelin::ui {
 
 void CommonDialog::ShowOpen()
@@ -11,7 +13,7 @@ void CommonDialog::ShowOpen()
 void CommonDialog::Choose(std::string file)
 {
     fileName_ = std::move(file);
-    fileTitle_ = fileName_.substr(fileName_.find_last_of("/\\") + 1);
+    fileTitle_ = fileName_.substr(NameStart(fileName_));
 }
 
 }  // namespace orvelin::ui
