@@ -332,6 +332,7 @@ OsCode EventFileStore::PutInPlace(Folder& folder, bool interrupted) noexcept
         if ((exchange ? os_.ExchangeFolders(folder.staging, folder.path)
                       : os_.MoveFolderOver(folder.staging, folder.path)) == 0) {
             folder.placed = folder.staged.size();
+            folder.tookWholePlace = true;
             if (exchange)
                 folder.replaced.swap(folder.staging);
             folder.staging.clear();
@@ -379,7 +380,7 @@ OsCode EventFileStore::WriteRecord(Folder& folder) noexcept
         return code;
     char buffer[64];
     OsCode code = os_.WriteAll(file, kRecordHeader);
-    if (code == 0 && folder.stagingBeside)
+    if (code == 0 && (folder.stagingBeside || folder.tookWholePlace))
         code = os_.WriteAll(file, OwnFolderLine(folder.stagingIdentity, buffer));
     if (code == 0)
         code = os_.WriteAll(file, folder.record);
@@ -423,8 +424,10 @@ void EventFileStore::Commit()
         Keep(failure, code);
         // Only a result that is all in place replaces the earlier one; one
         // that took the earlier result's place has replaced it already.
-        if (folder.recorded && !folder.continuing && (code == 0 || !folder.replaced.empty()))
+        if (folder.recorded && !folder.continuing && (code == 0 || !folder.replaced.empty())) {
             RemoveEarlierResult(folder);
+            DropEarlierLines(folder);
+        }
     }
     if (failure != 0)
         throw FailureFromOsError(failure);
@@ -466,6 +469,30 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
         }
     }
     folder.continuing = true;
+}
+
+// Once the earlier result is gone, its lines leave the record, which is
+// written again: a file put back later under one of their names (a copy
+// that keeps its time) would be taken for one of its files. Where that
+// fails, the record as it is still holds: it lists more than is there.
+void EventFileStore::DropEarlierLines(Folder& folder)
+{
+    if (folder.earlierLines == 0)
+        return;
+    const InterruptionDeferred deferred(interruptions_);
+    folder.record.erase(0, folder.earlierLines);
+    folder.ownLines -= folder.earlierLines;
+    folder.earlierLines = 0;
+    if (CatchFailure([&] { MakeStaging(folder, false); }))
+        return;
+    OsCode failure = WriteRecord(folder);
+    if (failure == 0)
+        PlaceStaged(folder, kResultRecordName, true, failure);
+    LetGoOfLock(folder);
+    os_.RemoveFolder(folder.staging);
+    folder.staging.clear();
+    if (failure == 0 && folder.durable)
+        os_.FlushFolder(folder.path);
 }
 
 // A file of the earlier result that changed while the run ran goes back into
@@ -549,6 +576,7 @@ void EventFileStore::RecordResultIn(const std::string& path, bool continuing)
             AppendRecordLine(lines, file.name, {true, file.size, file.modified});
         const InterruptionDeferred deferred(interruptions_);
         folders_[index].recorded = true;
+        folders_[index].earlierLines = lines.size();
         folders_[index].ownLines = lines.size();
         folders_[index].record = std::move(lines);
     }

@@ -114,7 +114,9 @@ private:
         bool continuing = false;               // they join the earlier result instead of replacing it
         bool earlierIsAll = false;             // the folder holds nothing but the earlier result
         std::string record;                    // the record's text: the earlier result's lines, then the run's
+        std::size_t earlierLines = 0;          // the earlier result's lines, until that result is gone
         std::size_t ownLines = 0;              // where the run's lines start
+        bool tookWholePlace = false;           // a staging folder beside became the folder
         std::string replaced;                  // where the earlier result went when the new one took its place
         FileIdentity stagingIdentity;          // of a staging folder beside, which may take the folder's place
     };
@@ -136,6 +138,7 @@ private:
     OsCode CommitFolder(Folder& folder);
     void RemoveEarlierResult(Folder& folder);
     void MoveBack(const Folder& folder, const std::string& name);
+    void DropEarlierLines(Folder& folder);
     void JoinRecordOnDisk(Folder& folder);
     bool TakesWholePlace(const Folder& folder) const;
 

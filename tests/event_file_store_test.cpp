@@ -389,13 +389,14 @@ TEST_F(EventFiles, AFolderFilledMeanwhileIsKept)
 
 // A file of the earlier result changed while a rerun ran goes back into the
 // folder once the new result has taken its place: under its own name, or
-// the next free one when the new result has that; the rest goes.
+// the next free one when the new result has that; the rest goes, and so do
+// its lines in the record, which keeps saying whether a run made the folder.
 TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
 {
     const struct {
-        int changed;
+        int changed;  // 0: a file of the user's beside, and the files go in one by one
         const char* keptAs;
-    } cases[] = {{1, "/out/1 (2).vcs"}, {2, "/out/2.vcs"}};
+    } cases[] = {{1, "/out/1 (2).vcs"}, {2, "/out/2.vcs"}, {0, "/out/mine.txt"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keptAs);
         Reset(kStarts[2]);
@@ -406,7 +407,10 @@ TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
             disk->InspectAt(Name(number), facts);
             platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
         }
-        disk->Put("/out/" + std::string(platform::kResultRecordName), record);
+        const std::string recordPath = "/out/" + std::string(platform::kResultRecordName);
+        disk->Put(recordPath, record);
+        if (c.changed == 0)
+            disk->Put(c.keptAs, "edited");
         disk->aroundStep = [&](int, const std::string& step, bool done) {
             if (step == "ExchangeFolders" && !done)
                 disk->Put(Name(c.changed), "edited");
@@ -419,7 +423,13 @@ TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
         EXPECT_EQ(disk->At(Name(1)), "new");
         EXPECT_EQ(disk->At(c.keptAs), "edited");
         EXPECT_EQ(disk->At(Name(3)), "<missing>");
-        EXPECT_EQ(disk->HiddenNames(), std::vector<std::string>{"/out/" + std::string(platform::kResultRecordName)});
+        EXPECT_EQ(disk->HiddenNames(), std::vector<std::string>{recordPath});
+        const std::string now = disk->At(recordPath);
+        std::vector<std::string> listed;
+        for (const platform::RecordedFile& file : platform::RecordedFiles(now))
+            listed.push_back(file.name);
+        EXPECT_EQ(listed, std::vector<std::string>{"1.vcs"});
+        EXPECT_EQ(now.find("\nfolder ") != std::string::npos, c.changed != 0) << now;
     }
 }
 
