@@ -385,9 +385,18 @@ TEST_F(FormBehaviour, AHandedOrDroppedCalendarRunsAsIfChosen)
     standaloneForm.OpenFile(folder / "missing.ics");
     const Box unreadable{"Orvelin cannot open \"" + folder / "missing.ics\".\r\n\r\nError 53:  File not found",
                          "Orvelin", MessageIcon::Critical, "<hidden>"};
-    EXPECT_EQ(standalone.boxes, std::vector{unreadable});
+    standaloneForm.OpenFile(folder.path());
+    const Box aFolder{"Orvelin cannot open \"" + folder.path() + "\".\r\n\r\nError 1001:  It is a folder, not a file",
+                      "Orvelin", MessageIcon::Critical, "<hidden>"};
+    EXPECT_EQ(standalone.boxes, (std::vector{unreadable, aFolder}));
     EXPECT_TRUE(standalone.endings.empty());
     EXPECT_TRUE(standalone.runningShown.empty());
+
+    const std::string fits = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(27, '_') + "final.ics";  // 47 characters
+    Put(folder / fits, kThreeEntries);
+    standaloneForm.OpenFile(folder / fits);
+    EXPECT_TRUE(standalone.instructions.starts_with("Click \"Generate\" to split \"" + fits + "\" with"))
+        << standalone.instructions;
 
     const std::string name = "Planning \xE6\x97\xA5\xE7\xA8\x8B" + std::string(40, '_') + "final.ics";
     Put(folder / name, kThreeEntries);
@@ -503,6 +512,20 @@ TEST_F(FormBehaviour, FailuresAreReportedWhereTheyHappen)
 }
 
 }  // namespace
+// The summary names the folder without the separator it ends in, but for
+// a root, which is nothing without it.
+TEST(StandaloneSummary, NamesTheFolderAsTheUserWouldWriteIt)
+{
+    for (const auto& [folder, named] : {std::pair{"/home/me/out/", "/home/me/out."}, std::pair{"/", "/."}}) {
+        RunSummary summary;
+        summary.entries = 1;
+        summary.files = 1;
+        summary.folder = folder;
+        const std::string text = ui::SummaryText(summary);
+        EXPECT_EQ(text, "1 entry went into 1 file in " + std::string(named) + "\r\n\r\nOpen the folder?");
+    }
+}
+
 // The window takes --standalone and one FILE ("-" too, and after "--" one
 // that starts with a dash); anything more is a usage error.
 TEST(WindowArguments, TheStandaloneChoiceAndOneFile)
