@@ -184,6 +184,9 @@ TEST(Folders, AFolderMadeHereIsOursOnlyWhileItExists)
 {
     TempFolder folder;
     const std::string made = folder / "VCS folder";
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    platform::MadeByThisProcess(made);  // lets go of folders earlier tests made and removed
+    const auto openBefore = openFiles();
     platform::MakeFolder(made);
     EXPECT_TRUE(platform::MadeByThisProcess(made));
     for (int again = 0; again < 20; ++again) {
@@ -191,6 +194,7 @@ TEST(Folders, AFolderMadeHereIsOursOnlyWhileItExists)
         ASSERT_EQ(::mkdir(made.c_str(), 0777), 0);
         EXPECT_FALSE(platform::MadeByThisProcess(made));
     }
+    EXPECT_EQ(openFiles(), openBefore) << "a folder removed since is let go of";
 }
 
 // A link named as a dead run's staging folder is no staging folder: what
