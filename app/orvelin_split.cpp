@@ -189,9 +189,7 @@ int Split(const std::string& file, const std::string& path, const console::Optio
     if (outcome.earlierFilesReplaced > 0)
         output.Out(stdout, prefix + "replaced the " + Files(outcome.earlierFilesReplaced) + " of the earlier split");
     for (const KeptName& name : outcome.namesKept)
-        output.Out(stdout,
-                   prefix + "kept " + name.kept +
-                       " (not written by Orvelin, or changed since): its entries went into " + name.instead);
+        output.Out(stdout, prefix + "kept " + KeptNameText(name));
     for (const calendar::ConversionNote& note : outcome.notes)
         output.Problem(file, NoteLine(note));
     if (outcome.iCalendar2 && FilesWritten(outcome))

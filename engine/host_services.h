@@ -14,6 +14,7 @@ enum class MessageIcon { Information, Critical };
 struct KeptName {
     std::string kept;
     std::string instead;
+    bool beingSplit = false;  // kept is a calendar the run splits, not a file of the user's
 };
 
 // What a run that wrote files did, for its summary.

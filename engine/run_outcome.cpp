@@ -29,6 +29,13 @@ std::string_view RefusalText(RunOutcome::Refusal refusal)
     return refusal == RunOutcome::Refusal::NoEndMarker ? kNoEndEvent : kNotACalendar;
 }
 
+std::string KeptNameText(const KeptName& name)
+{
+    return name.kept +
+        (name.beingSplit ? " (a calendar this run splits)" : " (not written by Orvelin, or changed since)") +
+        ": its entries went into " + name.instead;
+}
+
 std::string NoteLine(const calendar::ConversionNote& note)
 {
     return "line " + std::to_string(note.line) + (note.entry.empty() ? "" : " (" + note.entry + ")") + ": " +

@@ -69,6 +69,8 @@ std::string FailureLine(const RunOutcome::CaughtFailure& failure);
 std::string_view RefusalText(RunOutcome::Refusal refusal);
 // The summary of a run that wrote files: "3 Entries have been generated".
 std::string EntriesGeneratedText(std::uint64_t entries);
+// A name a file kept: "1.ics (a calendar this run splits): its entries went into 1 (2).ics".
+std::string KeptNameText(const KeptName& name);
 // A note of the conversion to iCalendar 2.0: "line 12 (UID): message".
 std::string NoteLine(const calendar::ConversionNote& note);
 

@@ -202,8 +202,13 @@ void SplitRun::SplitStandalone()
         const bool firstInFolder = ReadOutputFolder();
         const StandalonePlan plan = PlanStandaloneFiles(*structure, text_, {options_.perFile, options_.maxBytes},
                                                         options_.period, ledger_.namer, state_.fileNumber);
-        for (FileNamer::Diversion& diversion : ledger_.namer.TakeDiversions())
-            outcome_.namesKept.push_back({std::move(diversion.wanted), std::move(diversion.given)});
+        const std::vector<std::string> inputs = InputNamesInOutputFolder();
+        for (FileNamer::Diversion& diversion : ledger_.namer.TakeDiversions()) {
+            const bool beingSplit = std::any_of(inputs.begin(), inputs.end(), [&](const std::string& input) {
+                return NameAsTheOsCompares(input) == NameAsTheOsCompares(diversion.wanted);
+            });
+            outcome_.namesKept.push_back({std::move(diversion.wanted), std::move(diversion.given), beingSplit});
+        }
         ledger_.nextNumber = state_.fileNumber + static_cast<std::int32_t>(plan.files.size());
         RefuseToReplaceInputs([&plan](std::string_view name) {
             const std::string upper = UpperCaseForNames(name);

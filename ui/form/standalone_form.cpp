@@ -2,6 +2,7 @@
 
 #include "engine/box_texts.h"
 #include "engine/paths.h"
+#include "engine/run_outcome.h"
 #include "engine/split_choices.h"
 #include "ui/form/captions.h"
 
@@ -291,8 +292,7 @@ std::string SummaryText(const RunSummary& summary)
         text += " They replaced the " + Counted(summary.earlierFilesReplaced, "file", "files") +
             " of the earlier split.";
     for (std::size_t at = 0; at < summary.namesKept.size() && at < kNamesShown; ++at) {
-        text += "\r\n\r\nKept " + summary.namesKept[at].kept +
-            " (not written by Orvelin, or changed since): its entries went into " + summary.namesKept[at].instead + ".";
+        text += "\r\n\r\nKept " + KeptNameText(summary.namesKept[at]) + ".";
     }
     if (summary.namesKept.size() > kNamesShown)
         text += "\r\n\r\n" + Counted(summary.namesKept.size() - kNamesShown, "more file was", "more files were") +
