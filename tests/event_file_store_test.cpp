@@ -67,6 +67,22 @@ protected:
         return closed;
     }
 
+    // A record in /out/ of 1.vcs ... count.vcs as they are now, and whether a
+    // run made the folder; its path.
+    std::string RecordAsWritten(int count, bool ownFolder)
+    {
+        char buffer[64];
+        std::string record(ownFolder ? platform::OwnFolderLine({2, std::hash<std::string>{}("/out")}, buffer) : "");
+        for (int number = 1; number <= count; ++number) {
+            platform::FileFacts facts;
+            disk->InspectAt(Name(number), facts);
+            platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
+        }
+        const std::string path = "/out/" + std::string(platform::kResultRecordName);
+        disk->Put(path, record);
+        return path;
+    }
+
     void ExpectNothingLeftOrBroken()
     {
         EXPECT_EQ(disk->HiddenNames(), std::vector<std::string>{});
@@ -400,15 +416,7 @@ TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keptAs);
         Reset(kStarts[2]);
-        char buffer[64];
-        std::string record(platform::OwnFolderLine({2, std::hash<std::string>{}("/out")}, buffer));
-        for (int number = 1; number <= 3; ++number) {
-            platform::FileFacts facts;
-            disk->InspectAt(Name(number), facts);
-            platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
-        }
-        const std::string recordPath = "/out/" + std::string(platform::kResultRecordName);
-        disk->Put(recordPath, record);
+        const std::string recordPath = RecordAsWritten(3, true);
         if (c.changed == 0)
             disk->Put(c.keptAs, "edited");
         disk->aroundStep = [&](int, const std::string& step, bool done) {
@@ -446,13 +454,7 @@ TEST_F(EventFiles, AResultPutThereMeanwhileIsJoined)
     stream->Close();
     disk->Put(Name(1), "theirs");
     disk->Put("/out/2.vcs", "theirs too");
-    std::string record;
-    for (const int number : {1, 2}) {
-        platform::FileFacts facts;
-        disk->InspectAt(Name(number), facts);
-        platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
-    }
-    disk->Put("/out/" + std::string(platform::kResultRecordName), record);
+    RecordAsWritten(2, false);
     files.Commit();
     EXPECT_EQ(disk->At(Name(1)), "ours");
     EXPECT_EQ(disk->At(Name(2)), "theirs too");
