@@ -19,6 +19,8 @@ public:
 protected:
     // Writes out everything gathered so far.
     void Flush();
+    // What is gathered and not yet written out.
+    std::string_view Gathered() const { return {buffer_, used_}; }
     // Writes all of bytes to the file or throws Failure.
     virtual void WriteOut(std::string_view bytes) = 0;
 

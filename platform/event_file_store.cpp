@@ -57,6 +57,9 @@ public:
 
     void Close() override
     {
+        // Nothing written out yet: the whole file is gathered, and may be one there already.
+        if (!wroteOut_ && store_.Reuse(*this, Gathered()))
+            return;
         Flush();
         store_.Finish(*this);
     }
@@ -64,8 +67,12 @@ public:
 private:
     friend class EventFileStore;
 
+    // A file that may be one there already is made with its first bytes.
     void WriteOut(std::string_view bytes) override
     {
+        wroteOut_ = true;
+        if (path_.empty())
+            store_.Open(*this);
         if (const OsCode code = store_.os_.WriteAll(file_, bytes))
             store_.Fail(*this, code);
     }
@@ -74,8 +81,10 @@ private:
     const std::size_t folder_;
     const std::string name_;
     const bool overwrite_;
-    std::string path_;  // in the staging folder
+    std::string path_;  // in the staging folder; empty until the file is made there
     NativeFile file_ = kNoFile;
+    bool wroteOut_ = false;
+    std::uint64_t hash_ = 0;  // of its bytes, when they were all gathered
     bool done_ = false;  // staged or discarded
 };
 
@@ -195,21 +204,87 @@ std::unique_ptr<OutputTextStream> EventFileStore::Create(const std::string& path
     Folder& folder = folders_[index];
     if (folder.staging.empty())
         MakeStaging(folder, true);
-    stream->path_ = folder.staging + stream->name_;
-    OsCode code = os_.CreateExclusive(stream->path_, stream->file_);
+    inProgress_ = stream.get();
+    if (ReusableFile(folder, stream->name_) == nullptr)
+        Open(*stream);
+    return stream;
+}
+
+void EventFileStore::Open(EventFileStream& stream)
+{
+    Folder& folder = folders_[stream.folder_];
+    const InterruptionDeferred deferred(interruptions_);
+    std::string path = folder.staging + stream.name_;
+    OsCode code = os_.CreateExclusive(path, stream.file_);
     if (code != 0 && Restage(folder, code)) {
-        stream->path_ = folder.staging + stream->name_;
-        code = os_.CreateExclusive(stream->path_, stream->file_);
+        path = folder.staging + stream.name_;
+        code = os_.CreateExclusive(path, stream.file_);
     }
     if (code != 0)
         throw FailureFromOsError(code);
-    inProgress_ = stream.get();
-    // Room for putting this file (and the record) in place without
-    // allocating: its staging path is longer than its final one.
-    const std::size_t longest = std::max(stream->path_.size(), folder.staging.size() + kResultRecordName.size());
+    StagedAt(stream, folder, std::move(path));
+}
+
+// Given a file's bytes, all gathered: their hash goes in the record. A file
+// whose bytes are those of the earlier result's file of its name, as it was
+// written, is that file, given its name in the staging folder too:
+// nothing is written, and nothing freed when the earlier result goes. Only
+// where the new result takes the earlier one's place whole; wherever no link
+// can be made, the file is written.
+bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
+{
+    Folder& folder = folders_[stream.folder_];
+    if (!folder.recorded)
+        return false;
+    stream.hash_ = ContentHash(bytes);
+    EarlierFile* const earlier = stream.path_.empty() ? ReusableFile(folder, stream.name_) : nullptr;
+    if (earlier == nullptr || earlier->file->size != bytes.size() || earlier->file->hash != stream.hash_)
+        return false;
+    std::string path = folder.staging + stream.name_;
+    {
+        const InterruptionDeferred deferred(interruptions_);
+        if (os_.Link(folder.path + stream.name_, path) != 0)
+            return false;
+        StagedAt(stream, folder, std::move(path));
+    }
+    // What the name led to may have been put there since the folder was read.
+    FileFacts facts;
+    const InterruptionDeferred deferred(interruptions_);
+    if (os_.InspectAt(stream.path_, facts) != 0 || !AsRecorded(facts, *earlier->file)) {
+        os_.Remove(stream.path_);
+        stream.path_.clear();
+        return false;
+    }
+    earlier->linked = true;
+    ++folder.linked;
+    Stage(stream, folder, facts);
+    return true;
+}
+
+// Room for putting the file (and the record) in place without allocating:
+// its staging path is longer than its final one.
+void EventFileStore::StagedAt(EventFileStream& stream, const Folder& folder, std::string path)
+{
+    stream.path_ = std::move(path);
+    const std::size_t longest = std::max(stream.path_.size(), folder.staging.size() + kResultRecordName.size());
     from_.reserve(longest);
     to_.reserve(longest);
-    return stream;
+}
+
+// The earlier result's file of that name which a file of the run may turn out to be (see Reuse).
+EventFileStore::EarlierFile* EventFileStore::ReusableFile(Folder& folder, std::string_view name)
+{
+    return folder.stagingBeside && TakesWholePlace(folder) ? EarlierFileNamed(folder, name) : nullptr;
+}
+
+EventFileStore::EarlierFile* EventFileStore::EarlierFileNamed(Folder& folder, std::string_view name)
+{
+    if (folder.earlierByName.empty()) {
+        for (const RecordedFile& file : folder.earlier->files)
+            folder.earlierByName.emplace(file.name, EarlierFile{&file});
+    }
+    const auto found = folder.earlierByName.find(name);
+    return found == folder.earlierByName.end() ? nullptr : &found->second;
 }
 
 // Whether a file that could not be made in the staging folder may be tried
@@ -266,7 +341,7 @@ void EventFileStore::Stage(EventFileStream& stream, Folder& folder, const FileFa
 {
     std::string line;
     if (folder.recorded)
-        AppendRecordLine(line, stream.name_, facts);
+        AppendRecordLine(line, stream.name_, facts, stream.hash_);
     const InterruptionDeferred deferred(interruptions_);
     folder.record += line;
     folder.staged.Add(stream.name_, stream.overwrite_);
@@ -361,10 +436,10 @@ void EventFileStore::PlaceStaged(Folder& folder, std::string_view name, bool ove
     Join(from_, folder.staging, name);
     Join(to_, folder.path, name);
     const OsCode code = overwrite ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
-    if (code != 0) {
+    // A move onto another name of the same file may leave the name moved.
+    if (code != 0 || folder.linked != 0)
         os_.Remove(from_);
-        Keep(failure, code);
-    }
+    Keep(failure, code);
 }
 
 // The record of the folder's result, into the staging folder: the earlier
@@ -439,20 +514,18 @@ void EventFileStore::Commit()
 // from the folder itself.
 void EventFileStore::RemoveEarlierResult(Folder& folder)
 {
-    std::unordered_map<std::string_view, const RecordedFile*> earlier;
-    for (const RecordedFile& file : folder.earlier->files)
-        earlier.emplace(file.name, &file);
-    const auto asWritten = [&](const std::string& path, std::string_view name) {
-        const auto file = earlier.find(name);
+    const auto asWritten = [&](const std::string& path, const EarlierFile* earlier) {
         FileFacts facts;
-        return file != earlier.end() && os_.InspectAt(path, facts) == 0 && AsRecorded(facts, *file->second);
+        return earlier != nullptr && os_.InspectAt(path, facts) == 0 && AsRecorded(facts, *earlier->file);
     };
     if (!folder.replaced.empty()) {
         std::vector<std::string> names;
         os_.ListFolder(folder.replaced, "", names);
         for (const std::string& name : names) {
             const std::string path = folder.replaced + name;
-            if (name == kResultRecordName || asWritten(path, name))
+            const EarlierFile* const earlier = EarlierFileNamed(folder, name);
+            // A linked file's other name is in the new result.
+            if (name == kResultRecordName || (earlier != nullptr && earlier->linked) || asWritten(path, earlier))
                 os_.Remove(path);
             else
                 MoveBack(folder, name);
@@ -460,14 +533,16 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
         os_.RemoveFolder(folder.replaced);
         folder.replaced.clear();
     } else {
-        for (const RecordedFile& file : RecordedFiles(std::string_view(folder.record).substr(folder.ownLines)))
-            earlier.erase(file.name);
-        for (const auto& [name, file] : earlier) {
-            const std::string path = folder.path + std::string(name);
-            if (asWritten(path, name))
+        std::unordered_set<std::string> own;
+        for (RecordedFile& file : RecordedFiles(std::string_view(folder.record).substr(folder.ownLines)))
+            own.insert(std::move(file.name));
+        for (const RecordedFile& file : folder.earlier->files) {
+            const std::string path = folder.path + file.name;
+            if (!own.contains(file.name) && asWritten(path, EarlierFileNamed(folder, file.name)))
                 os_.Remove(path);
         }
     }
+    folder.linked = 0;
     folder.continuing = true;
 }
 
@@ -486,6 +561,9 @@ void EventFileStore::DropEarlierLines(Folder& folder)
     if (CatchFailure([&] { MakeStaging(folder, false); }))
         return;
     OsCode failure = WriteRecord(folder);
+    // Only a record on the disk replaces the one there.
+    if (failure == 0 && folder.durable)
+        failure = os_.FlushFolder(folder.staging);
     if (failure == 0)
         PlaceStaged(folder, kResultRecordName, true, failure);
     LetGoOfLock(folder);
@@ -520,7 +598,7 @@ void EventFileStore::JoinRecordOnDisk(Folder& folder)
         return;
     std::string onDisk;
     for (const RecordedFile& file : RecordedFiles(now))
-        AppendRecordLine(onDisk, file.name, {true, file.size, file.modified});
+        AppendRecordLine(onDisk, file.name, {true, file.size, file.modified}, file.hash);
     std::unordered_set<std::string_view> known;
     for (std::size_t at = 0; at < folder.record.size();) {
         const std::size_t end = folder.record.find('\n', at) + 1;
@@ -557,6 +635,7 @@ const EarlierResult& EventFileStore::EarlierResultIn(const std::string& path, co
     for (const std::string& name : kept)
         keptNames.insert(NameAsTheOsCompares(name));
     EarlierResult& earlier = *folder.earlier;
+    folder.earlierByName.clear();
     std::erase_if(earlier.files, [&](const RecordedFile& file) {
         if (!keptNames.contains(NameAsTheOsCompares(file.name)))
             return false;
@@ -573,7 +652,7 @@ void EventFileStore::RecordResultIn(const std::string& path, bool continuing)
     if (!folders_[index].recorded) {
         std::string lines;
         for (const RecordedFile& file : EarlierResultIn(path).files)
-            AppendRecordLine(lines, file.name, {true, file.size, file.modified});
+            AppendRecordLine(lines, file.name, {true, file.size, file.modified}, file.hash);
         const InterruptionDeferred deferred(interruptions_);
         folders_[index].recorded = true;
         folders_[index].earlierLines = lines.size();

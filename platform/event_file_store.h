@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orvelin::platform {
@@ -98,6 +100,10 @@ private:
         std::vector<std::size_t> ends_;
         std::vector<bool> overwrite_;
     };
+    struct EarlierFile {
+        const RecordedFile* file = nullptr;
+        bool linked = false;  // also a file of this run's
+    };
     struct Folder {
         std::string path;                      // ends in a separator
         bool durable = true;                   // not kept in memory: flushes matter
@@ -119,12 +125,19 @@ private:
         bool tookWholePlace = false;           // a staging folder beside became the folder
         std::string replaced;                  // where the earlier result went when the new one took its place
         FileIdentity stagingIdentity;          // of a staging folder beside, which may take the folder's place
+        std::unordered_map<std::string_view, EarlierFile> earlierByName;  // of earlier, once needed
+        std::size_t linked = 0;  // staged files that are the earlier result's, linked (see Reuse)
     };
 
     std::size_t FolderIndexOf(const std::string& path);
     void MakeStaging(Folder& folder, bool mayBeBeside);
     void RemoveLeftovers(const std::string& where, const std::string& name, const std::string& separator);
     bool Restage(Folder& folder, OsCode code);
+    void Open(EventFileStream& stream);
+    bool Reuse(EventFileStream& stream, std::string_view bytes);
+    void StagedAt(EventFileStream& stream, const Folder& folder, std::string path);
+    EarlierFile* ReusableFile(Folder& folder, std::string_view name);
+    EarlierFile* EarlierFileNamed(Folder& folder, std::string_view name);
     void Finish(EventFileStream& stream);
     void Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts);
     [[noreturn]] void Fail(EventFileStream& stream, OsCode code);

@@ -72,6 +72,10 @@ public:
     virtual OsCode CheckReplaceable(const std::string& path) noexcept = 0;
     // Moves from to the name to, replacing what is there (never following a link).
     virtual OsCode MoveOver(const std::string& from, const std::string& to) noexcept = 0;
+    // Gives the file from a second name, to (a hard link), never following a
+    // link; AlreadyExists when to is taken, and fails where the file system
+    // has no hard links.
+    virtual OsCode Link(const std::string& from, const std::string& to) noexcept = 0;
     // Moves the folder from to the name to, where nothing or an empty folder
     // is; Unsupported where the OS cannot replace a folder.
     virtual OsCode MoveFolderOver(const std::string& from, const std::string& to) noexcept = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 
@@ -14,17 +15,29 @@ namespace {
 constexpr std::uint64_t kLargestRecord = 256 * 1024 * 1024;
 constexpr std::string_view kOwnFolder = "folder ";
 
-// A number at the start of text, which then goes past it and the one space
-// after it (or to its end, when last).
+// A number at the start of text ended by the character end (by the text's
+// end when end is 0), which text then goes past.
 template <typename Number>
-bool ReadNumber(std::string_view& text, Number& number, bool last = false)
+bool ReadNumber(std::string_view& text, Number& number, char end = ' ', int base = 10)
 {
-    const char* const end = text.data() + text.size();
-    const auto [after, error] = std::from_chars(text.data(), end, number);
-    if (error != std::errc() || (last ? after != end : after == end || *after != ' '))
+    const char* const stop = text.data() + text.size();
+    const auto [after, error] = std::from_chars(text.data(), stop, number, base);
+    if (error != std::errc() || (end == '\0' ? after != stop : after == stop || *after != end))
         return false;
-    text.remove_prefix(static_cast<std::size_t>(after - text.data()) + (last ? 0 : 1));
+    text.remove_prefix(static_cast<std::size_t>(after - text.data()) + (end == '\0' ? 0 : 1));
     return true;
+}
+
+// "modified:hash " or, written before hashes were, "modified ".
+bool ReadModifiedAndHash(std::string_view& line, RecordedFile& file)
+{
+    std::string_view hashed = line;
+    if (ReadNumber(hashed, file.modified, ':') && ReadNumber(hashed, file.hash, ' ', 16)) {
+        line = hashed;
+        return true;
+    }
+    file.hash = 0;
+    return ReadNumber(line, file.modified);
 }
 
 // A record's text: the files it lists, and the folder it says a run made; a
@@ -45,9 +58,9 @@ Record ParseRecord(std::string_view text)
         RecordedFile file;
         if (line.starts_with(kOwnFolder)) {
             line.remove_prefix(kOwnFolder.size());
-            if (ReadNumber(line, folder.volume) && ReadNumber(line, folder.file, true))
+            if (ReadNumber(line, folder.volume) && ReadNumber(line, folder.file, '\0'))
                 record.ownFolder = folder;
-        } else if (ReadNumber(line, file.size) && ReadNumber(line, file.modified) && !line.empty()) {
+        } else if (ReadNumber(line, file.size) && ReadModifiedAndHash(line, file) && !line.empty()) {
             file.name = line;
             record.files.push_back(std::move(file));
         }
@@ -93,14 +106,43 @@ std::vector<RecordedFile> RecordedFiles(std::string_view text)
     return ParseRecord(text).files;
 }
 
-void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts)
+void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts, std::uint64_t hash)
 {
     record += std::to_string(facts.size);
     record += ' ';
     record += std::to_string(facts.modified);
+    if (hash != 0) {
+        char hex[16];
+        record += ':';
+        record.append(hex, std::to_chars(hex, std::end(hex), hash, 16).ptr);
+    }
     record += ' ';
     record += name;
     record += '\n';
+}
+
+// Word by word through a 64-bit mixer (a bijection), the length last.
+std::uint64_t ContentHash(std::string_view bytes) noexcept
+{
+    const auto mix = [](std::uint64_t value) {
+        value ^= value >> 33;
+        value *= 0xff51afd7ed558ccdULL;
+        value ^= value >> 33;
+        value *= 0xc4ceb9fe1a85ec53ULL;
+        return value ^ (value >> 33);
+    };
+    std::uint64_t hash = 0x9e3779b97f4a7c15ULL;
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + at, 8);
+        hash = mix(hash ^ word);
+    }
+    std::uint64_t tail = 0;
+    if (at < bytes.size())
+        std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
+    hash = mix(mix(hash ^ tail) ^ bytes.size());
+    return hash == 0 ? 1 : hash;
 }
 
 std::string RecordIn(FilePrimitives& os, const std::string& folder)

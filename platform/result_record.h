@@ -20,6 +20,7 @@ struct RecordedFile {
     std::string name;
     std::uint64_t size = 0;
     std::int64_t modified = 0;
+    std::uint64_t hash = 0;  // of its bytes (ContentHash); 0 when not known
 };
 
 // What an output folder holds before a run writes into it.
@@ -35,15 +36,18 @@ struct EarlierResult {
 
 // The record's first line, which says what the file is to anyone who opens it.
 inline constexpr std::string_view kRecordHeader =
-    "# The files Orvelin wrote here: size, modification time (ns), name\n";
+    "# The files Orvelin wrote here: size, modification time (ns)[:hash of the bytes], name\n";
 
 // The line that says the folder holding the record is the one a run made,
 // written into buffer; allocates nothing.
 std::string_view OwnFolderLine(const FileIdentity& folder, char (&buffer)[64]) noexcept;
 // The files the lines of a record's text list; a line that cannot be read is passed over.
 std::vector<RecordedFile> RecordedFiles(std::string_view text);
-// Adds the line of one file to a record's text.
-void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts);
+// Adds the line of one file to a record's text; a hash of 0 is left out.
+void AppendRecordLine(std::string& record, std::string_view name, const FileFacts& facts, std::uint64_t hash = 0);
+// A 64-bit hash of a file's bytes, which with its size tells a file written
+// again with the same bytes; never 0.
+std::uint64_t ContentHash(std::string_view bytes) noexcept;
 
 // Reads folder (ending in a separator): its names, its record and the facts
 // of the files the record lists. A folder that is missing holds nothing;

@@ -76,7 +76,8 @@ protected:
         for (int number = 1; number <= count; ++number) {
             platform::FileFacts facts;
             disk->InspectAt(Name(number), facts);
-            platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts);
+            platform::AppendRecordLine(record, std::to_string(number) + ".vcs", facts,
+                                       platform::ContentHash(disk->At(Name(number))));
         }
         const std::string path = "/out/" + std::string(platform::kResultRecordName);
         disk->Put(path, record);
@@ -438,6 +439,63 @@ TEST_F(EventFiles, AnEarlierFileChangedDuringARerunIsKept)
             listed.push_back(file.name);
         EXPECT_EQ(listed, std::vector<std::string>{"1.vcs"});
         EXPECT_EQ(now.find("\nfolder ") != std::string::npos, c.changed != 0) << now;
+    }
+}
+
+// A rerun's file with the bytes its name holds from the earlier result, as
+// written, is that file kept, not written again: where the folder is swapped
+// whole or files go in one by one. Other bytes of the same size, a file
+// larger than the buffer, one changed before it could be kept, or a file
+// system without links: written. Nothing of the run is left behind.
+TEST_F(EventFiles, ARerunKeepsTheFilesItWouldWriteAgain)
+{
+    const std::string same = kContents[0];
+    const std::string sameSize = "X" + same.substr(1);
+    const struct {
+        const char* what;
+        std::string first;
+        bool exchanges;
+        bool links;
+        bool changedMeanwhile;
+        bool kept;
+    } cases[] = {
+        {"the same bytes", same, true, true, false, true},
+        {"the same bytes, going in one by one", same, false, true, false, true},
+        {"other bytes of the same size", sameSize, true, true, false, false},
+        {"no links", same, true, false, false, false},
+        {"changed before it was kept", same, true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset(kStarts[2]);
+        std::vector<platform::FileIdentity> before(4);
+        for (int number = 1; number <= 3; ++number) {
+            disk->Put(Name(number), number == 1 ? c.first : kContents[number - 1]);
+            disk->IdentityAt(Name(number), before[number]);
+        }
+        RecordAsWritten(3, true);
+        disk->exchanges = c.exchanges;
+        disk->links = c.links;
+        disk->aroundStep = [&](int, const std::string& step, bool done) {
+            if (c.changedMeanwhile && step == "Link" && !done)
+                disk->Put(Name(1), "edited");
+        };
+        {
+            platform::LocalFileSystem files(disk, interruptions);
+            files.ReadFolder("/out/", {});
+            files.RecordResultIn("/out/", false);
+            WriteAll(files, kContents);
+            files.Commit();
+        }
+        for (int number = 1; number <= 3; ++number) {
+            platform::FileIdentity now;
+            disk->IdentityAt(Name(number), now);
+            EXPECT_EQ(disk->At(Name(number)), kContents[number - 1]) << number;
+            EXPECT_EQ(now == before[number], number == 1 ? c.kept : number == 2 && c.links) << number;
+        }
+        EXPECT_EQ(disk->At("/out/1 (2).vcs"), c.changedMeanwhile ? "edited" : "<missing>");
+        EXPECT_EQ(disk->HiddenNames(), std::vector<std::string>{"/out/" + std::string(platform::kResultRecordName)});
+        EXPECT_EQ(disk->violations, std::vector<std::string>{});
     }
 }
 

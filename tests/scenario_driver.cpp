@@ -292,7 +292,9 @@ private:
             std::size_t size = 0;
             long long modified = 0;
             std::string name;
-            if (fields >> size >> modified && std::getline(fields >> std::ws, name))
+            std::string hash;  // ":hex" when the record has one
+            if (fields >> size >> modified && (fields.peek() != ':' || fields >> hash) &&
+                std::getline(fields >> std::ws, name))
                 listed.insert({name, size});
         }
         for (const auto& [name, bytes] : expected) {

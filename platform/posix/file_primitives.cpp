@@ -152,6 +152,11 @@ public:
         return MoveToNewNameByLink(from, to);
     }
 
+    OsCode Link(const std::string& from, const std::string& to) noexcept override
+    {
+        return Result(::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0);
+    }
+
     OsCode CheckReplaceable(const std::string& path) noexcept override
     {
         struct stat info {};

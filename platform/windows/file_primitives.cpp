@@ -266,6 +266,15 @@ public:
         return Move(from, to, MOVEFILE_REPLACE_EXISTING);
     }
 
+    OsCode Link(const std::string& from, const std::string& to) noexcept override
+    {
+        return WithOsPath(from, [&](const wchar_t* osFrom) {
+            return WithOsPath(to, [&](const wchar_t* osTo) {
+                return Result(::CreateHardLinkW(osTo, osFrom, nullptr) != 0);
+            });
+        });
+    }
+
     OsCode MoveFolderOver(const std::string& /*from*/, const std::string& /*to*/) noexcept override
     {
         return ERROR_NOT_SUPPORTED;

@@ -303,6 +303,21 @@ OsCode FakeDisk::MoveToNewName(const std::string& from, const std::string& to) n
     });
 }
 
+OsCode FakeDisk::Link(const std::string& from, const std::string& to) noexcept
+{
+    return Step("Link", [&]() -> OsCode {
+        if (!links)
+            return OsCodes::kUnsupported;
+        if (Taken(to))
+            return OsCodes::kExists;
+        const auto source = names_.find(from);
+        if (!InFolder(to) || source == names_.end())
+            return OsCodes::kNotFound;
+        Name(to, source->second);
+        return 0;
+    });
+}
+
 OsCode FakeDisk::CheckReplaceable(const std::string& path) noexcept
 {
     return Step("CheckReplaceable", [&]() -> OsCode { return folders.contains(path + "/") ? OsCodes::kIsAFolder : 0; });
@@ -318,6 +333,9 @@ OsCode FakeDisk::MoveOver(const std::string& from, const std::string& to) noexce
         const auto source = names_.find(from);
         if (source == names_.end())
             return OsCodes::kNotFound;
+        // As POSIX has it: two names of one file stay as they are.
+        if (const auto target = names_.find(to); target != names_.end() && target->second == source->second)
+            return 0;
         if (!inMemory && names_.contains(to) && !files_[source->second].durable)
             violations.push_back(to + " was replaced by a file that had not reached the disk");
         Name(to, source->second);

@@ -77,6 +77,7 @@ public:
     std::set<std::string> readOnly;  // folders (ending in "/") where nothing may be made
     std::set<std::string> markedHidden;
     bool exchanges = true;               // whether ExchangeFolders works
+    bool links = true;                   // whether Link works
     bool madeHere = false;               // MadeByThisProcess's answer
     bool inMemory = false;               // IsInMemory's answer
     std::size_t mostPerRead = SIZE_MAX;  // the most bytes one ReadSome gives
@@ -100,6 +101,7 @@ public:
     platform::OsCode MoveToNewName(const std::string& from, const std::string& to) noexcept override;
     platform::OsCode CheckReplaceable(const std::string& path) noexcept override;
     platform::OsCode MoveOver(const std::string& from, const std::string& to) noexcept override;
+    platform::OsCode Link(const std::string& from, const std::string& to) noexcept override;
     platform::OsCode MoveFolderOver(const std::string& from, const std::string& to) noexcept override;
     platform::OsCode FlushFolder(const std::string& folder) noexcept override;
     bool IsInMemory(const std::string&) noexcept override { return inMemory; }
