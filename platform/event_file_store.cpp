@@ -435,8 +435,14 @@ void EventFileStore::PlaceStaged(Folder& folder, std::string_view name, bool ove
     const InterruptionDeferred deferred(interruptions_);
     Join(from_, folder.staging, name);
     Join(to_, folder.path, name);
-    const OsCode code = overwrite ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
-    // A move onto another name of the same file may leave the name moved.
+    OsCode code = overwrite ? os_.MoveOver(from_, to_) : os_.MoveToNewName(from_, to_);
+    // A kept file (see Reuse) goes onto another name of itself: a move that
+    // leaves both names, or refuses, leaves it in place all the same.
+    FileIdentity staged;
+    FileIdentity there;
+    if (code != 0 && folder.linked != 0 && os_.IdentityAt(from_, staged) == 0 && os_.IdentityAt(to_, there) == 0 &&
+        staged == there)
+        code = 0;
     if (code != 0 || folder.linked != 0)
         os_.Remove(from_);
     Keep(failure, code);
@@ -635,14 +641,15 @@ const EarlierResult& EventFileStore::EarlierResultIn(const std::string& path, co
     for (const std::string& name : kept)
         keptNames.insert(NameAsTheOsCompares(name));
     EarlierResult& earlier = *folder.earlier;
-    folder.earlierByName.clear();
-    std::erase_if(earlier.files, [&](const RecordedFile& file) {
+    const auto isKept = [&](const RecordedFile& file) {
         if (!keptNames.contains(NameAsTheOsCompares(file.name)))
             return false;
         earlier.others.push_back(file.name);
         earlier.ownFolderOnly = false;
         return true;
-    });
+    };
+    if (!keptNames.empty() && std::erase_if(earlier.files, isKept) != 0)
+        folder.earlierByName.clear();
     return earlier;
 }
 
