@@ -247,10 +247,14 @@ bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
             return false;
         StagedAt(stream, folder, std::move(path));
     }
-    // What the name led to may have been put there since the folder was read.
+    // What the name led to may have been put there since the folder was
+    // read, or moved or copied there before, keeping a size and time of the
+    // run's: only the same bytes are kept, read unless nothing about the
+    // file changed since the record was written.
     FileFacts facts;
     const InterruptionDeferred deferred(interruptions_);
-    if (os_.InspectAt(stream.path_, facts) != 0 || !AsRecorded(facts, *earlier->file)) {
+    if (os_.InspectAt(stream.path_, facts) != 0 || !AsRecorded(facts, *earlier->file) ||
+        (!earlier->file->untouched && !Holds(stream.path_, bytes))) {
         os_.Remove(stream.path_);
         stream.path_.clear();
         return false;
@@ -259,6 +263,21 @@ bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
     ++folder.linked;
     Stage(stream, folder, facts);
     return true;
+}
+
+// Whether the ordinary file path, of the size of bytes, holds them.
+bool EventFileStore::Holds(const std::string& path, std::string_view bytes)
+{
+    NativeFile file = kNoFile;
+    if (os_.OpenForReading(path, file) != 0)
+        return false;
+    read_.resize(bytes.size());
+    std::size_t filled = 0;
+    bool read = true;
+    for (std::size_t got = 1; read && got != 0 && filled < read_.size(); filled += got)
+        read = os_.ReadSome(file, read_.data() + filled, read_.size() - filled, got) == 0;
+    os_.Close(file, false);
+    return read && std::string_view(read_).substr(0, filled) == bytes;
 }
 
 // Room for putting the file (and the record) in place without allocating:

@@ -135,6 +135,7 @@ private:
     bool Restage(Folder& folder, OsCode code);
     void Open(EventFileStream& stream);
     bool Reuse(EventFileStream& stream, std::string_view bytes);
+    bool Holds(const std::string& path, std::string_view bytes);
     void StagedAt(EventFileStream& stream, const Folder& folder, std::string path);
     EarlierFile* ReusableFile(Folder& folder, std::string_view name);
     EarlierFile* EarlierFileNamed(Folder& folder, std::string_view name);
@@ -166,6 +167,7 @@ private:
     std::string to_;
     // Everything an interruption reads changes only while it is deferred.
     std::vector<Folder> folders_;
+    std::string read_;  // a kept file's bytes, read to compare
     EventFileStream* inProgress_ = nullptr;
 };
 

@@ -37,6 +37,9 @@ struct FileFacts {
     // When its content last changed, in nanoseconds since 1970 (UTC). With
     // the size, what tells a file as it was written from one changed since.
     std::int64_t modified = 0;
+    // When its content or anything about it last changed (a write, a rename,
+    // a new time set), in nanoseconds since 1970; 0 where the OS does not say.
+    std::int64_t changed = 0;
 };
 
 // Every step reports the OS's code instead of throwing. On POSIX none of the

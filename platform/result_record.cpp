@@ -68,14 +68,13 @@ Record ParseRecord(std::string_view text)
     return record;
 }
 
-// The whole file at path, or "" when it cannot be read.
-std::string ReadSmallFile(FilePrimitives& os, const std::string& path)
+// The whole file at path, or "" when it cannot be read; its facts.
+std::string ReadSmallFile(FilePrimitives& os, const std::string& path, FileFacts& facts)
 {
     NativeFile file = kNoFile;
     if (os.OpenForReading(path, file) != 0)
         return {};
     std::string text;
-    FileFacts facts;
     if (os.Inspect(file, facts) == 0 && facts.ordinary && facts.size <= kLargestRecord) {
         text.resize(static_cast<std::size_t>(facts.size));
         std::size_t filled = 0;
@@ -147,7 +146,8 @@ std::uint64_t ContentHash(std::string_view bytes) noexcept
 
 std::string RecordIn(FilePrimitives& os, const std::string& folder)
 {
-    return ReadSmallFile(os, folder + std::string(kResultRecordName));
+    FileFacts facts;
+    return ReadSmallFile(os, folder + std::string(kResultRecordName), facts);
 }
 
 bool AsRecorded(const FileFacts& facts, const RecordedFile& recorded)
@@ -167,8 +167,9 @@ EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder)
             return result;
         throw FailureFromOsError(code);
     }
+    FileFacts recordFacts;
     if (std::find(names.begin(), names.end(), kResultRecordName) != names.end())
-        result.record = RecordIn(os, folder);
+        result.record = ReadSmallFile(os, folder + std::string(kResultRecordName), recordFacts);
     const Record record = ParseRecord(result.record);
     // A name may be listed twice: before and after a run that stopped half-way replaced it.
     std::unordered_multimap<std::string_view, const RecordedFile*> byName;
@@ -184,9 +185,12 @@ EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder)
             for (auto at = first; at != last && !found; ++at)
                 found = AsRecorded(facts, *at->second) ? at->second : nullptr;
         }
-        if (found)
+        if (found) {
             result.files.push_back(*found);
-        else
+            // The record is written after the run's last step on its files;
+            // a tie of coarse clocks is no proof.
+            result.files.back().untouched = facts.changed != 0 && facts.changed < recordFacts.modified;
+        } else
             result.others.push_back(std::move(name));
     }
     FileIdentity identity;

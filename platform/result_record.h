@@ -21,6 +21,9 @@ struct RecordedFile {
     std::uint64_t size = 0;
     std::int64_t modified = 0;
     std::uint64_t hash = 0;  // of its bytes (ContentHash); 0 when not known
+    // Read from the folder, not recorded: nothing about the file changed
+    // since its record was written, so it holds the bytes hashed.
+    bool untouched = false;
 };
 
 // What an output folder holds before a run writes into it.

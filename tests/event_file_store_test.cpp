@@ -477,6 +477,7 @@ TEST_F(EventFiles, ARerunKeepsTheFilesItWouldWriteAgain)
         RecordAsWritten(3, true);
         disk->exchanges = c.exchanges;
         disk->links = c.links;
+        disk->mostPerRead = 7;
         if (std::string_view(c.what).ends_with("refused"))
             disk->FailAt("MoveOver", 2, OsCodes::kHeld);
         disk->aroundStep = [&](int, const std::string& step, bool done) {

@@ -35,7 +35,8 @@ FileFacts FactsFrom(const struct stat& info)
 {
     constexpr std::int64_t kNanoseconds = 1000 * 1000 * 1000;
     return {S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNanoseconds + info.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNanoseconds + info.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(info.st_ctim.tv_sec) * kNanoseconds + info.st_ctim.tv_nsec};
 }
 
 // A lock on the whole file that belongs to its open file description, not to

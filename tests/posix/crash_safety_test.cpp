@@ -308,6 +308,27 @@ void ExpectOnlyTheResultOf(const std::string& out, int count, const std::string&
     EXPECT_EQ(files, count);
 }
 
+// A rerun keeps an earlier file only where it holds what the run writes:
+// not one moved or copied over another of the same size, its time kept.
+TEST_F(CrashSafety, ARerunKeepsOnlyTheFilesThatHoldWhatItWrites)
+{
+    WriteBytes(folder / "a.ics", Entries(3, "a"));
+    const fs::path out = folder / "out";
+    for (const bool moved : {true, false}) {
+        SCOPED_TRACE(moved ? "moved" : "copied, its time kept");
+        fs::remove_all(out);
+        ASSERT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "a.ics"}, folder.path()).exitStatus, 0);
+        const fs::file_time_type time = fs::last_write_time(out / "2.ics");
+        if (moved)
+            fs::rename(out / "1.ics", out / "2.ics");
+        else
+            fs::copy_file(out / "1.ics", out / "2.ics", fs::copy_options::overwrite_existing);
+        fs::last_write_time(out / "2.ics", time);
+        ASSERT_EQ(RunProcess({ORVELIN_SPLIT_PATH, "--standalone", "-o", "out", "a.ics"}, folder.path()).exitStatus, 0);
+        ExpectOnlyTheResultOf(out, 3, "a");
+    }
+}
+
 // A standalone rerun interrupted at any moment leaves every file whole and
 // known as a result's: the next run replaces all of it.
 TEST_F(CrashSafety, AnInterruptedRerunIsReplacedWholeByTheNextRun)
