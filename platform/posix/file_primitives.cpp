@@ -334,9 +334,18 @@ public:
 
 OsCode MoveToNewNameByLink(const std::string& from, const std::string& to) noexcept
 {
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return Result(::unlink(from.c_str()) == 0);
+    // No hard links either (FAT through FUSE): a look, then a rename, which
+    // another process could beat only within that moment.
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
         return errno;
-    return Result(::unlink(from.c_str()) == 0);
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return Result(::rename(from.c_str(), to.c_str()) == 0);
 }
 
 std::unique_ptr<FilePrimitives> OsFilePrimitives()

@@ -227,6 +227,10 @@ TEST(Folders, AMoveByLinkNeverTakesATakenName)
     EXPECT_EQ(platform::MoveToNewNameByLink(folder / "staged", folder / "free"), 0);
     EXPECT_EQ(ReadBytes(folder / "free"), "new");
     EXPECT_EQ(ReadBytes(folder / "staged"), "<missing>") << "no second name left behind";
+    std::filesystem::create_directory(folder / "unlinkable");  // as a file where there are no hard links
+    EXPECT_EQ(platform::MoveToNewNameByLink(folder / "unlinkable", folder / "taken"), EEXIST);
+    EXPECT_EQ(platform::MoveToNewNameByLink(folder / "unlinkable", folder / "moved"), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "moved"));
 }
 
 // Each answer is the one a fresh listing would give, also right after a
