@@ -228,9 +228,8 @@ void EventFileStore::Open(EventFileStream& stream)
 // Given a file's bytes, all gathered: their hash goes in the record. A file
 // whose bytes are those of the earlier result's file of its name, as it was
 // written, is that file, given its name in the staging folder too:
-// nothing is written, and nothing freed when the earlier result goes. Only
-// where the new result takes the earlier one's place whole; wherever no link
-// can be made, the file is written.
+// nothing is written, and nothing freed when the earlier result goes.
+// Wherever no link can be made, the file is written.
 bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
 {
     Folder& folder = folders_[stream.folder_];
@@ -293,7 +292,7 @@ void EventFileStore::StagedAt(EventFileStream& stream, const Folder& folder, std
 // The earlier result's file of that name which a file of the run may turn out to be (see Reuse).
 EventFileStore::EarlierFile* EventFileStore::ReusableFile(Folder& folder, std::string_view name)
 {
-    return folder.stagingBeside && TakesWholePlace(folder) ? EarlierFileNamed(folder, name) : nullptr;
+    return folder.recorded && !folder.continuing && folder.earlier ? EarlierFileNamed(folder, name) : nullptr;
 }
 
 EventFileStore::EarlierFile* EventFileStore::EarlierFileNamed(Folder& folder, std::string_view name)
