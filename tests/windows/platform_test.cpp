@@ -7,11 +7,13 @@
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/process.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <csignal>
 #include <functional>
 
 namespace orvelin::testing {
@@ -127,6 +129,27 @@ TEST(WindowsFiles, AStreamNotClosedLeavesNoFile)
     WriteBytes(folder / "2.vcs", "earlier");
     files.CreateTextFile(folder / "2.vcs", true)->Write("half an event");
     EXPECT_EQ(ReadBytes(folder / "2.vcs"), "earlier");
+}
+
+// Ctrl+C and a closing console end a run as SIGINT and SIGTERM do elsewhere:
+// its complete file put in place, the half-written one and the rest gone.
+TEST(WindowsInterruption, ARunEndsCleanlyOnCtrlCAndOnAClosingConsole)
+{
+    const struct {
+        std::string event, signal;
+        int exitStatus;
+    } events[] = {{"ctrl-c", "SIGINT", 128 + SIGINT}, {"close", "SIGTERM", 128 + SIGTERM}};
+    for (const auto& e : events) {
+        SCOPED_TRACE(e.event);
+        TempFolder folder;
+        platform::MakeFolder(folder / "out/");
+        const ProcessResult result = RunProcess({ORVELIN_INTERRUPTED_RUN, e.event, folder / "out/"}, folder.path());
+        EXPECT_EQ(result.exitStatus, e.exitStatus);
+        EXPECT_EQ(result.err, "interrupted-run: interrupted by " + e.signal + "\r\n");
+        EXPECT_EQ(ReadBytes(folder / "out/1.vcs"), "whole");
+        const auto entries = std::filesystem::recursive_directory_iterator(Utf8Path(folder.path()));
+        EXPECT_EQ(std::distance(begin(entries), end(entries)), 2) << "the output folder and 1.vcs";
+    }
 }
 
 // Explorer is started directly with "/n," and the folder read back from the
