@@ -126,6 +126,10 @@ TEST(WindowsFiles, AStreamNotClosedLeavesNoFile)
     platform::LocalFileSystem files;
     files.CreateTextFile(folder / "1.vcs", true)->Write("half an event");
     EXPECT_EQ(ReadBytes(folder / "1.vcs"), "<missing>");
+    std::size_t hidden = 0;  // the run's staging folder, where its files wait
+    for (const auto& entry : std::filesystem::directory_iterator(Utf8Path(folder.path())))
+        hidden += (::GetFileAttributesW(entry.path().c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    EXPECT_EQ(hidden, 1u);
     WriteBytes(folder / "2.vcs", "earlier");
     files.CreateTextFile(folder / "2.vcs", true)->Write("half an event");
     EXPECT_EQ(ReadBytes(folder / "2.vcs"), "earlier");
