@@ -26,8 +26,8 @@ int main(int argc, char** argv)
     const FARPROC deliver = ::GetProcAddress(::GetModuleHandleW(L"kernelbase.dll"), "CtrlRoutine");
     if (deliver == nullptr)
         return 1;
-    const HANDLE handler = ::CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(
-                                                          reinterpret_cast<void*>(deliver)),
+    const HANDLE handler = ::CreateThread(nullptr, 0,
+                                          reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(deliver)),
                                           reinterpret_cast<void*>(static_cast<ULONG_PTR>(event)), 0, nullptr);
     ::WaitForSingleObject(handler, INFINITE);
     return 1;

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <csignal>
 #include <functional>
 
@@ -156,36 +158,56 @@ TEST(WindowsInterruption, ARunEndsCleanlyOnCtrlCAndOnAClosingConsole)
     }
 }
 
+// The command line the stand-in Explorer receives from start(), with PATH
+// leading first to a folder named explorer.exe, then to the stand-in.
+std::wstring CommandLineReceived(const std::function<void()>& start)
+{
+    TempFolder folder;
+    const std::string record = folder / "command-line";
+    platform::MakeFolder(folder / "explorer.exe/");
+    wchar_t savedPath[32767];
+    ::GetEnvironmentVariableW(L"PATH", savedPath, 32767);
+    wchar_t savedDirectory[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, savedDirectory);
+    ::SetEnvironmentVariableW(L"PATH", (Wide(folder.path()) + L";" + Wide(ORVELIN_FAKE_BIN)).c_str());
+    ::SetEnvironmentVariableW(L"ORVELIN_RECORDED_COMMAND_LINE", Wide(record).c_str());
+    start();
+    ::SetEnvironmentVariableW(L"PATH", savedPath);
+    ::SetCurrentDirectoryW(savedDirectory);
+    for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)
+        ::Sleep(10);
+    const std::string bytes = ReadBytes(record);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
 // Explorer is started directly with "/n," and the folder read back from the
 // current directory, quoted so that spaces reach it intact.
 TEST(WindowsFileManager, StartsExplorerOnTheFolderReadBack)
 {
     TempFolder folder;
-    const std::string record = folder / "command-line";
     const std::string output = folder / "VCS folder/";
     platform::MakeFolder(output);
-    wchar_t savedPath[32767];
-    ::GetEnvironmentVariableW(L"PATH", savedPath, 32767);
-    wchar_t savedDirectory[MAX_PATH];
-    ::GetCurrentDirectoryW(MAX_PATH, savedDirectory);
-    ::SetEnvironmentVariableW(L"PATH", Wide(ORVELIN_FAKE_BIN).c_str());
-    ::SetEnvironmentVariableW(L"ORVELIN_RECORDED_COMMAND_LINE", Wide(record).c_str());
-
-    platform::SystemFileManager explorer;
-    explorer.Start(platform::LocalFileSystem().EnterFolder(output));
-    ::SetEnvironmentVariableW(L"PATH", savedPath);
-    ::SetCurrentDirectoryW(savedDirectory);
-    for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)
-        ::Sleep(10);
-
-    const std::string bytes = ReadBytes(record);
-    const std::wstring line(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    const std::wstring line = CommandLineReceived(
+        [&] { platform::SystemFileManager().Start(platform::LocalFileSystem().EnterFolder(output)); });
     std::wstring expectedFolder = Wide(output);
     for (wchar_t& c : expectedFolder)
         c = c == L'/' ? L'\\' : c;
     expectedFolder.pop_back();
     EXPECT_EQ(line, L"explorer.exe /n, \"" + expectedFolder + L"\"");
     EXPECT_EQ(FailureText([&] { platform::StartDetached({"orvelin-no-such-program.exe"}); }).substr(0, 4), "1002");
+}
+
+// An empty argument and one ending in a backslash (a folder) reach the program as given.
+TEST(WindowsFileManager, EveryArgumentReachesTheProgramAsGiven)
+{
+    const std::wstring line = CommandLineReceived([] {
+        platform::StartDetached({"explorer.exe", "", "C:\\VCS folder\\"});
+    });
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(line.c_str(), &count);
+    EXPECT_EQ(std::vector<std::wstring>(arguments, arguments + count),
+              (std::vector<std::wstring>{L"explorer.exe", L"", L"C:\\VCS folder\\"}));
+    ::LocalFree(arguments);
 }
 
 }  // namespace
