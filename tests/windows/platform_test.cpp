@@ -57,6 +57,7 @@ TEST(WindowsFiles, AnyNameAndLengthWindowsAllows)
         const std::string bytes = "BEGIN:VEVENT\r\n\xE9\0\xFF\r\n" + name;
         WriteFile(files, deep + name, bytes);
         EXPECT_TRUE(files.FileExists(deep + name));
+        EXPECT_FALSE(files.IsFolder(deep + name));
         EXPECT_EQ(files.OpenTextFile(deep + name, IOMode::ForReading)->ReadAll().view(), bytes);
     }
     EXPECT_FALSE(files.FileExists(deep + "missing.vcs"));
