@@ -98,7 +98,8 @@ def test(folder, os_name, log, seconds):
     command = ["ctest", "--test-dir", folder, "--output-on-failure", "--timeout", TEST_SECONDS, "--stop-on-failure",
                "--stop-time", stop]
     if os_name == "windows":
-        return run(command, log, env=WINE_ENV)
+        # On a virtual display, as `make test-windows` runs them: a console is a window under Wine.
+        return run(["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", *command], log, env=WINE_ENV)
     return run([*command, "-j", JOBS, *([] if os.environ.get("MUTANTS_TESTS") == "all" else ["-E", SLOW])], log)
 
 
