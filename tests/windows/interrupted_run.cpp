@@ -1,7 +1,7 @@
-// A run interrupted half-way through its second file by the console event
-// named on the command line ("ctrl-c" or "close"), in the output folder
-// named after it. The event comes as Windows delivers it: a new thread of
-// the process starting at CtrlRoutine, which calls the registered handlers.
+// A run into the folder given second, interrupted half-way through its
+// second file by the console event given first ("ctrl-c" or "close"). The
+// event comes as Windows delivers it: a new thread of the process starting
+// at CtrlRoutine, which calls the registered handlers.
 
 #include "platform/interruption.h"
 #include "platform/local_file_system.h"

@@ -1,6 +1,7 @@
-// The Windows file-system, folder and file-manager services on a real disk
-// (under Wine here): any name Windows allows, any length, files held by
-// others, and event files that are never written through.
+// The Windows file-system, folder, file-manager and interruption services on
+// a real disk (under Wine here): any name Windows allows, any length, files
+// held by others, event files that are never written through, and runs that
+// Ctrl+C or a closing console ends.
 
 #include "engine/failure.h"
 #include "platform/file_manager.h"
