@@ -98,9 +98,14 @@ windows: deps
 	cmake --build $(WINDOWS_DIR) --target windows-zip windows-installer
 
 # The Windows suites, run under Wine on a virtual display (the window's tests
-# drive real windows), one at a time: windows and focus are shared.
+# drive real windows), one at a time: windows and focus are shared. Wine is
+# told to hide only what is marked hidden, as Windows does, not every name
+# that starts with a dot.
 test-windows: windows
 	@[ -d $(WINDOWS_DIR)/wine ] || { $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1 && \
+	    $(WINE_ENV) /usr/lib/wine/wineserver -w; }
+	@grep -qs '"ShowDotFiles"="Y"' $(WINDOWS_DIR)/wine/user.reg || { \
+	    $(WINE_ENV) $(WINE) reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null && \
 	    $(WINE_ENV) /usr/lib/wine/wineserver -w; }
 	cd $(WINDOWS_DIR) && $(WINE_ENV) xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
 

@@ -98,7 +98,8 @@ def test(folder, os_name, log, seconds):
     command = ["ctest", "--test-dir", folder, "--output-on-failure", "--timeout", TEST_SECONDS, "--stop-on-failure",
                "--stop-time", stop]
     if os_name == "windows":
-        return run(command, log, env=WINE_ENV)
+        # On a virtual display, as `make test-windows` runs them: a console is a window under Wine.
+        return run(["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", *command], log, env=WINE_ENV)
     return run([*command, "-j", JOBS, *([] if os.environ.get("MUTANTS_TESTS") == "all" else ["-E", SLOW])], log)
 
 
@@ -135,9 +136,15 @@ def main():
     if not (folder / "CMakeCache.txt").exists():
         run(["cmake", "-S", TREE, "-B", folder, "-DCMAKE_BUILD_TYPE=Release", "-DORVELIN_BUILD_UI=OFF",
              *CONFIGURE[os_name]], baseline, check=True)
-    if os_name == "windows" and not (WORK / "wine").exists():
-        run([WINE, "wineboot", "-i"], baseline, env=WINE_ENV, check=True)
-        run(["/usr/lib/wine/wineserver", "-w"], baseline, env=WINE_ENV, check=True)
+    if os_name == "windows":
+        if not (WORK / "wine").exists():
+            run([WINE, "wineboot", "-i"], baseline, env=WINE_ENV, check=True)
+            run(["/usr/lib/wine/wineserver", "-w"], baseline, env=WINE_ENV, check=True)
+        # Hidden only what is marked hidden, as on Windows, not every name starting with a dot.
+        if '"ShowDotFiles"="Y"' not in (WORK / "wine" / "user.reg").read_text(errors="replace"):
+            run([WINE, "reg", "add", "HKCU\\Software\\Wine", "/v", "ShowDotFiles", "/d", "Y", "/f"], baseline,
+                env=WINE_ENV, check=True)
+            run(["/usr/lib/wine/wineserver", "-w"], baseline, env=WINE_ENV, check=True)
     if not build(folder, baseline):
         sys.exit(f"mutants: the unchanged tree does not build, see {baseline}")
     started = time.time()

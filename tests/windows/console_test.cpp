@@ -89,6 +89,25 @@ TEST(WindowsConsole, TextsAndExitStatusesAreThoseOfEveryOtherSystem)
     }
 }
 
+// The console the program runs in is told to take its output as UTF-8: in a
+// code page, names outside it would show garbled.
+TEST(WindowsConsole, TheConsoleTakesTheOutputAsUtf8)
+{
+    const bool made = ::GetConsoleOutputCP() == 0;  // run without a terminal, so without a console
+    if (made) {
+        ::FreeConsole();  // Wine's stand-in for one, which has no code page
+        ASSERT_TRUE(::AllocConsole());
+    }
+    const UINT before = ::GetConsoleOutputCP();
+    ::SetConsoleOutputCP(437);
+    TempFolder folder;
+    EXPECT_EQ(Split(folder, "gone.vcs").exitStatus, 2);
+    EXPECT_EQ(::GetConsoleOutputCP(), static_cast<UINT>(CP_UTF8));
+    ::SetConsoleOutputCP(before);
+    if (made)
+        ::FreeConsole();
+}
+
 std::wstring VersionValue(const std::vector<char>& record, const wchar_t* name)
 {
     wchar_t* value = nullptr;

@@ -1,17 +1,22 @@
-// The Windows file-system, folder and file-manager services on a real disk
-// (under Wine here): any name Windows allows, any length, files held by
-// others, and event files that are never written through.
+// The Windows file-system, folder, file-manager and interruption services on
+// a real disk (under Wine here): any name Windows allows, any length, files
+// held by others, event files that are never written through, and runs that
+// Ctrl+C or a closing console ends.
 
 #include "engine/failure.h"
 #include "platform/file_manager.h"
 #include "platform/folders.h"
 #include "platform/local_file_system.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/process.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <csignal>
 #include <functional>
 
 namespace orvelin::testing {
@@ -53,6 +58,7 @@ TEST(WindowsFiles, AnyNameAndLengthWindowsAllows)
         const std::string bytes = "BEGIN:VEVENT\r\n\xE9\0\xFF\r\n" + name;
         WriteFile(files, deep + name, bytes);
         EXPECT_TRUE(files.FileExists(deep + name));
+        EXPECT_FALSE(files.IsFolder(deep + name));
         EXPECT_EQ(files.OpenTextFile(deep + name, IOMode::ForReading)->ReadAll().view(), bytes);
     }
     EXPECT_FALSE(files.FileExists(deep + "missing.vcs"));
@@ -102,8 +108,9 @@ TEST(WindowsFiles, ExistingNamesAreReplacedNeverWrittenThrough)
     const HANDLE held = ::CreateFileW(Wide(folder / "4.vcs").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(FailureText([&] { WriteFile(files, folder / "4.vcs", "event four"); }).substr(0, 20),
-              "70 Permission denied");
+    const std::string inUse = FailureText([&] { WriteFile(files, folder / "4.vcs", "event four"); });
+    EXPECT_TRUE(inUse.starts_with("70 Permission denied (") && inUse.ends_with(".)"))
+        << "the system's words: " << inUse;
     EXPECT_EQ(FailureText([&] { files.OpenTextFile(folder / "4.vcs", IOMode::ForReading); }).substr(0, 20),
               "70 Permission denied");
     ::CloseHandle(held);
@@ -124,9 +131,56 @@ TEST(WindowsFiles, AStreamNotClosedLeavesNoFile)
     platform::LocalFileSystem files;
     files.CreateTextFile(folder / "1.vcs", true)->Write("half an event");
     EXPECT_EQ(ReadBytes(folder / "1.vcs"), "<missing>");
+    std::size_t hidden = 0;  // the run's staging folder, where its files wait
+    for (const auto& entry : std::filesystem::directory_iterator(Utf8Path(folder.path())))
+        hidden += (::GetFileAttributesW(entry.path().c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    EXPECT_EQ(hidden, 1u);
     WriteBytes(folder / "2.vcs", "earlier");
     files.CreateTextFile(folder / "2.vcs", true)->Write("half an event");
     EXPECT_EQ(ReadBytes(folder / "2.vcs"), "earlier");
+}
+
+// Ctrl+C and a closing console end a run as SIGINT and SIGTERM do elsewhere:
+// its complete file put in place, the half-written one and the rest gone.
+TEST(WindowsInterruption, ARunEndsCleanlyOnCtrlCAndOnAClosingConsole)
+{
+    const struct {
+        std::string event, signal;
+        int exitStatus;
+    } events[] = {{"ctrl-c", "SIGINT", 128 + SIGINT}, {"close", "SIGTERM", 128 + SIGTERM}};
+    for (const auto& e : events) {
+        SCOPED_TRACE(e.event);
+        TempFolder folder;
+        platform::MakeFolder(folder / "out/");
+        const ProcessResult result = RunProcess({ORVELIN_INTERRUPTED_RUN, e.event, folder / "out/"}, folder.path());
+        EXPECT_EQ(result.exitStatus, e.exitStatus);
+        EXPECT_EQ(result.err, "interrupted-run: interrupted by " + e.signal + "\r\n");
+        EXPECT_EQ(ReadBytes(folder / "out/1.vcs"), "whole");
+        const auto entries = std::filesystem::recursive_directory_iterator(Utf8Path(folder.path()));
+        EXPECT_EQ(std::distance(begin(entries), end(entries)), 2) << "the output folder and 1.vcs";
+    }
+}
+
+// The command line the stand-in Explorer receives from start(), with PATH
+// leading first to a folder named explorer.exe, then to the stand-in.
+std::wstring CommandLineReceived(const std::function<void()>& start)
+{
+    TempFolder folder;
+    const std::string record = folder / "command-line";
+    platform::MakeFolder(folder / "explorer.exe/");
+    wchar_t savedPath[32767];
+    ::GetEnvironmentVariableW(L"PATH", savedPath, 32767);
+    wchar_t savedDirectory[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, savedDirectory);
+    ::SetEnvironmentVariableW(L"PATH", (Wide(folder.path()) + L";" + Wide(ORVELIN_FAKE_BIN)).c_str());
+    ::SetEnvironmentVariableW(L"ORVELIN_RECORDED_COMMAND_LINE", Wide(record).c_str());
+    start();
+    ::SetEnvironmentVariableW(L"PATH", savedPath);
+    ::SetCurrentDirectoryW(savedDirectory);
+    for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)
+        ::Sleep(10);
+    const std::string bytes = ReadBytes(record);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
 
 // Explorer is started directly with "/n," and the folder read back from the
@@ -134,31 +188,29 @@ TEST(WindowsFiles, AStreamNotClosedLeavesNoFile)
 TEST(WindowsFileManager, StartsExplorerOnTheFolderReadBack)
 {
     TempFolder folder;
-    const std::string record = folder / "command-line";
     const std::string output = folder / "VCS folder/";
     platform::MakeFolder(output);
-    wchar_t savedPath[32767];
-    ::GetEnvironmentVariableW(L"PATH", savedPath, 32767);
-    wchar_t savedDirectory[MAX_PATH];
-    ::GetCurrentDirectoryW(MAX_PATH, savedDirectory);
-    ::SetEnvironmentVariableW(L"PATH", Wide(ORVELIN_FAKE_BIN).c_str());
-    ::SetEnvironmentVariableW(L"ORVELIN_RECORDED_COMMAND_LINE", Wide(record).c_str());
-
-    platform::SystemFileManager explorer;
-    explorer.Start(platform::LocalFileSystem().EnterFolder(output));
-    ::SetEnvironmentVariableW(L"PATH", savedPath);
-    ::SetCurrentDirectoryW(savedDirectory);
-    for (int tries = 0; tries < 500 && ReadBytes(record) == "<missing>"; ++tries)
-        ::Sleep(10);
-
-    const std::string bytes = ReadBytes(record);
-    const std::wstring line(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    const std::wstring line = CommandLineReceived(
+        [&] { platform::SystemFileManager().Start(platform::LocalFileSystem().EnterFolder(output)); });
     std::wstring expectedFolder = Wide(output);
     for (wchar_t& c : expectedFolder)
         c = c == L'/' ? L'\\' : c;
     expectedFolder.pop_back();
     EXPECT_EQ(line, L"explorer.exe /n, \"" + expectedFolder + L"\"");
     EXPECT_EQ(FailureText([&] { platform::StartDetached({"orvelin-no-such-program.exe"}); }).substr(0, 4), "1002");
+}
+
+// An empty argument and one ending in a backslash (a folder) reach the program as given.
+TEST(WindowsFileManager, EveryArgumentReachesTheProgramAsGiven)
+{
+    const std::wstring line = CommandLineReceived([] {
+        platform::StartDetached({"explorer.exe", "", "C:\\VCS folder\\"});
+    });
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(line.c_str(), &count);
+    EXPECT_EQ(std::vector<std::wstring>(arguments, arguments + count),
+              (std::vector<std::wstring>{L"explorer.exe", L"", L"C:\\VCS folder\\"}));
+    ::LocalFree(arguments);
 }
 
 }  // namespace
