@@ -676,8 +676,10 @@ void EventFileStore::RecordResultIn(const std::string& path, bool continuing)
     const std::size_t index = FolderIndexOf(path);
     if (!folders_[index].recorded) {
         std::string lines;
+        // Without their hashes: this record is newer than anything done to
+        // those files since the earlier one, which would make them look untouched.
         for (const RecordedFile& file : EarlierResultIn(path).files)
-            AppendRecordLine(lines, file.name, {true, file.size, file.modified}, file.hash);
+            AppendRecordLine(lines, file.name, {true, file.size, file.modified});
         const InterruptionDeferred deferred(interruptions_);
         folders_[index].recorded = true;
         folders_[index].earlierLines = lines.size();
