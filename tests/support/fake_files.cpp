@@ -88,7 +88,8 @@ FakeDisk::FakeDisk(FakeInterruptions& interruptions) : interruptions_(interrupti
 
 void FakeDisk::Put(const std::string& path, const std::string& bytes)
 {
-    files_[nextFile_] = {bytes, true, ++clock_};
+    ++clock_;
+    files_[nextFile_] = {bytes, true, clock_, clock_};
     names_[path] = nextFile_++;
 }
 
@@ -163,6 +164,7 @@ NativeFile FakeDisk::Open(std::uint64_t file)
 void FakeDisk::Name(const std::string& path, std::uint64_t file)
 {
     names_[path] = file;
+    files_[file].changed = ++clock_;
     unflushedNames_.insert(path);
 }
 
@@ -244,7 +246,7 @@ OsCode FakeDisk::WriteAll(NativeFile file, std::string_view bytes) noexcept
         }
         files_[id].bytes += bytes;
         files_[id].durable = false;
-        files_[id].modified = ++clock_;
+        files_[id].modified = files_[id].changed = ++clock_;
         return 0;
     });
 }
@@ -397,7 +399,7 @@ OsCode FakeDisk::Inspect(NativeFile file, platform::FileFacts& facts) noexcept
     if (inspectFails != 0)
         return inspectFails;
     const File& opened = files_.at(open_.at(file));
-    facts = {true, opened.bytes.size(), opened.modified};
+    facts = {true, opened.bytes.size(), opened.modified, tellsChanges ? opened.changed : 0};
     return 0;
 }
 
@@ -464,7 +466,7 @@ OsCode FakeDisk::InspectAt(const std::string& path, platform::FileFacts& facts) 
         if (name == names_.end())
             return folders.contains(path + "/") ? (facts = {}, 0) : OsCodes::kNotFound;
         const File& file = files_.at(name->second);
-        facts = {true, file.bytes.size(), file.modified};
+        facts = {true, file.bytes.size(), file.modified, tellsChanges ? file.changed : 0};
         return 0;
     });
 }

@@ -53,6 +53,7 @@ public:
         std::string bytes;
         bool durable = false;
         std::int64_t modified = 0;  // a tick of the disk's own clock
+        std::int64_t changed = 0;   // the tick of its last write or new name
     };
 
     explicit FakeDisk(FakeInterruptions& interruptions);
@@ -78,6 +79,7 @@ public:
     std::set<std::string> markedHidden;
     bool exchanges = true;               // whether ExchangeFolders works
     bool links = true;                   // whether Link works
+    bool tellsChanges = true;            // whether facts say when a file last changed
     bool madeHere = false;               // MadeByThisProcess's answer
     bool inMemory = false;               // IsInMemory's answer
     std::size_t mostPerRead = SIZE_MAX;  // the most bytes one ReadSome gives
