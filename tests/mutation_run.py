@@ -55,6 +55,9 @@ def chosen(mutants, os_name):
     choice = os.environ.get("MUTANTS", "all")
     if choice == "changed":
         base = os.environ.get("BASE", "HEAD")
+        if subprocess.run(["git", "-C", ROOT, "rev-parse", "--verify", "-q", base + "^{commit}"],
+                          capture_output=True).returncode != 0:
+            sys.exit(f"BASE={base} is no commit here (in a clone, main is origin/main)")
         changed = git_files("diff", "--name-only", base) | git_files("ls-files", "-o", "--exclude-standard")
         wanted = lambda m: m.get("file") in changed or m["path"] in changed
     else:

@@ -22,6 +22,7 @@ TEST(InStr, TextCompareIgnoresLetterCaseOnly)
     EXPECT_EQ(InStr(1, "xx Begin:VEvent", "BEGIN:VEVENT", CompareMode::Text), 4);
     EXPECT_EQ(InStr(1, "begin;vevent", "BEGIN:VEVENT", CompareMode::Text), 0);
     EXPECT_EQ(InStr(1, "Vx vcalendar", "VCALENDAR", CompareMode::Text), 4) << "letters only, the first in lower case";
+    EXPECT_EQ(InStr(1, "a-z A-Z", "A-Z", CompareMode::Text), 1) << "the first and the last letter";
     // Bytes above 7-bit ASCII are compared as they are.
     EXPECT_EQ(InStr(1, "\xE9\xC9", "\xC9", CompareMode::Text), 2);
 }
