@@ -81,6 +81,8 @@ private:
     const std::size_t folder_;
     const std::string name_;
     const bool overwrite_;
+    // The earlier file it may turn out to be, when its name is one (see Reuse).
+    EventFileStore::EarlierFile* reusable_ = nullptr;
     std::string path_;  // in the staging folder; empty until the file is made there
     NativeFile file_ = kNoFile;
     bool wroteOut_ = false;
@@ -205,7 +207,8 @@ std::unique_ptr<OutputTextStream> EventFileStore::Create(const std::string& path
     if (folder.staging.empty())
         MakeStaging(folder, true);
     inProgress_ = stream.get();
-    if (ReusableFile(folder, stream->name_) == nullptr)
+    stream->reusable_ = ReusableFile(folder, stream->name_);
+    if (stream->reusable_ == nullptr)
         Open(*stream);
     return stream;
 }
@@ -236,7 +239,7 @@ bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
     if (!folder.recorded)
         return false;
     stream.hash_ = ContentHash(bytes);
-    EarlierFile* const earlier = stream.path_.empty() ? ReusableFile(folder, stream.name_) : nullptr;
+    EarlierFile* const earlier = stream.path_.empty() ? stream.reusable_ : nullptr;
     if (earlier == nullptr || earlier->file->size != bytes.size() || earlier->file->hash != stream.hash_)
         return false;
     std::string path = folder.staging + stream.name_;
@@ -259,8 +262,7 @@ bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
         return false;
     }
     earlier->linked = true;
-    ++folder.linked;
-    Stage(stream, folder, facts);
+    Stage(stream, folder, facts, true);
     return true;
 }
 
@@ -271,12 +273,9 @@ bool EventFileStore::Holds(const std::string& path, std::string_view bytes)
     if (os_.OpenForReading(path, file) != 0)
         return false;
     read_.resize(bytes.size());
-    std::size_t filled = 0;
-    bool read = true;
-    for (std::size_t got = 1; read && got != 0 && filled < read_.size(); filled += got)
-        read = os_.ReadSome(file, read_.data() + filled, read_.size() - filled, got) == 0;
+    const bool read = ReadInto(os_, file, read_);
     os_.Close(file, false);
-    return read && std::string_view(read_).substr(0, filled) == bytes;
+    return read && read_ == bytes;
 }
 
 // Room for putting the file (and the record) in place without allocating:
@@ -355,14 +354,14 @@ void EventFileStore::Finish(EventFileStream& stream)
     stream.done_ = true;
 }
 
-void EventFileStore::Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts)
+void EventFileStore::Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts, bool kept)
 {
     std::string line;
     if (folder.recorded)
         AppendRecordLine(line, stream.name_, facts, stream.hash_);
     const InterruptionDeferred deferred(interruptions_);
     folder.record += line;
-    folder.staged.Add(stream.name_, stream.overwrite_);
+    folder.staged.Add(stream.name_, stream.overwrite_, kept);
     inProgress_ = nullptr;
     stream.done_ = true;
 }
@@ -432,10 +431,10 @@ OsCode EventFileStore::PutInPlace(Folder& folder, bool interrupted) noexcept
         }
     }
     if (recordWritten && !folder.staging.empty())
-        PlaceStaged(folder, kResultRecordName, flushed, failure);
+        PlaceStaged(folder, kResultRecordName, flushed, false, failure);
     for (; folder.placed < folder.staged.size(); ++folder.placed)
         PlaceStaged(folder, folder.staged.Name(folder.placed), flushed && folder.staged.Overwrite(folder.placed),
-                    failure);
+                    folder.staged.Kept(folder.placed), failure);
     if (!folder.staging.empty()) {
         const InterruptionDeferred deferred(interruptions_);
         LetGoOfLock(folder);
@@ -448,7 +447,8 @@ OsCode EventFileStore::PutInPlace(Folder& folder, bool interrupted) noexcept
 }
 
 // Moves one staged file to its name; one that cannot go there is removed.
-void EventFileStore::PlaceStaged(Folder& folder, std::string_view name, bool overwrite, OsCode& failure) noexcept
+void EventFileStore::PlaceStaged(Folder& folder, std::string_view name, bool overwrite, bool kept,
+                                 OsCode& failure) noexcept
 {
     const InterruptionDeferred deferred(interruptions_);
     Join(from_, folder.staging, name);
@@ -458,10 +458,10 @@ void EventFileStore::PlaceStaged(Folder& folder, std::string_view name, bool ove
     // leaves both names, or refuses, leaves it in place all the same.
     FileIdentity staged;
     FileIdentity there;
-    if (code != 0 && folder.linked != 0 && os_.IdentityAt(from_, staged) == 0 && os_.IdentityAt(to_, there) == 0 &&
+    if (code != 0 && kept && os_.IdentityAt(from_, staged) == 0 && os_.IdentityAt(to_, there) == 0 &&
         staged == there)
         code = 0;
-    if (code != 0 || folder.linked != 0)
+    if (code != 0 || kept)
         os_.Remove(from_);
     Keep(failure, code);
 }
@@ -566,7 +566,6 @@ void EventFileStore::RemoveEarlierResult(Folder& folder)
                 os_.Remove(path);
         }
     }
-    folder.linked = 0;
     folder.continuing = true;
 }
 
@@ -589,7 +588,7 @@ void EventFileStore::DropEarlierLines(Folder& folder)
     if (failure == 0 && folder.durable)
         failure = os_.FlushFolder(folder.staging);
     if (failure == 0)
-        PlaceStaged(folder, kResultRecordName, true, failure);
+        PlaceStaged(folder, kResultRecordName, true, false, failure);
     LetGoOfLock(folder);
     os_.RemoveFolder(folder.staging);
     folder.staging.clear();

@@ -73,11 +73,13 @@ private:
     // tens of thousands of files keeps them in little room.
     class StagedFiles {
     public:
-        void Add(std::string_view name, bool overwrite)
+        // kept: another name of an earlier file (see Reuse)
+        void Add(std::string_view name, bool overwrite, bool kept)
         {
             names_ += name;
             ends_.push_back(names_.size());
             overwrite_.push_back(overwrite);
+            kept_.push_back(kept);
         }
         std::size_t size() const { return ends_.size(); }
         bool empty() const { return ends_.empty(); }
@@ -87,18 +89,21 @@ private:
             return std::string_view(names_).substr(start, ends_[at] - start);
         }
         bool Overwrite(std::size_t at) const { return overwrite_[at]; }
+        bool Kept(std::size_t at) const { return kept_[at]; }
         void AllowOverwrite(std::size_t at) { overwrite_[at] = true; }
         void clear()
         {
             names_.clear();
             ends_.clear();
             overwrite_.clear();
+            kept_.clear();
         }
 
     private:
         std::string names_;
         std::vector<std::size_t> ends_;
         std::vector<bool> overwrite_;
+        std::vector<bool> kept_;
     };
     struct EarlierFile {
         const RecordedFile* file = nullptr;
@@ -126,7 +131,6 @@ private:
         std::string replaced;                  // where the earlier result went when the new one took its place
         FileIdentity stagingIdentity;          // of a staging folder beside, which may take the folder's place
         std::unordered_map<std::string_view, EarlierFile> earlierByName;  // of earlier, once needed
-        std::size_t linked = 0;  // staged files that are the earlier result's, linked (see Reuse)
     };
 
     std::size_t FolderIndexOf(const std::string& path);
@@ -140,14 +144,14 @@ private:
     EarlierFile* ReusableFile(Folder& folder, std::string_view name);
     EarlierFile* EarlierFileNamed(Folder& folder, std::string_view name);
     void Finish(EventFileStream& stream);
-    void Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts);
+    void Stage(EventFileStream& stream, Folder& folder, const FileFacts& facts, bool kept = false);
     [[noreturn]] void Fail(EventFileStream& stream, OsCode code);
     void Discard(EventFileStream& stream) noexcept;
     void DropStaged(Folder& folder) noexcept;
     // interrupted: no step that allocates or removes an earlier result's files.
     OsCode PutInPlace(Folder& folder, bool interrupted) noexcept;
     OsCode WriteRecord(Folder& folder) noexcept;
-    void PlaceStaged(Folder& folder, std::string_view name, bool overwrite, OsCode& failure) noexcept;
+    void PlaceStaged(Folder& folder, std::string_view name, bool overwrite, bool kept, OsCode& failure) noexcept;
     void LetGoOfLock(Folder& folder) noexcept;
     OsCode CommitFolder(Folder& folder);
     void RemoveEarlierResult(Folder& folder);

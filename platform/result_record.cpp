@@ -77,18 +77,26 @@ std::string ReadSmallFile(FilePrimitives& os, const std::string& path, FileFacts
     std::string text;
     if (os.Inspect(file, facts) == 0 && facts.ordinary && facts.size <= kLargestRecord) {
         text.resize(static_cast<std::size_t>(facts.size));
-        std::size_t filled = 0;
-        for (std::size_t got = 1; filled < text.size() && got != 0; filled += got) {
-            if (os.ReadSome(file, text.data() + filled, text.size() - filled, got) != 0)
-                break;
-        }
-        text.resize(filled);
+        ReadInto(os, file, text);
     }
     os.Close(file, false);
     return text;
 }
 
 }  // namespace
+
+bool ReadInto(FilePrimitives& os, NativeFile file, std::string& text)
+{
+    std::size_t filled = 0;
+    for (std::size_t got = 1; filled < text.size() && got != 0; filled += got) {
+        if (os.ReadSome(file, text.data() + filled, text.size() - filled, got) != 0) {
+            text.resize(filled);
+            return false;
+        }
+    }
+    text.resize(filled);
+    return true;
+}
 
 std::string_view OwnFolderLine(const FileIdentity& folder, char (&buffer)[64]) noexcept
 {

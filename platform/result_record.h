@@ -57,6 +57,10 @@ std::uint64_t ContentHash(std::string_view bytes) noexcept;
 // one that cannot be read fails.
 EarlierResult ReadEarlierResult(FilePrimitives& os, const std::string& folder);
 
+// Reads file into text, as far as its size or the file's end, where text
+// is then cut; false, with what was read, when a read fails.
+bool ReadInto(FilePrimitives& os, NativeFile file, std::string& text);
+
 // The text of the record in folder now (another run may have written it
 // since this one read the folder); "" when there is none.
 std::string RecordIn(FilePrimitives& os, const std::string& folder);
