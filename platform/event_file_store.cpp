@@ -239,7 +239,7 @@ bool EventFileStore::Reuse(EventFileStream& stream, std::string_view bytes)
     if (!folder.recorded)
         return false;
     stream.hash_ = ContentHash(bytes);
-    EarlierFile* const earlier = stream.path_.empty() ? stream.reusable_ : nullptr;
+    EarlierFile* const earlier = stream.reusable_;  // its file made only once its bytes are written out
     if (earlier == nullptr || earlier->file->size != bytes.size() || earlier->file->hash != stream.hash_)
         return false;
     std::string path = folder.staging + stream.name_;

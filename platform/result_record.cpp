@@ -3,6 +3,7 @@
 #include "platform/os_error.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <optional>
@@ -128,27 +129,26 @@ void AppendRecordLine(std::string& record, std::string_view name, const FileFact
     record += '\n';
 }
 
-// Word by word through a 64-bit mixer (a bijection), the length last.
+// Word by word, each step a bijection of the state (so that one changed word
+// always changes it), then mixed with the length.
 std::uint64_t ContentHash(std::string_view bytes) noexcept
 {
-    const auto mix = [](std::uint64_t value) {
-        value ^= value >> 33;
-        value *= 0xff51afd7ed558ccdULL;
-        value ^= value >> 33;
-        value *= 0xc4ceb9fe1a85ec53ULL;
-        return value ^ (value >> 33);
-    };
     std::uint64_t hash = 0x9e3779b97f4a7c15ULL;
     std::size_t at = 0;
+    const auto step = [&hash](std::uint64_t word) { hash = std::rotl((hash ^ word) * 0x9e3779b97f4a7c15ULL, 31); };
     for (; at + 8 <= bytes.size(); at += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, bytes.data() + at, 8);
-        hash = mix(hash ^ word);
+        step(word);
     }
     std::uint64_t tail = 0;
     if (at < bytes.size())
         std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
-    hash = mix(mix(hash ^ tail) ^ bytes.size());
+    step(tail);
+    hash ^= bytes.size();
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33;
     return hash == 0 ? 1 : hash;
 }
 
